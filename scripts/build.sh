@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the project in release mode into build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${VANTOREL_BUILD_DIR:-build}
+if [ ! -f "$build_dir/build.ninja" ]; then
+  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
+fi
+cmake --build "$build_dir" -j "$(nproc)"

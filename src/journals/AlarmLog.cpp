@@ -1,0 +1,65 @@
+#include "journals/AlarmLog.h"
+
+#include "datetime/DateTimeParse.h"
+#include "journals/HeaderRow.h"
+#include "journals/LineReaders.h"
+#include "uStrUtils/AppError.h"
+#include "uStrUtils/DistinctList.h"
+#include "uStrUtils/Literals.h"
+#include "uStrUtils/StrUtils.h"
+
+namespace vantorel {
+
+AlarmLoad LoadAlarmLog(const std::string& path, const DateTimeRules& rules, LoadObserver& observer) {
+  return ParseAlarmLog(ReadFileBytes(path, ReadErrorStyle::TextFile), rules, observer);
+}
+
+AlarmLoad ParseAlarmLog(FileBytes bytes, const DateTimeRules& rules, LoadObserver& observer) {
+  observer.Titles(HeaderTitles(FirstTextLine(bytes.View())));
+
+  const size_t lineCount = WholeFileLines::Count(bytes.View());
+  observer.Started(lineCount);
+  if (lineCount == 0) throw AppError("Range check error");
+  const size_t total = lineCount - 1;
+
+  AlarmLoad load;
+  load.records.bytes = std::move(bytes);
+  const char* base = load.records.bytes.data.get();
+  std::vector<AlarmRecord>& records = load.records.records;
+  records.reserve(total);
+
+  WholeFileLines lines(load.records.bytes.View());
+  std::string_view line;
+  lines.Next(line);  // the title line
+  std::string_view field;
+  while (lines.Next(line)) {
+    AlarmRecord record;
+    CutField(line, '\t', field);
+    record.DateTime = StrToDateTime(field, rules);
+    CutField(line, '\t', field);
+    record.GroupName = MakeFixedText(base, field);
+    CutField(line, '\t', field);
+    record.Detail1 = MakeFixedText(base, field);
+    CutField(line, '\t', field);
+    record.NodeName = MakeFixedText(base, field);
+    CutField(line, '\t', field);
+    record.BoardPort = MakeFixedText(base, field);
+    CutField(line, '\t', field);
+    record.Message = MakeFixedText(base, field);
+    record.Detail2 = MakeFixedText(base, line);
+    records.push_back(record);
+    if (IsProgressPoint(records.size(), total)) observer.Progress(records.size(), total);
+  }
+
+  const Literals& words = Cp1251Literals();
+  DistinctList groups(words.allGroups), nodes(words.allNodes), ports(words.allPorts);
+  for (const AlarmRecord& r : records) {
+    groups.Add(load.records.Text(r.GroupName));
+    nodes.Add(load.records.Text(r.NodeName));
+    ports.Add(load.records.Text(r.BoardPort));
+  }
+  load.lists = AlarmLists{groups.Take(), nodes.Take(), ports.Take()};
+  return load;
+}
+
+}  // namespace vantorel

@@ -1,0 +1,24 @@
+#include "journals/HeaderRow.h"
+
+#include <cstring>
+
+#include "uStrUtils/StrUtils.h"
+
+namespace vantorel {
+
+std::vector<std::string> HeaderTitles(std::string_view firstLine) {
+  std::vector<std::string> titles;
+  std::string_view rest = firstLine;
+  std::string_view field;
+  while (!rest.empty()) {
+    CutField(rest, '\t', field);
+    titles.emplace_back(field);
+    if (std::memchr(rest.data(), '\t', rest.size()) == nullptr) {
+      titles.emplace_back(rest);
+      break;
+    }
+  }
+  return titles;
+}
+
+}  // namespace vantorel

@@ -1,0 +1,37 @@
+#pragma once
+// What a loader tells the one who shows its progress.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vantorel {
+
+// Progress reports come for the first record, then at least every kProgressStride records,
+// and for the last record, so a window can repaint often without paying for every line.
+inline constexpr size_t kProgressStride = 1024;
+
+class LoadObserver {
+ public:
+  virtual ~LoadObserver() = default;
+  // The first line's titles, before any record is read.
+  virtual void Titles(const std::vector<std::string>& titles) = 0;
+  // Records are about to be read; `progressMax` is the file's line count, title included.
+  virtual void Started(size_t progressMax) = 0;
+  // `done` records have been read, of `total`.
+  virtual void Progress(size_t done, size_t total) = 0;
+};
+
+// An observer that wants nothing.
+class SilentLoad : public LoadObserver {
+ public:
+  void Titles(const std::vector<std::string>&) override {}
+  void Started(size_t) override {}
+  void Progress(size_t, size_t) override {}
+};
+
+// Reports progress at the records a LoadObserver expects it.
+inline bool IsProgressPoint(size_t done, size_t total) {
+  return done == 1 || done == total || done % kProgressStride == 0;
+}
+
+}  // namespace vantorel

@@ -1,0 +1,69 @@
+#include "journals/ParamStatLog.h"
+
+#include "datetime/DateTimeParse.h"
+#include "journals/HeaderRow.h"
+#include "journals/LineReaders.h"
+#include "uStrUtils/AppError.h"
+#include "uStrUtils/DistinctList.h"
+#include "uStrUtils/Literals.h"
+#include "uStrUtils/StrUtils.h"
+
+namespace vantorel {
+
+ParamLoad LoadParamStatLog(const std::string& path, TDateTime startDate, const DateTimeRules& rules,
+                           LoadObserver& observer) {
+  return ParseParamStatLog(ReadFileBytes(path, ReadErrorStyle::TextFile), startDate, rules, observer);
+}
+
+ParamLoad ParseParamStatLog(FileBytes bytes, TDateTime startDate, const DateTimeRules& rules,
+                            LoadObserver& observer) {
+  ParamLoad load;
+  load.earliest = load.latest = startDate;
+  observer.Titles(HeaderTitles(FirstTextLine(bytes.View())));
+
+  const size_t lineCount = WholeFileLines::Count(bytes.View());
+  observer.Started(lineCount);
+  if (lineCount == 0) throw AppError("Range check error");
+  const size_t total = lineCount - 1;
+
+  load.records.bytes = std::move(bytes);
+  const char* base = load.records.bytes.data.get();
+  std::vector<ParamRecord>& records = load.records.records;
+  records.reserve(total);
+
+  WholeFileLines lines(load.records.bytes.View());
+  std::string_view line;
+  lines.Next(line);  // the title line
+  std::string_view field;
+  while (lines.Next(line)) {
+    ParamRecord record;
+    CutField(line, '\t', field);
+    record.DateTime = StrToDateTime(field, rules);
+    if (records.empty()) load.earliest = load.latest = record.DateTime;
+    if (CompareDatePart(record.DateTime, load.earliest) < 0) load.earliest = record.DateTime;
+    if (CompareDatePart(record.DateTime, load.latest) > 0) load.latest = record.DateTime;
+    FixedText* texts[] = {&record.GroupName, &record.Detail1, &record.NodeName,
+                          &record.BoardPort, &record.ParamName, &record.Detail2};
+    for (FixedText* text : texts) {
+      CutField(line, '\t', field);
+      *text = MakeFixedText(base, field);
+    }
+    record.Detail3 = MakeFixedText(base, line);
+    records.push_back(record);
+    if (IsProgressPoint(records.size(), total)) observer.Progress(records.size(), total);
+  }
+
+  const Literals& words = Cp1251Literals();
+  DistinctList groups(words.allGroups), nodes(words.allNodes), ports(words.allPorts),
+      params(words.allParams);
+  for (const ParamRecord& r : records) {
+    groups.Add(load.records.Text(r.GroupName));
+    nodes.Add(load.records.Text(r.NodeName));
+    ports.Add(load.records.Text(r.BoardPort));
+    params.Add(load.records.Text(r.ParamName));
+  }
+  load.lists = ParamLists{groups.Take(), nodes.Take(), ports.Take(), params.Take()};
+  return load;
+}
+
+}  // namespace vantorel

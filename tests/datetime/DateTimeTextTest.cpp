@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+
+#include "datetime/DateTimeParse.h"
+#include "datetime/DateTimeText.h"
+
+namespace vantorel {
+namespace {
+
+RegionalSettings Russian() {
+  RegionalSettings s;
+  s.shortDateFormat = "dd/mm/yyyy";
+  s.dateSeparator = '.';
+  s.clock24 = true;
+  s.hourLeadingZero = true;
+  return s;
+}
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
+  TDateTime day = 0;
+  EXPECT_TRUE(TryEncodeDate(y, mo, d, day));
+  return day + EncodeTime(h, mi, s, ms);
+}
+
+TEST(RegionalSettings, OrderFollowsTheFirstDateLetter) {
+  RegionalSettings s;
+  EXPECT_EQ(s.Order(), DateOrder::MonthDayYear);
+  for (auto [format, order] : {std::pair{"dd/MM/yyyy", DateOrder::DayMonthYear},
+                               std::pair{"M.d.yy", DateOrder::MonthDayYear},
+                               std::pair{"YYYY-mm-dd", DateOrder::YearMonthDay},
+                               std::pair{"ee/m/d", DateOrder::YearMonthDay},
+                               std::pair{"-", DateOrder::MonthDayYear}}) {
+    s.shortDateFormat = format;
+    EXPECT_EQ(s.Order(), order) << format;
+  }
+}
+
+TEST(TimeText, StandInSettings) {
+  RegionalSettings s;
+  EXPECT_EQ(TimeText(At(2013, 11, 25, 9, 5, 7), s), "9:05:07 am");
+  EXPECT_EQ(TimeText(At(2013, 11, 25, 22, 5, 7, 999), s), "10:05:07 pm");
+  EXPECT_EQ(TimeText(At(2013, 11, 25, 0, 30), s), "12:30:00 am");
+  EXPECT_EQ(TimeText(At(2013, 11, 25, 12, 0), s), "12:00:00 pm");
+  s.markerBeforeTime = true;
+  s.hourLeadingZero = true;
+  EXPECT_EQ(TimeText(At(2013, 11, 25, 13, 0), s), "pm 01:00:00");
+}
+
+TEST(TimeText, RussianSettings) {
+  RegionalSettings s = Russian();
+  EXPECT_EQ(TimeText(At(2013, 11, 25, 9, 5, 7), s), "09:05:07");
+  EXPECT_EQ(TimeText(At(2013, 11, 25, 23, 59, 59, 999), s), "23:59:59");
+  EXPECT_EQ(TimeText(EncodeTime(0, 0, 1, 0), s), "00:00:01");
+  s.timeSeparator = '.';
+  EXPECT_EQ(TimeText(At(2013, 11, 25, 22, 5, 7), s), "22.05.07");
+}
+
+TEST(DateTimeText, DateAloneAtMidnight) {
+  const RegionalSettings ru = Russian();
+  EXPECT_EQ(DateTimeText(At(2013, 11, 5, 0, 0, 0, 400), ru), "05.11.2013");
+  EXPECT_EQ(DateTimeText(At(2013, 11, 5, 0, 0, 1), ru), "05.11.2013 00:00:01");
+  EXPECT_EQ(DateTimeText(At(2013, 11, 5, 10, 15, 30), RegionalSettings{}), "11/5/13 10:15:30 am");
+  EXPECT_EQ(DateTimeText(-1.5, RegionalSettings{}), "12/29/99 12:00:00 pm");
+  RegionalSettings s;
+  s.shortDateFormat = "y-MM-D, yyy";
+  s.dateSeparator = '-';
+  EXPECT_EQ(DateTimeText(At(76, 2, 3), s), "76-02-3, 0076");
+}
+
+TEST(DateTimeText, ReadsBackWhatItWrites) {
+  DateTimeRules us;
+  us.currentYear = 2026;
+  DateTimeRules ru = us;
+  ru.regional = Russian();
+  for (TDateTime value : {At(2013, 11, 25, 10, 15, 30), At(2024, 2, 29), At(1999, 12, 31, 23, 59, 59),
+                          At(2030, 1, 1, 0, 30), At(2000, 6, 1, 12, 0, 1)}) {
+    for (const DateTimeRules* rules : {&us, &ru}) {
+      const std::string text = DateTimeText(value, rules->regional);
+      EXPECT_EQ(StrToDateTime(text, *rules), value) << text;
+      const TDateTime time = StrToDateTime(TimeText(value, rules->regional), *rules);
+      EXPECT_EQ(std::trunc(time), 0) << text;
+      EXPECT_EQ(TimeOfDayMs(time), TimeOfDayMs(value)) << text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantorel
