@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "window/CorvanelForm.h"
+#include "window/MenuBarStyle.h"
 #include "window/MenuGlyphs.h"
 #include "window/PickerValues.h"
 
@@ -19,6 +20,14 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
     QFont f = label->font();
     f.setBold(true);
     label->setFont(f);
+  }
+  // A caption wider in this font than its place grows to the left, keeping its right edge
+  // beside the control it names.
+  const int needed = label->sizeHint().width();
+  if (needed > geometry.width()) {
+    const int left = std::max(2, geometry.right() + 1 - needed);
+    label->setGeometry(left, geometry.top(), geometry.right() + 1 - left, geometry.height());
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   }
   return label;
 }
@@ -55,6 +64,9 @@ void TCorvanelForm::CreateControls() {
   MainMenu = new QMenuBar(this);
   MainMenu->setObjectName("MainMenu");
   MainMenu->setNativeMenuBar(false);
+  auto* menuStyle = new MenuBarStyle();
+  menuStyle->setParent(MainMenu);
+  MainMenu->setStyle(menuStyle);
   setMenuBar(MainMenu);
   Open = MainMenu->addAction("Открыть журнал");
   Open->setObjectName("Open");
@@ -173,7 +185,9 @@ void TCorvanelForm::CreateControls() {
   for (int i = 0; i < 2; ++i) {
     StatusPanels[i] = new QLabel(StatusBar);
     StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
-    StatusPanels[i]->setFixedWidth(widths[i]);
+    // The count text may need more room than its panel's width in a larger font.
+    StatusPanels[i]->setMinimumWidth(widths[i]);
+    if (i == 0) StatusPanels[i]->setMaximumWidth(widths[i]);
     StatusPanels[i]->setFrameShape(QFrame::Panel);
     StatusPanels[i]->setFrameShadow(QFrame::Sunken);
     StatusBar->addWidget(StatusPanels[i]);

@@ -1,0 +1,31 @@
+// Takes a picture of the viewer with a journal open, for the README:
+//   vantorel-screenshot JOURNAL OUT.png
+#include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+
+#include "window/CorvanelForm.h"
+#include "window/SystemRegional.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: vantorel-screenshot JOURNAL OUT.png\n");
+    return 2;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(vantorel::kApplicationTitle);
+  vantorel::TCorvanelForm form(vantorel::SystemDateTimeRules());
+  const QString journal = QString::fromLocal8Bit(argv[1]);
+  form.runOpenDialog = [journal](QFileDialog&) { return journal; };
+  form.showErrorReport = [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); };
+  form.show();
+  form.Guarded([&form] { form.OpenClick(); });
+  int status = 1;
+  QTimer::singleShot(500, [&] {
+    status = form.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    QApplication::quit();
+  });
+  QApplication::exec();
+  return status;
+}
