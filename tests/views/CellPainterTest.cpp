@@ -1,1 +1,71 @@
-// filled in below
+#include <gtest/gtest.h>
+
+#include "support/FormFixture.h"
+#include "views/CellPainter.h"
+
+namespace vantorel::test {
+namespace {
+
+using CellPainterTest = FormTest;
+
+const QColor kBlack(0, 0, 0), kOlive(128, 128, 0), kGreen(0, 128, 0), kMaroon(128, 0, 0), kWhite(255, 255, 255);
+
+std::string AlarmLine(const std::string& message) {
+  return "25.11.2013 10:00:00\tG\tc\tN\tP\t" + message + "\td\r\n";
+}
+
+TEST_F(CellPainterTest, AlarmRowsTakeTheColourOfTheirMessage) {
+  form->ShowOlive->trigger();  // show the unimportant alarms too
+  const std::vector<std::pair<std::string, QColor>> cases = {
+      {"Переход на резерв", kOlive},
+      {"Рассхождение в системном времени", kOlive},
+      {"Норма", kGreen},
+      {"Связь с устройством восстановлена", kGreen},
+      {"Интернет-соединение восстановлено", kGreen},
+      {"норма", kMaroon},
+      {"Норма ", kMaroon},
+      {"Переход на резерв ", kMaroon},
+      {"Потеря сигнала", kMaroon},
+  };
+  std::string journal = "T\tG\tC\tN\tP\tM\tD\r\n";
+  for (const auto& c : cases) journal += AlarmLine(c.first);
+  journal += "25.11.2013 10:00:00\tG\tc\tN\tP\r\n";  // no message: maroon
+  OpenJournal("colours.alarms", journal);
+  ASSERT_TRUE(errors.isEmpty());
+  ASSERT_EQ(form->StringGrid->RowCount(), static_cast<int>(cases.size()) + 2);
+  const CellPainter& painter = form->StringGrid->Painter();
+  for (size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_EQ(painter.ColoursOf(static_cast<int>(i) + 1).text, cases[i].second) << cases[i].first;
+  }
+  EXPECT_EQ(painter.ColoursOf(static_cast<int>(cases.size()) + 1).text, kMaroon);
+  // The title row is black on button face; data rows alternate white and button face.
+  EXPECT_EQ(painter.ColoursOf(0).text, kBlack);
+  EXPECT_EQ(painter.ColoursOf(0).background, ButtonFace());
+  EXPECT_EQ(painter.ColoursOf(1).background, kWhite);
+  EXPECT_EQ(painter.ColoursOf(2).background, ButtonFace());
+}
+
+TEST_F(CellPainterTest, ColoursFollowTheRowNumberAfterAFilterChange) {
+  OpenJournal("rows.alarms", "T\tG\tC\tN\tP\tM\tD\r\n" + AlarmLine("Норма") +
+                                 "25.11.2013 11:00:00\tG\tc\tN\tP\tАвария\td\r\n");
+  const CellPainter& painter = form->StringGrid->Painter();
+  ASSERT_EQ(painter.ColoursOf(2).text, kMaroon);
+  // Selection plays no part.
+  form->StringGrid->selectRow(1);
+  EXPECT_EQ(painter.ColoursOf(2).background, ButtonFace());
+  form->StartTime->setTime(QTime(11, 0, 0));
+  ASSERT_EQ(form->StringGrid->RowCount(), 2);
+  EXPECT_EQ(painter.ColoursOf(1).text, kMaroon);
+  EXPECT_EQ(painter.ColoursOf(1).background, kWhite);
+}
+
+TEST_F(CellPainterTest, OtherJournalsAreBlack) {
+  OpenJournal("black.action", "U\tT\tA\tB\tC\tD\r\nu\t25.11.2013 10:00:00\tx\ty\tz\tНорма\r\n");
+  ASSERT_TRUE(errors.isEmpty());
+  const CellPainter& painter = form->StringGrid->Painter();
+  EXPECT_EQ(painter.ColoursOf(1).text, kBlack);
+  EXPECT_EQ(painter.ColoursOf(1).background, kWhite);
+}
+
+}  // namespace
+}  // namespace vantorel::test
