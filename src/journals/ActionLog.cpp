@@ -47,7 +47,9 @@ ActionLoad ParseActionLog(FileBytes bytes, const DateTimeRules& rules, LoadObser
     records.push_back(record);
     if (IsProgressPoint(records.size(), expected)) observer.Progress(records.size(), expected);
   }
-  if (!records.empty() && records.size() != expected) observer.Progress(records.size(), expected);
+  // Text lines and whole-file lines can differ in number: the last record is reported here
+  // unless the loop has just reported it.
+  if (!records.empty() && !IsProgressPoint(records.size(), expected)) observer.Progress(records.size(), expected);
 
   const Literals& words = Cp1251Literals();
   DistinctList users(words.allUsers), actions(words.allActions);

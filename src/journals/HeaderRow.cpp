@@ -1,7 +1,5 @@
 #include "journals/HeaderRow.h"
 
-#include <cstring>
-
 #include "uStrUtils/StrUtils.h"
 
 namespace vantorel {
@@ -13,7 +11,7 @@ std::vector<std::string> HeaderTitles(std::string_view firstLine) {
   while (!rest.empty()) {
     CutField(rest, '\t', field);
     titles.emplace_back(field);
-    if (std::memchr(rest.data(), '\t', rest.size()) == nullptr) {
+    if (rest.find('\t') == std::string_view::npos) {
       titles.emplace_back(rest);
       break;
     }

@@ -1,13 +1,10 @@
 #include "journals/LineReaders.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vantorel {
 namespace {
-
-const char* Find(const char* from, const char* to, char c) {
-  return static_cast<const char*>(std::memchr(from, c, static_cast<size_t>(to - from)));
-}
 
 // Removes every CR of [begin, end) in place and returns the new end.
 char* DropCarriageReturns(char* begin, char* end) {
@@ -19,29 +16,37 @@ char* DropCarriageReturns(char* begin, char* end) {
   return out;
 }
 
+// The place of the first `c` in `text` at or after `from` (< text.size()); text.size() when
+// there is none.
+size_t FindFrom(std::string_view text, size_t from, char c) {
+  const void* hit = std::memchr(text.data() + from, c, text.size() - from);
+  return hit == nullptr ? text.size() : static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+}
+
 }  // namespace
 
-WholeFileLines::WholeFileLines(std::string_view bytes) : text_(bytes) {
-  const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
-  if (nul != nullptr) text_ = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
+WholeFileLines::WholeFileLines(std::string_view bytes) : text_(bytes.substr(0, bytes.find('\0'))) {
+  if (!text_.empty()) {
+    lf_ = FindFrom(text_, 0, '\n');
+    cr_ = FindFrom(text_, 0, '\r');
+  }
 }
 
 bool WholeFileLines::Next(std::string_view& line) {
   if (pos_ >= text_.size()) return false;
-  const char* begin = text_.data() + pos_;
-  const char* end = text_.data() + text_.size();
-  const char* lf = Find(begin, end, '\n');
-  const char* stop = lf != nullptr ? lf : end;
-  const char* cr = Find(begin, stop, '\r');
-  if (cr != nullptr) {
-    // A CR ends the line; with an LF right after it, the pair is one line end.
-    line = std::string_view(begin, static_cast<size_t>(cr - begin));
-    const bool pair = cr + 1 < end && cr[1] == '\n';
-    pos_ = static_cast<size_t>(cr - text_.data()) + (pair ? 2 : 1);
+  // The next LF and the next CR are searched for again only once the reading has passed
+  // them, so each byte is scanned once whichever line ends the file uses.
+  if (lf_ < pos_) lf_ = FindFrom(text_, pos_, '\n');
+  if (cr_ < pos_) cr_ = FindFrom(text_, pos_, '\r');
+  const size_t stop = std::min(lf_, cr_);
+  line = std::string_view(text_.data() + pos_, stop - pos_);
+  if (stop == text_.size()) {
+    pos_ = stop;
     return true;
   }
-  line = std::string_view(begin, static_cast<size_t>(stop - begin));
-  pos_ = static_cast<size_t>(stop - text_.data()) + (lf != nullptr ? 1 : 0);
+  // A CR with an LF right after it is one line end.
+  const bool pair = text_[stop] == '\r' && stop + 1 < text_.size() && text_[stop + 1] == '\n';
+  pos_ = stop + (pair ? 2 : 1);
   return true;
 }
 
@@ -71,10 +76,8 @@ bool TextLines::Next(std::string_view& line) {
 }
 
 std::string FirstTextLine(std::string_view bytes) {
-  const void* eof = std::memchr(bytes.data(), 26, bytes.size());
-  if (eof != nullptr) bytes = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(eof) - bytes.data()));
-  const void* lf = std::memchr(bytes.data(), '\n', bytes.size());
-  if (lf != nullptr) bytes = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(lf) - bytes.data()));
+  bytes = bytes.substr(0, bytes.find('\x1A'));
+  bytes = bytes.substr(0, bytes.find('\n'));
   std::string line(bytes);
   line.resize(static_cast<size_t>(DropCarriageReturns(line.data(), line.data() + line.size()) - line.data()));
   return line;

@@ -21,6 +21,9 @@ class WholeFileLines {
  private:
   std::string_view text_;
   size_t pos_ = 0;
+  // Where the next LF and the next CR at or after pos_ stand; text_.size() when none is left.
+  size_t lf_ = 0;
+  size_t cr_ = 0;
 };
 
 // Text lines, as a text file is read line by line: LF ends a line, so does CR LF; any other
