@@ -27,6 +27,10 @@ ActionLoad ParseActionLog(FileBytes bytes, const DateTimeRules& rules, LoadObser
   std::vector<ActLine>& records = load.records.records;
   records.reserve(expected);
 
+  // The lists are built while each line's bytes are at hand.
+  const Literals& words = Cp1251Literals();
+  DistinctList users(words.allUsers), actions(words.allActions);
+
   TextLines lines(base, load.records.bytes.size);
   std::string_view line;
   lines.Next(line);  // the title line
@@ -44,6 +48,8 @@ ActionLoad ParseActionLog(FileBytes bytes, const DateTimeRules& rules, LoadObser
     CutField(line, '\t', field);
     record.Detail3 = MakeLongText(base, field);
     record.Action = MakeLongText(base, line);
+    users.Add(TextAt(base, record.User));
+    actions.Add(TextAt(base, record.Action));
     records.push_back(record);
     if (IsProgressPoint(records.size(), expected)) observer.Progress(records.size(), expected);
   }
@@ -51,12 +57,6 @@ ActionLoad ParseActionLog(FileBytes bytes, const DateTimeRules& rules, LoadObser
   // unless the loop has just reported it.
   if (!records.empty() && !IsProgressPoint(records.size(), expected)) observer.Progress(records.size(), expected);
 
-  const Literals& words = Cp1251Literals();
-  DistinctList users(words.allUsers), actions(words.allActions);
-  for (const ActLine& r : records) {
-    users.Add(load.records.Text(r.User));
-    actions.Add(load.records.Text(r.Action));
-  }
   load.lists = ActionLists{users.Take(), actions.Take()};
   return load;
 }

@@ -28,6 +28,10 @@ AlarmLoad ParseAlarmLog(FileBytes bytes, const DateTimeRules& rules, LoadObserve
   std::vector<AlarmRecord>& records = load.records.records;
   records.reserve(total);
 
+  // The lists are built while each line's bytes are at hand.
+  const Literals& words = Cp1251Literals();
+  DistinctList groups(words.allGroups), nodes(words.allNodes), ports(words.allPorts);
+
   WholeFileLines lines(load.records.bytes.View());
   std::string_view line;
   lines.Next(line);  // the title line
@@ -38,12 +42,15 @@ AlarmLoad ParseAlarmLog(FileBytes bytes, const DateTimeRules& rules, LoadObserve
     record.DateTime = StrToDateTime(field, rules);
     CutField(line, '\t', field);
     record.GroupName = MakeFixedText(base, field);
+    groups.Add(TextAt(base, record.GroupName));
     CutField(line, '\t', field);
     record.Detail1 = MakeFixedText(base, field);
     CutField(line, '\t', field);
     record.NodeName = MakeFixedText(base, field);
+    nodes.Add(TextAt(base, record.NodeName));
     CutField(line, '\t', field);
     record.BoardPort = MakeFixedText(base, field);
+    ports.Add(TextAt(base, record.BoardPort));
     CutField(line, '\t', field);
     record.Message = MakeFixedText(base, field);
     record.Detail2 = MakeFixedText(base, line);
@@ -51,13 +58,6 @@ AlarmLoad ParseAlarmLog(FileBytes bytes, const DateTimeRules& rules, LoadObserve
     if (IsProgressPoint(records.size(), total)) observer.Progress(records.size(), total);
   }
 
-  const Literals& words = Cp1251Literals();
-  DistinctList groups(words.allGroups), nodes(words.allNodes), ports(words.allPorts);
-  for (const AlarmRecord& r : records) {
-    groups.Add(load.records.Text(r.GroupName));
-    nodes.Add(load.records.Text(r.NodeName));
-    ports.Add(load.records.Text(r.BoardPort));
-  }
   load.lists = AlarmLists{groups.Take(), nodes.Take(), ports.Take()};
   return load;
 }

@@ -31,6 +31,11 @@ ParamLoad ParseParamStatLog(FileBytes bytes, TDateTime startDate, const DateTime
   std::vector<ParamRecord>& records = load.records.records;
   records.reserve(total);
 
+  // The lists are built while each line's bytes are at hand.
+  const Literals& words = Cp1251Literals();
+  DistinctList groups(words.allGroups), nodes(words.allNodes), ports(words.allPorts),
+      params(words.allParams);
+
   WholeFileLines lines(load.records.bytes.View());
   std::string_view line;
   lines.Next(line);  // the title line
@@ -49,19 +54,14 @@ ParamLoad ParseParamStatLog(FileBytes bytes, TDateTime startDate, const DateTime
       *text = MakeFixedText(base, field);
     }
     record.Detail3 = MakeFixedText(base, line);
+    groups.Add(TextAt(base, record.GroupName));
+    nodes.Add(TextAt(base, record.NodeName));
+    ports.Add(TextAt(base, record.BoardPort));
+    params.Add(TextAt(base, record.ParamName));
     records.push_back(record);
     if (IsProgressPoint(records.size(), total)) observer.Progress(records.size(), total);
   }
 
-  const Literals& words = Cp1251Literals();
-  DistinctList groups(words.allGroups), nodes(words.allNodes), ports(words.allPorts),
-      params(words.allParams);
-  for (const ParamRecord& r : records) {
-    groups.Add(load.records.Text(r.GroupName));
-    nodes.Add(load.records.Text(r.NodeName));
-    ports.Add(load.records.Text(r.BoardPort));
-    params.Add(load.records.Text(r.ParamName));
-  }
   load.lists = ParamLists{groups.Take(), nodes.Take(), ports.Take(), params.Take()};
   return load;
 }
