@@ -48,8 +48,8 @@ ActionLoad ParseActionLog(FileBytes bytes, const DateTimeRules& rules, LoadObser
     CutField(line, '\t', field);
     record.Detail3 = MakeLongText(base, field);
     record.Action = MakeLongText(base, line);
-    users.Add(TextAt(base, record.User));
-    actions.Add(TextAt(base, record.Action));
+    record.UserItem = users.Add(TextAt(base, record.User));
+    record.ActionItem = actions.Add(TextAt(base, record.Action));
     records.push_back(record);
     if (IsProgressPoint(records.size(), expected)) observer.Progress(records.size(), expected);
   }

@@ -22,6 +22,9 @@ struct ActLine {
   LongText Detail2{};
   LongText Detail3{};
   LongText Action{};
+  // The filter-list items of User and Action.
+  uint32_t UserItem = 0;
+  uint32_t ActionItem = 0;
 };
 
 struct ActionRecords {

@@ -1,5 +1,6 @@
 #include "journals/AlarmLog.h"
 
+#include "journals/AlarmMessages.h"
 #include "datetime/DateTimeParse.h"
 #include "journals/HeaderRow.h"
 #include "journals/LineReaders.h"
@@ -42,17 +43,18 @@ AlarmLoad ParseAlarmLog(FileBytes bytes, const DateTimeRules& rules, LoadObserve
     record.DateTime = StrToDateTime(field, rules);
     CutField(line, '\t', field);
     record.GroupName = MakeFixedText(base, field);
-    groups.Add(TextAt(base, record.GroupName));
+    record.GroupItem = groups.Add(TextAt(base, record.GroupName));
     CutField(line, '\t', field);
     record.Detail1 = MakeFixedText(base, field);
     CutField(line, '\t', field);
     record.NodeName = MakeFixedText(base, field);
-    nodes.Add(TextAt(base, record.NodeName));
+    record.NodeItem = nodes.Add(TextAt(base, record.NodeName));
     CutField(line, '\t', field);
     record.BoardPort = MakeFixedText(base, field);
-    ports.Add(TextAt(base, record.BoardPort));
+    record.PortItem = ports.Add(TextAt(base, record.BoardPort));
     CutField(line, '\t', field);
     record.Message = MakeFixedText(base, field);
+    record.Unimportant = IsUnimportantAlarm(TextAt(base, record.Message));
     record.Detail2 = MakeFixedText(base, line);
     records.push_back(record);
     if (IsProgressPoint(records.size(), total)) observer.Progress(records.size(), total);

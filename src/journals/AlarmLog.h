@@ -22,6 +22,12 @@ struct AlarmRecord {
   FixedText BoardPort{};
   FixedText Message{};
   FixedText Detail2{};
+  // The filter-list items of GroupName, NodeName and BoardPort.
+  uint32_t GroupItem = 0;
+  uint32_t NodeItem = 0;
+  uint32_t PortItem = 0;
+  // The message is one of the unimportant ones.
+  bool Unimportant = false;
 };
 
 // A loaded alarm journal: its bytes and the records that point into them.

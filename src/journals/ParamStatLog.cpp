@@ -54,10 +54,10 @@ ParamLoad ParseParamStatLog(FileBytes bytes, TDateTime startDate, const DateTime
       *text = MakeFixedText(base, field);
     }
     record.Detail3 = MakeFixedText(base, line);
-    groups.Add(TextAt(base, record.GroupName));
-    nodes.Add(TextAt(base, record.NodeName));
-    ports.Add(TextAt(base, record.BoardPort));
-    params.Add(TextAt(base, record.ParamName));
+    record.GroupItem = groups.Add(TextAt(base, record.GroupName));
+    record.NodeItem = nodes.Add(TextAt(base, record.NodeName));
+    record.PortItem = ports.Add(TextAt(base, record.BoardPort));
+    record.ParamItem = params.Add(TextAt(base, record.ParamName));
     records.push_back(record);
     if (IsProgressPoint(records.size(), total)) observer.Progress(records.size(), total);
   }

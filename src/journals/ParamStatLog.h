@@ -23,6 +23,11 @@ struct ParamRecord {
   FixedText ParamName{};
   FixedText Detail2{};
   FixedText Detail3{};
+  // The filter-list items of GroupName, NodeName, BoardPort and ParamName.
+  uint32_t GroupItem = 0;
+  uint32_t NodeItem = 0;
+  uint32_t PortItem = 0;
+  uint32_t ParamItem = 0;
 };
 
 struct ParamRecords {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "journals/AlarmLog.h"
+#include "journals/AlarmMessages.h"
 #include "views/ValueFilter.h"
 
 namespace vantorel {
@@ -17,9 +18,6 @@ struct AlarmFilters {
   // "Показывать неважные аварии": when false, unimportant alarms are hidden.
   bool showUnimportant = false;
 };
-
-// True for the two messages counted as unimportant (exact bytes).
-bool IsUnimportantAlarm(std::string_view message);
 
 // Replaces `rows` with the indices of the records that pass, in record order: the time
 // window, group, node, board or port, then the unimportant-alarm switch.

@@ -94,16 +94,38 @@ void JournalGrid::ShowRows(const JournalTable* table, std::vector<uint32_t> rows
   model_.SetRows(table, std::move(rows));
 }
 
+const uint16_t* JournalGrid::RecordWidths(size_t record) {
+  const JournalTable* table = model_.Table();
+  const size_t columns = static_cast<size_t>(table->ColumnCount());
+  uint16_t* widths = &recordWidths_[record * columns];
+  if (widths[0] == kNotMeasured) {
+    std::string scratch;
+    for (size_t c = 0; c < columns; ++c) {
+      const int width = widths_->Width(table->CellText(record, static_cast<int>(c), scratch));
+      widths[c] = static_cast<uint16_t>(std::min(width, 0xFFFE));
+    }
+  }
+  return widths;
+}
+
+void JournalGrid::FitColumnWidths(int pad) {
+  const int columns = ColumnCount();
+  std::vector<int> widest(static_cast<size_t>(std::max(columns, 0)), pad);
+  const JournalTable* table = model_.Table();
+  if (table != nullptr) {
+    const int measured = std::min(columns, table->ColumnCount());
+    for (uint32_t record : model_.Rows()) {
+      const uint16_t* widths = RecordWidths(record);
+      for (int c = 0; c < measured; ++c) widest[static_cast<size_t>(c)] = std::max<int>(widest[static_cast<size_t>(c)], widths[c]);
+    }
+  }
+  for (int c = 0; c < columns; ++c) setColumnWidth(c, widest[static_cast<size_t>(c)] + pad);
+}
+
 int JournalGrid::DataTextWidth(size_t dataRow, int column) {
   const JournalTable* table = model_.Table();
   if (table == nullptr || column >= table->ColumnCount()) return 0;
-  const size_t record = model_.Rows()[dataRow];
-  uint16_t& width = recordWidths_[record * static_cast<size_t>(table->ColumnCount()) + static_cast<size_t>(column)];
-  if (width == kNotMeasured) {
-    std::string scratch;
-    width = static_cast<uint16_t>(std::min(widths_->Width(table->CellText(record, column, scratch)), 0xFFFE));
-  }
-  return width;
+  return RecordWidths(model_.Rows()[dataRow])[column];
 }
 
 void JournalGrid::FitColumnWidth(int column, int pad) {

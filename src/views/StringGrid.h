@@ -40,6 +40,8 @@ class JournalGrid : public QTableView {
   void LoadHeaderRow(const QStringList& titles, int columnCount);
   // Column width = max(pad, widest data text) + pad; the title is not measured.
   void FitColumnWidth(int column, int pad);
+  // FitColumnWidth for every column, in one pass over the rows.
+  void FitColumnWidths(int pad);
   // Shows `rows` of `table` after a view has picked them.
   void ShowRows(const JournalTable* table, std::vector<uint32_t> rows);
 
@@ -51,6 +53,8 @@ class JournalGrid : public QTableView {
 
  private:
   int DataTextWidth(size_t dataRow, int column);
+  // The measured widths of a record's cells, measuring those not measured yet.
+  const uint16_t* RecordWidths(size_t record);
 
   JournalTableModel model_;
   CellPainter* painter_;

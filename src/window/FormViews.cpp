@@ -25,7 +25,7 @@ void TCorvanelForm::FinishView(const JournalTable* table, std::vector<uint32_t> 
   const size_t shown = rows.size();
   StringGrid->ClearGridRows();
   StringGrid->ShowRows(table, std::move(rows));
-  for (int column = 0; column < StringGrid->ColumnCount(); ++column) StringGrid->FitColumnWidth(column, kColumnPad);
+  StringGrid->FitColumnWidths(kColumnPad);
   if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
   SetStatusText(1, QString("Показано строк: %1 из %2").arg(shown).arg(total));
 }
