@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds in release mode, writes a journal of each kind, and prints the figures of record.
+#   bench/run.sh [RECORDS]      (1000000 records by default)
+# VANTOREL_BUILD_DIR names the build folder (build-bench); the journals go to its bench-data/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+records=${1:-1000000}
+build_dir=${VANTOREL_BUILD_DIR:-build-bench}
+jobs=${VANTOREL_BUILD_JOBS:-$(nproc)}
+
+if [ ! -f "$build_dir/build.ninja" ]; then
+  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build_dir" -j "$jobs" --target bench_journals bench_core vantorel-query vantorel-generate >/dev/null
+
+data="$build_dir/bench-data"
+mkdir -p "$data"
+files=()
+for kind in alarms action param stat; do
+  file="$data/bench-$records.$kind"
+  if [ ! -s "$file" ]; then
+    "$build_dir/bin/vantorel-generate" --kind "$kind" --records "$records" --seed 7 --days 30 -o "$file"
+  fi
+  files+=("$file")
+done
+
+echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GB"
+echo "records per journal: $records; load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+# Qt wants a private runtime folder; without one it warns on every start.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
+awk_bin=mawk
+command -v mawk >/dev/null || awk_bin=none
+QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --query "$build_dir/bin/vantorel-query" --awk "$awk_bin" "${files[@]}"
+echo
+"$build_dir/bin/bench_core" --benchmark_min_time=0.2

@@ -1,0 +1,369 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/wait.h>
+#include <string>
+#include <vector>
+
+#include "query/Query.h"
+#include "support/TestFiles.h"
+
+namespace vantorel {
+namespace {
+
+using test::W;
+using test::WriteScratchFile;
+
+class StringSink final : public TextSink {
+ public:
+  void Write(std::string_view bytes) override {
+    text += bytes;
+    ++writes;
+  }
+  std::string text;
+  int writes = 0;
+};
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+  int outWrites = 0;
+};
+
+DateTimeRules RussianRules() {
+  DateTimeRules rules;
+  rules.regional.shortDateFormat = "dd/mm/yyyy";
+  rules.regional.dateSeparator = '.';
+  rules.regional.decimalSeparator = ',';
+  rules.regional.clock24 = true;
+  rules.regional.hourLeadingZero = true;
+  rules.currentYear = 2026;
+  return rules;
+}
+
+Outcome Query(const std::vector<std::string>& args, const DateTimeRules& rules = RussianRules()) {
+  StringSink out, err;
+  Outcome o;
+  o.status = RunQuery(args, rules, out, err);
+  o.out = out.text;
+  o.err = err.text;
+  o.outWrites = out.writes;
+  return o;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start) + "<no line end>");
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Rows of a query's output without the title line and the count line.
+std::vector<std::string> Rows(const Outcome& o) {
+  std::vector<std::string> lines = Lines(o.out);
+  if (lines.size() < 2) return {"<no title or count>"};
+  return {lines.begin() + 1, lines.end() - 1};
+}
+
+std::string CountLine(const Outcome& o) {
+  const std::vector<std::string> lines = Lines(o.out);
+  return lines.empty() ? std::string() : lines.back();
+}
+
+std::string AlarmJournal() {
+  return WriteScratchFile("query.alarms",
+                          W("Время\tГруппа\tТип\tУзел\tПорт\tСообщение\tПримечание\tЛишний1\tЛишний2\r\n"
+                            "25.11.2013 07:59:59\tСевер\tК\tУзел-1\tП1\tНорма\tx\r\n"
+                            "25.11.2013 08:00:00\tСевер\tК\tУзел-2\tП2\tАвария питания\tуровень\t-12\r\n"
+                            "26.11.2013 08:00:00,900\tЮг\tК\tУзел-1\tП1\tПереход на резерв\ty\r\n"
+                            "26.11.2013 12:00:00\tюг\tК\tУзел-3\tП2\tРассхождение в системном времени\tz\r\n"
+                            "27.11.2013 18:00:00\tЮг\tМ\tУзел-3\tП1\tСвязь с устройством восстановлена\tw\r\n"
+                            "27.11.2013 18:00:01\tСевер\tК\tУзел-2\tП2\tНорма\tv\r\n"
+                            "27.11.2013 20:00:00\r\n"));
+}
+
+TEST(QueryTest, AlarmJournalPrintsTitlesRowsAndCountAsTheViewShowsThem) {
+  const Outcome o = Query({AlarmJournal()});
+  EXPECT_EQ(o.status, kQueryOk);
+  EXPECT_EQ(o.err, "");
+  // Seven titles of nine; the two unimportant alarms hidden; the rest of a line kept whole.
+  EXPECT_EQ(o.out,
+            "Время\tГруппа\tТип\tУзел\tПорт\tСообщение\tПримечание\n"
+            "07:59:59\tСевер\tК\tУзел-1\tП1\tНорма\tx\n"
+            "08:00:00\tСевер\tК\tУзел-2\tП2\tАвария питания\tуровень\t-12\n"
+            "18:00:00\tЮг\tМ\tУзел-3\tП1\tСвязь с устройством восстановлена\tw\n"
+            "18:00:01\tСевер\tК\tУзел-2\tП2\tНорма\tv\n"
+            "20:00:00\t\t\t\t\t\t\n"
+            "Показано строк: 5 из 7\n");
+
+  EXPECT_EQ(CountLine(Query({"--show-unimportant", AlarmJournal()})), "Показано строк: 7 из 7");
+  EXPECT_EQ(Query({"--count", AlarmJournal()}).out, "Показано строк: 5 из 7\n");
+  EXPECT_EQ(Query({"--lists", AlarmJournal()}).out,
+            "GroupCB\tВсе группы\tСевер\tЮг\tюг\t\n"
+            "NameCB\tВсе устройства\tУзел-1\tУзел-2\tУзел-3\t\n"
+            "PortCB\tВсе платы/порты\tП1\tП2\t\n");
+}
+
+TEST(QueryTest, AlarmTimeWindowIsInclusiveToTheMillisecond) {
+  EXPECT_EQ(Rows(Query({"--from", "08:00:00", "--to", "18:00:00", "--show-unimportant", AlarmJournal()})),
+            (std::vector<std::string>{"08:00:00\tСевер\tК\tУзел-2\tП2\tАвария питания\tуровень\t-12",
+                                      "08:00:00\tЮг\tК\tУзел-1\tП1\tПереход на резерв\ty",
+                                      "12:00:00\tюг\tК\tУзел-3\tП2\tРассхождение в системном времени\tz",
+                                      "18:00:00\tЮг\tМ\tУзел-3\tП1\tСвязь с устройством восстановлена\tw"}));
+  // 08:00:00.900 passes a start of 08:00:00.900, not one of .902.
+  EXPECT_EQ(CountLine(Query({"--from", "08:00:00.900", "--to", "08:30:00", "--show-unimportant", AlarmJournal()})),
+            "Показано строк: 1 из 7");
+  EXPECT_EQ(CountLine(Query({"--from=08:00:00.902", "--to=08:30:00", "--show-unimportant", AlarmJournal()})),
+            "Показано строк: 0 из 7");
+  // No wrap past midnight.
+  EXPECT_EQ(CountLine(Query({"--from", "22:00:00", "--to", "02:00:00", AlarmJournal()})), "Показано строк: 0 из 7");
+}
+
+TEST(QueryTest, AlarmValueFiltersSelectListItemsByExactCyrillicText) {
+  EXPECT_EQ(Rows(Query({"--group", "Юг", "--show-unimportant", AlarmJournal()})),
+            (std::vector<std::string>{"08:00:00\tЮг\tК\tУзел-1\tП1\tПереход на резерв\ty",
+                                      "18:00:00\tЮг\tМ\tУзел-3\tП1\tСвязь с устройством восстановлена\tw"}));
+  EXPECT_EQ(CountLine(Query({"--group=юг", "--show-unimportant", AlarmJournal()})), "Показано строк: 1 из 7");
+  EXPECT_EQ(CountLine(Query({"--group", "Все группы", AlarmJournal()})), "Показано строк: 5 из 7");
+  // A text that is no item selects none: only the record with an empty group is left.
+  EXPECT_EQ(Rows(Query({"--group", "Запад", AlarmJournal()})), (std::vector<std::string>{"20:00:00\t\t\t\t\t\t"}));
+  EXPECT_EQ(CountLine(Query({"--node", "Узел-2", AlarmJournal()})), "Показано строк: 2 из 7");
+  EXPECT_EQ(CountLine(Query({"--port", "П1", AlarmJournal()})), "Показано строк: 2 из 7");
+  EXPECT_EQ(CountLine(Query({"--group", "Север", "--node", "Узел-2", "--port", "П2", "--to", "12:00:00",
+                             AlarmJournal()})),
+            "Показано строк: 1 из 7");
+}
+
+std::string ActionJournal() {
+  return WriteScratchFile("query.action", W("Пользователь\tВремя\tАдрес\tОбъект\r\n"
+                                            "Иванов\t25.11.2013 09:00:00\t10.0.0.1\tУзел-1\tуспешно\tВход в систему\r\n"
+                                            "Петров\t25.11.2013 10:30:00\t10.0.0.2\tУзел-2\tотказано\tВход в систему\tповтор\r\n"
+                                            "Иванов\t26.11.2013 17:00:00\t10.0.0.1\tУзел-1\tуспешно\tВыход из системы\r\n"
+                                            "иванов\t26.11.2013 23:00:00\t10.0.0.3\tУзел-3\tуспешно\tВход в систему"));
+}
+
+TEST(QueryTest, ActionJournalShowsUserThenTimeAndFiltersByUserAndAction) {
+  const Outcome all = Query({ActionJournal()});
+  EXPECT_EQ(all.status, kQueryOk);
+  EXPECT_EQ(all.out,
+            "Пользователь\tВремя\tАдрес\tОбъект\t\t\n"
+            "Иванов\t09:00:00\t10.0.0.1\tУзел-1\tуспешно\tВход в систему\n"
+            "Петров\t10:30:00\t10.0.0.2\tУзел-2\tотказано\tВход в систему\tповтор\n"
+            "Иванов\t17:00:00\t10.0.0.1\tУзел-1\tуспешно\tВыход из системы\n"
+            "иванов\t23:00:00\t10.0.0.3\tУзел-3\tуспешно\tВход в систему\n"
+            "Показано строк: 4 из 4\n");
+  EXPECT_EQ(CountLine(Query({"--user", "Иванов", ActionJournal()})), "Показано строк: 2 из 4");
+  EXPECT_EQ(CountLine(Query({"--user", "Иванов", "--from", "10:00:00", ActionJournal()})), "Показано строк: 1 из 4");
+  EXPECT_EQ(CountLine(Query({"--action", "Вход в систему", ActionJournal()})), "Показано строк: 2 из 4");
+  EXPECT_EQ(CountLine(Query({"--user", "Петров", "--action", "Выход из системы", ActionJournal()})),
+            "Показано строк: 0 из 4");
+  EXPECT_EQ(Query({"--lists", ActionJournal()}).out,
+            "UserCB\tВсе пользователи\tИванов\tПетров\tиванов\n"
+            "ActCB\tВсе действия\tВход в систему\tВход в систему\tповтор\tВыход из системы\n");
+}
+
+std::string ParamText() {
+  return W("Время\tГруппа\tТип\tУзел\tПорт\tПараметр\tБыло\tСтало\r\n"
+           "26.11.2013 10:00:00\tСевер\tК\tУзел-1\tП1\tПорог\t1\t2\r\n"
+           "25.11.2013 11:00:00\tЮг\tК\tУзел-2\tП2\tУровень\t3\t4\r\n"
+           "27.11.2013 09:00:00\tСевер\tК\tУзел-1\tП1\tУровень\t5\t6\r\n"
+           "27.11.2013 12:00:00\tСевер\tК\tУзел-2\tП2\tПорог\t7\t8\tещё\r\n"
+           "26.11.2013 00:00:00\tЮг\tК\tУзел-1\tП1\tПорог\t9\t10\r\n");
+}
+
+TEST(QueryTest, ParamJournalShowsDatesAndKeepsTheEndTimeForTheEndDay) {
+  const std::string file = WriteScratchFile("query.param", ParamText());
+  const Outcome all = Query({file});
+  EXPECT_EQ(all.status, kQueryOk);
+  EXPECT_EQ(all.out,
+            "Время\tГруппа\tТип\tУзел\tПорт\tПараметр\tБыло\tСтало\n"
+            "26.11.2013 10:00:00\tСевер\tК\tУзел-1\tП1\tПорог\t1\t2\n"
+            "25.11.2013 11:00:00\tЮг\tК\tУзел-2\tП2\tУровень\t3\t4\n"
+            "27.11.2013 09:00:00\tСевер\tК\tУзел-1\tП1\tУровень\t5\t6\n"
+            "27.11.2013 12:00:00\tСевер\tК\tУзел-2\tП2\tПорог\t7\t8\tещё\n"
+            "26.11.2013\tЮг\tК\tУзел-1\tП1\tПорог\t9\t10\n"
+            "Показано строк: 5 из 5\n");
+  // The start time on every day; the end time on the file's last day only.
+  EXPECT_EQ(Rows(Query({"--from", "10:00:00", "--to", "10:30:00", file})),
+            (std::vector<std::string>{"26.11.2013 10:00:00\tСевер\tК\tУзел-1\tП1\tПорог\t1\t2",
+                                      "25.11.2013 11:00:00\tЮг\tК\tУзел-2\tП2\tУровень\t3\t4"}));
+  // An earlier end day: its own time limit, and the days after it gone.
+  EXPECT_EQ(CountLine(Query({"--to-date", "2013-11-26", "--to", "09:00:00", file})), "Показано строк: 2 из 5");
+  EXPECT_EQ(CountLine(Query({"--from-date", "2013-11-26", file})), "Показано строк: 4 из 5");
+  EXPECT_EQ(CountLine(Query({"--from-date", "2013-11-28", file})), "Показано строк: 0 из 5");
+  EXPECT_EQ(CountLine(Query({"--param", "Уровень", file})), "Показано строк: 2 из 5");
+  EXPECT_EQ(CountLine(Query({"--group", "Юг", "--node", "Узел-1", "--port", "П1", file})), "Показано строк: 1 из 5");
+  EXPECT_EQ(Query({WriteScratchFile("titles.param", W("Время\tГруппа\r\n"))}).out,
+            "Время\tГруппа\t\t\t\t\t\t\nПоказано строк: 0 из 0\n");
+  EXPECT_EQ(Query({"--lists", file}).out,
+            "GroupCB2\tВсе группы\tСевер\tЮг\n"
+            "NameCb2\tВсе устройства\tУзел-1\tУзел-2\n"
+            "PortCB2\tВсе платы/порты\tП1\tП2\n"
+            "ParamCB\tВсе параметры\tПорог\tУровень\n");
+}
+
+TEST(QueryTest, StatJournalShowsTimesAndAppliesTheWindowOnEveryDay) {
+  const std::string file = WriteScratchFile("query.stat", ParamText());
+  const Outcome window = Query({"--from", "10:00:00", "--to", "10:30:00", file});
+  EXPECT_EQ(window.status, kQueryOk);
+  EXPECT_EQ(Rows(window), (std::vector<std::string>{"10:00:00\tСевер\tК\tУзел-1\tП1\tПорог\t1\t2"}));
+  EXPECT_EQ(CountLine(window), "Показано строк: 1 из 5");
+  EXPECT_EQ(Rows(Query({"--param", "Порог", "--group", "Юг", file})),
+            (std::vector<std::string>{"00:00:00\tЮг\tК\tУзел-1\tП1\tПорог\t9\t10"}));
+  EXPECT_EQ(Query({"--from-date", "2013-11-26", file}).status, kQueryBadUsage);
+}
+
+TEST(QueryTest, StandInSettingsReadAndWriteTheTwelveHourClock) {
+  const DateTimeRules standIn{RegionalSettings{}, 2026};
+  const std::string alarms = WriteScratchFile(
+      "standin.alarms", W("Время\tГруппа\n11/25/13 2:05:09 pm\tСевер\n11/26/13 9:00:00 am\tЮг\n"));
+  EXPECT_EQ(Query({"--from", "14:00:00", alarms}, standIn).out,
+            "Время\tГруппа\t\t\t\t\t\n2:05:09 pm\tСевер\t\t\t\t\t\nПоказано строк: 1 из 2\n");
+  const std::string param = WriteScratchFile("standin.param", W("Время\n11/25/13 2:05:09 pm\tСевер\n"));
+  EXPECT_EQ(Rows(Query({param}, standIn)), (std::vector<std::string>{"11/25/13 2:05:09 pm\tСевер\t\t\t\t\t\t"}));
+  // The same file read by Russian settings is no journal of dates.
+  EXPECT_EQ(Query({alarms}).status, kQueryLoadFailed);
+}
+
+TEST(QueryTest, LoadErrorsPrintTheErrorReportAndExitWithOne) {
+  struct Case {
+    std::string file;
+    std::string message;
+  };
+  const Case cases[] = {
+      {test::MissingScratchPath("missing.alarms"), "File not found.\n"},
+      {WriteScratchFile("empty.stat", ""), "Range check error.\n"},
+      {WriteScratchFile("baddate.alarms", W("Время\n25.11.2013 10:00:00\tа\nвчера 10:00\tб\n")),
+       "'вчера 10:00' is not a valid date and time.\n"},
+      {WriteScratchFile("blankline.action", W("Пользователь\tВремя\nИванов\t25.11.2013 10:00:00\n\nПетров\n")),
+       "'' is not a valid date and time.\n"},
+      {WriteScratchFile("oldday.param", W("Время\n01.01.1700 10:00:00\tСевер\n")),
+       "Failed to set calendar date or time.\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = Query({c.file});
+    EXPECT_EQ(o.status, kQueryLoadFailed) << c.file;
+    EXPECT_EQ(o.err, c.message) << c.file;
+    EXPECT_EQ(o.out, "") << c.file;
+  }
+  // Only the date pickers of a parameter journal refuse that day.
+  EXPECT_EQ(Query({WriteScratchFile("oldday.stat", W("Время\n01.01.1700 10:00:00\tСевер\n"))}).status, kQueryOk);
+}
+
+TEST(QueryTest, BadOptionsAndUnknownKindsExitWithTwo) {
+  const std::string alarms = AlarmJournal();
+  const std::vector<std::vector<std::string>> usageCases = {
+      {"--bogus", alarms},
+      {alarms, "--from"},
+      {"--from", "8:00:00", alarms},
+      {"--from", "24:00:00", alarms},
+      {"--to", "10:00:00.5", alarms},
+      {"--to", "10:60:00", alarms},
+      {"--from-date", "2013-02-30", WriteScratchFile("opt.param", ParamText())},
+      {"--from-date", "1752-09-13", WriteScratchFile("opt.param", ParamText())},
+      {"--lists", "--count", alarms},
+      {"--count=yes", alarms},
+      {},
+      {alarms, alarms},
+      {"--user", "Иванов", alarms},
+      {"--param", "Порог", alarms},
+      {"--group", "Север", ActionJournal()},
+      {"--to-date", "2013-11-26", alarms},
+  };
+  for (const std::vector<std::string>& args : usageCases) {
+    const Outcome o = Query(args);
+    const std::string shown = args.empty() ? "(no arguments)" : args[0];
+    EXPECT_EQ(o.status, kQueryBadUsage) << shown;
+    EXPECT_EQ(o.err.rfind("vantorel-query: ", 0), 0u) << shown;
+    EXPECT_NE(o.err.find("usage: vantorel-query"), std::string::npos) << shown;
+    EXPECT_EQ(o.out, "") << shown;
+  }
+  // The extension is compared exactly: no loading, one line of explanation.
+  for (const char* name : {"upper.ALARMS", "plain.txt", "noextension"}) {
+    const Outcome o = Query({WriteScratchFile(name, "x")});
+    EXPECT_EQ(o.status, kQueryBadUsage) << name;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << name;
+    EXPECT_EQ(o.out, "") << name;
+  }
+}
+
+TEST(QueryTest, HelpNamesEveryOption) {
+  const Outcome o = Query({"--help"});
+  EXPECT_EQ(o.status, kQueryOk);
+  EXPECT_EQ(o.err, "");
+  for (const char* option : {"--from", "--to", "--from-date", "--to-date", "--group", "--node", "--port", "--param",
+                             "--user", "--action", "--show-unimportant", "--lists", "--count", "Exit status"}) {
+    EXPECT_NE(o.out.find(option), std::string::npos) << option;
+  }
+}
+
+TEST(QueryTest, LargeOutputIsStreamedInPiecesWithoutLosingBytes) {
+  std::string text = "Время\tГруппа\n";
+  const int records = 40000;
+  for (int i = 0; i < records; ++i) {
+    text += "25.11.2013 10:00:00\tСевер\tдеталь\tузел\tпорт\tсообщение\tr" + std::to_string(i) + "\n";
+  }
+  const Outcome o = Query({WriteScratchFile("large.alarms", W(text))});
+  EXPECT_EQ(o.status, kQueryOk);
+  EXPECT_GT(o.outWrites, 1);
+  const std::vector<std::string> rows = Rows(o);
+  ASSERT_EQ(rows.size(), static_cast<size_t>(records));
+  for (int i = 0; i < records; ++i) {
+    const std::string expected = "10:00:00\tСевер\tдеталь\tузел\tпорт\tсообщение\tr" + std::to_string(i);
+    if (rows[static_cast<size_t>(i)] != expected) {
+      ADD_FAILURE() << "row " << i << ": " << rows[static_cast<size_t>(i)];
+      break;
+    }
+  }
+  EXPECT_EQ(CountLine(o), "Показано строк: 40000 из 40000");
+}
+
+#ifdef VANTOREL_QUERY_BINARY
+// The program itself: regional settings from the locale of its environment, exit statuses.
+struct ProgramRun {
+  int status = -1;
+  std::string output;
+};
+
+ProgramRun RunBinary(const std::string& environment, const std::string& arguments) {
+  const std::string command = "env " + environment + " '" VANTOREL_QUERY_BINARY "' " + arguments + " 2>&1";
+  ProgramRun run;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+TEST(QueryTest, ProgramTakesTheRegionalSettingsOfItsLocale) {
+  const std::string standIn = WriteScratchFile("binary.alarms", W("Время\n11/25/13 2:05:09 pm\tСевер\n"));
+  const ProgramRun c = RunBinary("LC_ALL=C", "'" + standIn + "'");
+  EXPECT_EQ(c.status, 0);
+  EXPECT_EQ(c.output, "Время\t\t\t\t\t\t\n2:05:09 pm\tСевер\t\t\t\t\t\nПоказано строк: 1 из 1\n");
+
+  const ProgramRun ru = RunBinary("LC_ALL=ru_RU.UTF-8", "--group Юг '" + AlarmJournal() + "'");
+  EXPECT_EQ(ru.status, 0);
+  EXPECT_NE(ru.output.find("\n18:00:00\tЮг\tМ\tУзел-3"), std::string::npos) << ru.output;
+
+  const ProgramRun missing = RunBinary("LC_ALL=C", "'" + test::MissingScratchPath("binary-missing.action") + "'");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.output, "File not found.\n");
+  EXPECT_EQ(RunBinary("LC_ALL=C", "--bogus").status, 2);
+}
+#endif
+
+}  // namespace
+}  // namespace vantorel

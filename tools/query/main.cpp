@@ -1,0 +1,34 @@
+// vantorel-query: a journal's view from the shell.
+#include <clocale>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "query/Query.h"
+#include "window/SystemRegional.h"
+
+namespace {
+
+class FileSink final : public vantorel::TextSink {
+ public:
+  explicit FileSink(std::FILE* file) : file_(file) {}
+  void Write(std::string_view bytes) override { std::fwrite(bytes.data(), 1, bytes.size(), file_); }
+
+ private:
+  std::FILE* file_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // As the window's application object does: system messages in the system's language.
+  std::setlocale(LC_ALL, "");
+  FileSink out(stdout), err(stderr);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const int status = vantorel::RunQuery(args, vantorel::SystemDateTimeRules(), out, err);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fputs("vantorel-query: cannot write the output\n", stderr);
+    return vantorel::kQueryLoadFailed;
+  }
+  return status;
+}
