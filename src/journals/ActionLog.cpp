@@ -38,18 +38,18 @@ ActionLoad ParseActionLog(FileBytes bytes, const DateTimeRules& rules, LoadObser
   while (lines.Next(line)) {
     ActLine record;
     CutField(line, '\t', field);
-    record.User = MakeLongText(base, field);
+    record.User = load.records.Keep(field);
+    record.UserItem = users.Add(field);
     CutField(line, '\t', field);
     record.DateTime = StrToDateTime(field, rules);
     CutField(line, '\t', field);
-    record.Detail1 = MakeLongText(base, field);
+    record.Detail1 = load.records.Keep(field);
     CutField(line, '\t', field);
-    record.Detail2 = MakeLongText(base, field);
+    record.Detail2 = load.records.Keep(field);
     CutField(line, '\t', field);
-    record.Detail3 = MakeLongText(base, field);
-    record.Action = MakeLongText(base, line);
-    record.UserItem = users.Add(TextAt(base, record.User));
-    record.ActionItem = actions.Add(TextAt(base, record.Action));
+    record.Detail3 = load.records.Keep(field);
+    record.Action = load.records.Keep(line);
+    record.ActionItem = actions.Add(line);
     records.push_back(record);
     if (IsProgressPoint(records.size(), expected)) observer.Progress(records.size(), expected);
   }

@@ -2,6 +2,7 @@
 // Action journals (".action"): what users did, one action per line.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "datetime/DateTime.h"
@@ -30,10 +31,23 @@ struct ActLine {
 struct ActionRecords {
   FileBytes bytes;
   std::vector<ActLine> records;
+  // The lengths of texts too long for a LongText, by offset.
+  std::unordered_map<uint64_t, uint64_t> longLengths;
 
   size_t size() const { return records.size(); }
   bool empty() const { return records.empty(); }
-  std::string_view Text(LongText t) const { return TextAt(bytes.data.get(), t); }
+  std::string_view Text(LongText t) const {
+    const uint64_t length = t.length == kLongTextApart ? longLengths.at(t.offset) : t.length;
+    return {bytes.data.get() + t.offset, length};
+  }
+  // The LongText of `text`, a view into this journal's bytes.
+  LongText Keep(std::string_view text) {
+    if (text.empty()) return LongText{0, 0};
+    const auto offset = static_cast<uint64_t>(text.data() - bytes.data.get());
+    if (text.size() < kLongTextApart) return LongText{offset, text.size()};
+    longLengths[offset] = text.size();
+    return LongText{offset, kLongTextApart};
+  }
 };
 
 struct ActionLists {

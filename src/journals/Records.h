@@ -15,11 +15,14 @@ struct FixedText {
   uint64_t length : 8;
 };
 
-// A text of any length.
+// A text of any length, in 8 bytes: a length of kLongTextApart or more is kept apart by the
+// records that own the text (a field of 16 MB or more is rare).
 struct LongText {
-  uint64_t offset;
-  uint64_t length;
+  uint64_t offset : 40;
+  uint64_t length : 24;
 };
+
+inline constexpr uint64_t kLongTextApart = (uint64_t{1} << 24) - 1;
 
 inline FixedText MakeFixedText(const char* base, std::string_view text) {
   if (text.empty()) return FixedText{0, 0};
@@ -27,12 +30,7 @@ inline FixedText MakeFixedText(const char* base, std::string_view text) {
                    static_cast<uint64_t>(std::min(text.size(), kFixedTextCapacity))};
 }
 
-inline LongText MakeLongText(const char* base, std::string_view text) {
-  if (text.empty()) return LongText{0, 0};
-  return LongText{static_cast<uint64_t>(text.data() - base), text.size()};
-}
 
 inline std::string_view TextAt(const char* base, FixedText t) { return {base + t.offset, t.length}; }
-inline std::string_view TextAt(const char* base, LongText t) { return {base + t.offset, t.length}; }
 
 }  // namespace vantorel

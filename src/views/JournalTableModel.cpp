@@ -38,7 +38,7 @@ void JournalTableModel::ClearColumns() {
   beginResetModel();
   for (int c = 0; c < columns_ && c < titles_.size(); ++c) titles_[c].clear();
   table_ = nullptr;
-  rows_.clear();
+  rows_ = {};
   emptyRows_ = 0;
   endResetModel();
 }
@@ -47,7 +47,8 @@ void JournalTableModel::ClearRows() {
   if (rows_.empty() && emptyRows_ == 0) return;
   beginResetModel();
   table_ = nullptr;
-  rows_.clear();
+  // The memory goes too: the next view's rows are built before they take this place.
+  rows_ = {};
   emptyRows_ = 0;
   endResetModel();
 }
