@@ -17,7 +17,7 @@
 
 namespace vantorel::test {
 
-// Journals written like "25.11.2013 10:15:30".
+// Journals written like "25.11.2013 10:15:30.250".
 inline DateTimeRules JournalRules() {
   DateTimeRules rules;
   rules.regional.shortDateFormat = "dd/mm/yyyy";

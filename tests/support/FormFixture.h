@@ -1,32 +1,21 @@
 #pragma once
-// A main window under test: Russian-style regional settings, the year 2026, the open dialog
+// A main window under test: the journals' regional settings, the year 2026, the open dialog
 // and the error report replaced by recorders.
 #include <gtest/gtest.h>
 
 #include <QStringList>
 #include <memory>
 
+#include "support/CoreTestSupport.h"
 #include "support/TestFiles.h"
 #include "window/CorvanelForm.h"
 
 namespace vantorel::test {
 
-inline DateTimeRules RussianRules() {
-  DateTimeRules rules;
-  rules.regional.shortDateFormat = "dd/mm/yyyy";
-  rules.regional.dateSeparator = '.';
-  rules.regional.timeSeparator = ':';
-  rules.regional.decimalSeparator = ',';
-  rules.regional.clock24 = true;
-  rules.regional.hourLeadingZero = true;
-  rules.currentYear = 2026;
-  return rules;
-}
-
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<TCorvanelForm>(RussianRules());
+    form = std::make_unique<TCorvanelForm>(JournalRules());
     form->showErrorReport = [this](const QString& text) { errors.append(text); };
     form->runOpenDialog = [this](QFileDialog& dialog) {
       dialogDirectories.append(dialog.directory().absolutePath());

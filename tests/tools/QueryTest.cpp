@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "query/Query.h"
+#include "support/CoreTestSupport.h"
 #include "support/TestFiles.h"
 
 namespace vantorel {
@@ -32,18 +33,7 @@ struct Outcome {
   int outWrites = 0;
 };
 
-DateTimeRules RussianRules() {
-  DateTimeRules rules;
-  rules.regional.shortDateFormat = "dd/mm/yyyy";
-  rules.regional.dateSeparator = '.';
-  rules.regional.decimalSeparator = ',';
-  rules.regional.clock24 = true;
-  rules.regional.hourLeadingZero = true;
-  rules.currentYear = 2026;
-  return rules;
-}
-
-Outcome Query(const std::vector<std::string>& args, const DateTimeRules& rules = RussianRules()) {
+Outcome Query(const std::vector<std::string>& args, const DateTimeRules& rules = test::JournalRules()) {
   StringSink out, err;
   Outcome o;
   o.status = RunQuery(args, rules, out, err);
@@ -85,7 +75,7 @@ std::string AlarmJournal() {
                           W("Время\tГруппа\tТип\tУзел\tПорт\tСообщение\tПримечание\tЛишний1\tЛишний2\r\n"
                             "25.11.2013 07:59:59\tСевер\tК\tУзел-1\tП1\tНорма\tx\r\n"
                             "25.11.2013 08:00:00\tСевер\tК\tУзел-2\tП2\tАвария питания\tуровень\t-12\r\n"
-                            "26.11.2013 08:00:00,900\tЮг\tК\tУзел-1\tП1\tПереход на резерв\ty\r\n"
+                            "26.11.2013 08:00:00.900\tЮг\tК\tУзел-1\tП1\tПереход на резерв\ty\r\n"
                             "26.11.2013 12:00:00\tюг\tК\tУзел-3\tП2\tРассхождение в системном времени\tz\r\n"
                             "27.11.2013 18:00:00\tЮг\tМ\tУзел-3\tП1\tСвязь с устройством восстановлена\tw\r\n"
                             "27.11.2013 18:00:01\tСевер\tК\tУзел-2\tП2\tНорма\tv\r\n"

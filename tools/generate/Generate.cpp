@@ -165,6 +165,26 @@ class Writer {
 
 void Tab(std::string& out) { out.push_back('\t'); }
 
+// The moment of record `i`: the records spread evenly over the days, a second's jitter each.
+int64_t MomentOf(const GenerateOptions& o, size_t i, Random& random) {
+  const int64_t span = int64_t{o.days} * kMsPerDayInt;
+  return static_cast<int64_t>(static_cast<double>(span) * static_cast<double>(i) / static_cast<double>(o.records)) +
+         static_cast<int64_t>(random.Below(1000));
+}
+
+// Group, device, node and board or port of a random node, each followed by a tab.
+void AppendPlace(std::string& t, const Network& net, Random& random) {
+  const size_t node = random.Below(net.nodes.size());
+  t += net.GroupOf(node);
+  Tab(t);
+  t += net.DeviceOf(node);
+  Tab(t);
+  t += net.nodes[node];
+  Tab(t);
+  t += net.ports[random.Below(net.ports.size())];
+  Tab(t);
+}
+
 void WriteAlarms(const GenerateOptions& o, Random& random, const Network& net, Writer& w) {
   const Literals& words = Cp1251Literals();
   // Returns to normal (green), the unimportant ones (olive), and the rest (maroon).
@@ -175,22 +195,11 @@ void WriteAlarms(const GenerateOptions& o, Random& random, const Network& net, W
   const std::vector<std::string> detail = Cp1251All({"Уровень", "Код", "Счётчик", "Порог"});
   w.text += Utf8ToCp1251("Время\tГруппа\tТип\tУзел\tПлата/Порт\tСообщение\tПримечание");
   w.LineDone();
-  const int64_t span = int64_t{o.days} * kMsPerDayInt;
   for (size_t i = 0; i < o.records; ++i) {
     std::string& t = w.text;
-    const int64_t at = static_cast<int64_t>(static_cast<double>(span) * static_cast<double>(i) / static_cast<double>(o.records)) +
-                       static_cast<int64_t>(random.Below(1000));
-    AppendDateTime(t, at, o.dates);
-    const size_t node = random.Below(net.nodes.size());
+    AppendDateTime(t, MomentOf(o, i, random), o.dates);
     Tab(t);
-    t += net.GroupOf(node);
-    Tab(t);
-    t += net.DeviceOf(node);
-    Tab(t);
-    t += net.nodes[node];
-    Tab(t);
-    t += net.ports[random.Below(net.ports.size())];
-    Tab(t);
+    AppendPlace(t, net, random);
     const size_t roll = random.Below(100);
     if (roll < 22) {
       t += words.normal;
@@ -233,16 +242,13 @@ void WriteActions(const GenerateOptions& o, Random& random, const Network& net, 
   const std::vector<std::string> results = Cp1251All({"успешно", "успешно", "успешно", "отказано", "ошибка"});
   w.text += Utf8ToCp1251("Пользователь\tВремя\tАдрес\tОбъект\tРезультат\tДействие");
   w.LineDone();
-  const int64_t span = int64_t{o.days} * kMsPerDayInt;
   for (size_t i = 0; i < o.records; ++i) {
     std::string& t = w.text;
     // A few users do most of the work.
     const size_t user = random.Chance(70) ? random.Below(6) : random.Below(users.size());
     t += users[user];
     Tab(t);
-    const int64_t at = static_cast<int64_t>(static_cast<double>(span) * static_cast<double>(i) / static_cast<double>(o.records)) +
-                       static_cast<int64_t>(random.Below(1000));
-    AppendDateTime(t, at, o.dates);
+    AppendDateTime(t, MomentOf(o, i, random), o.dates);
     Tab(t);
     t += "10.";
     AppendInt(t, static_cast<int64_t>(user % 8));
@@ -283,22 +289,11 @@ void WriteParamStat(const GenerateOptions& o, Random& random, const Network& net
                  : Utf8ToCp1251("Время\tГруппа\tТип\tУзел\tПлата/Порт\tПараметр\tБыло\tСтало");
   w.LineDone();
   const std::string was = Utf8ToCp1251("было "), now = Utf8ToCp1251("стало "), period = Utf8ToCp1251("за 15 мин");
-  const int64_t span = int64_t{o.days} * kMsPerDayInt;
   for (size_t i = 0; i < o.records; ++i) {
     std::string& t = w.text;
-    const int64_t at = static_cast<int64_t>(static_cast<double>(span) * static_cast<double>(i) / static_cast<double>(o.records)) +
-                       static_cast<int64_t>(random.Below(1000));
-    AppendDateTime(t, at, o.dates);
-    const size_t node = random.Below(net.nodes.size());
+    AppendDateTime(t, MomentOf(o, i, random), o.dates);
     Tab(t);
-    t += net.GroupOf(node);
-    Tab(t);
-    t += net.DeviceOf(node);
-    Tab(t);
-    t += net.nodes[node];
-    Tab(t);
-    t += net.ports[random.Below(net.ports.size())];
-    Tab(t);
+    AppendPlace(t, net, random);
     t += params[random.Below(params.size())];
     Tab(t);
     if (stat) {
