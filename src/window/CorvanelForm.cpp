@@ -30,7 +30,7 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
 
   CreateControls();
   StringGrid->Painter().SetIsAlarmJournal(
-      [this] { return KindOfPath(currentLogFile_.toStdString()) == JournalKind::Alarms; });
+      [this] { return currentKind_ == JournalKind::Alarms; });
   ConnectEvents();
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   Guarded([this] { FormCreate(); });
@@ -89,7 +89,7 @@ void TCorvanelForm::ExitMenuClick() { close(); }
 void TCorvanelForm::StartTimeChange() {
   // Filter changes during a load wait for the view that ends it.
   if (loading_) return;
-  switch (KindOfPath(currentLogFile_.toStdString())) {
+  switch (currentKind_) {
     case JournalKind::Alarms: RefreshAlarmView(); break;
     case JournalKind::Action: RefreshActionView(); break;
     case JournalKind::Param: RefreshParamView(); break;
@@ -114,6 +114,8 @@ void TCorvanelForm::OpenClick() {
   lastChosenFile_ = QFileInfo(chosen).absoluteFilePath();
   SetStatusText(0, "Открыт файл: " + QFileInfo(chosen).fileName());
   currentLogFile_ = lastChosenFile_;
+  // Worked out once here, not on every cell painted.
+  currentKind_ = KindOfPath(currentLogFile_.toStdString());
   OpenLogFile(currentLogFile_);
 }
 

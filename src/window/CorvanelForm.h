@@ -21,6 +21,7 @@
 #include "datetime/RegionalSettings.h"
 #include "journals/ActionLog.h"
 #include "journals/AlarmLog.h"
+#include "journals/Extension.h"
 #include "journals/ParamStatLog.h"
 #include "views/CellTexts.h"
 #include "views/StringGrid.h"
@@ -150,6 +151,7 @@ class TCorvanelForm : public QMainWindow {
 
   DateTimeRules rules_;
   QString currentLogFile_;
+  JournalKind currentKind_ = JournalKind::None;
   QString lastChosenFile_;
   AlarmRecords alarms_;
   AlarmLists alarmLists_;

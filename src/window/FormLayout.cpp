@@ -60,6 +60,7 @@ void TCorvanelForm::CreateControls() {
   setAutoFillBackground(true);
 
   ImageList1 = MakeRingGlyphs();
+  setWindowIcon(ImageList1[1]);
 
   MainMenu = new QMenuBar(this);
   MainMenu->setObjectName("MainMenu");
