@@ -18,7 +18,8 @@ AlarmLoad LoadAlarmLog(const std::string& path, const DateTimeRules& rules, Load
 AlarmLoad ParseAlarmLog(FileBytes bytes, const DateTimeRules& rules, LoadObserver& observer) {
   observer.Titles(HeaderTitles(FirstTextLine(bytes.View())));
 
-  const size_t lineCount = WholeFileLines::Count(bytes.View());
+  WholeFileLines lines(bytes.View());
+  const size_t lineCount = lines.LineCount();
   observer.Started(lineCount);
   if (lineCount == 0) throw AppError("Range check error");
   const size_t total = lineCount - 1;
@@ -33,7 +34,6 @@ AlarmLoad ParseAlarmLog(FileBytes bytes, const DateTimeRules& rules, LoadObserve
   const Literals& words = Cp1251Literals();
   DistinctList groups(words.allGroups), nodes(words.allNodes), ports(words.allPorts);
 
-  WholeFileLines lines(load.records.bytes.View());
   std::string_view line;
   lines.Next(line);  // the title line
   std::string_view field;

@@ -55,8 +55,7 @@ bool WholeFileLines::Next(std::string_view& line) {
   return true;
 }
 
-size_t WholeFileLines::Count(std::string_view bytes) {
-  const std::string_view text = bytes.substr(0, bytes.find('\0'));
+size_t WholeFileLines::CountLines(std::string_view text) {
   if (text.empty()) return 0;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const size_t last = text.size() - 1;

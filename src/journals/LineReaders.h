@@ -15,10 +15,14 @@ class WholeFileLines {
   // The next line, false after the last one.
   bool Next(std::string_view& line);
 
+  // The number of lines, counted without reading them one by one.
+  size_t LineCount() const { return CountLines(text_); }
   // The number of lines of `bytes`.
-  static size_t Count(std::string_view bytes);
+  static size_t Count(std::string_view bytes) { return WholeFileLines(bytes).LineCount(); }
 
  private:
+  static size_t CountLines(std::string_view text);
+
   std::string_view text_;
   size_t pos_ = 0;
   // Where the next LF and the next CR at or after pos_ stand; text_.size() when none is left.

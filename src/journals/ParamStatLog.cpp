@@ -21,7 +21,8 @@ ParamLoad ParseParamStatLog(FileBytes bytes, TDateTime startDate, const DateTime
   load.earliest = load.latest = startDate;
   observer.Titles(HeaderTitles(FirstTextLine(bytes.View())));
 
-  const size_t lineCount = WholeFileLines::Count(bytes.View());
+  WholeFileLines lines(bytes.View());
+  const size_t lineCount = lines.LineCount();
   observer.Started(lineCount);
   if (lineCount == 0) throw AppError("Range check error");
   const size_t total = lineCount - 1;
@@ -36,7 +37,6 @@ ParamLoad ParseParamStatLog(FileBytes bytes, TDateTime startDate, const DateTime
   DistinctList groups(words.allGroups), nodes(words.allNodes), ports(words.allPorts),
       params(words.allParams);
 
-  WholeFileLines lines(load.records.bytes.View());
   std::string_view line;
   lines.Next(line);  // the title line
   std::string_view field;
