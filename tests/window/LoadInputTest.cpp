@@ -117,6 +117,7 @@ TEST_P(LoadInput, CommandsAndFilterChangesDuringALoadWaitForItsEnd) {
 
   const QString large = QString::fromStdString(WriteScratchFile(Name("large"), Journal(kLargeRecords, "L")));
   const QString other = QString::fromStdString(WriteScratchFile(Name("other"), Journal(2, "O")));
+  panel1History.clear();
   const int calls = OpenWhileActing(large, kLargeRecords, [&](int call) {
     switch (call % 5) {
       case 1:  // A second "Открыть журнал" does not even show the dialog.
@@ -153,6 +154,8 @@ TEST_P(LoadInput, CommandsAndFilterChangesDuringALoadWaitForItsEnd) {
   int afterNoon = 0;
   for (int i = 0; i < kLargeRecords; ++i) afterNoon += i % kSecondsPerDay >= kSecondsPerDay / 2 ? 1 : 0;
   EXPECT_EQ(Count().toStdString(), QString("Показано строк: %1 из %2").arg(afterNoon).arg(kLargeRecords).toStdString());
+  // No view ran before the one that ends the load.
+  EXPECT_EQ(panel1History.filter("Показано строк").size(), 1);
 
   // The window answers again.
   Open(other);

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang into build-fuzz/ and runs each one for SECONDS
+# seconds (default 600), one after another, each as a single fuzzing process. The seeds in
+# fuzz/corpus/<target>/ are read, never written: new inputs go to build-fuzz/corpus/<target>/,
+# crashing inputs to build-fuzz/crashes/<target>/, the output to build-fuzz/logs/<target>.log.
+# Prints the executions of each target; exits non-zero when any target found a crash.
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-600}
+shift || true
+all_targets=(fuzz_cutfield fuzz_datetime fuzz_linereaders fuzz_alarmlog fuzz_actionlog fuzz_paramlog)
+if [ $# -gt 0 ]; then targets=("$@"); else targets=("${all_targets[@]}"); fi
+build_dir=${VANTOREL_FUZZ_BUILD_DIR:-build-fuzz}
+
+if [ ! -f "$build_dir/build.ninja" ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVANTOREL_FUZZ=ON -DVANTOREL_BUILD_WINDOW=OFF -DVANTOREL_BUILD_TESTS=OFF -DVANTOREL_BUILD_BENCH=OFF
+fi
+# The machine is shared: one compile job at a time.
+cmake --build "$build_dir" -j1 --target "${targets[@]}"
+
+max_len_of() {
+  case "$1" in
+    fuzz_cutfield|fuzz_datetime) echo 4096 ;;
+    *) echo 16384 ;;
+  esac
+}
+
+declare -A executions result
+failed=0
+for target in "${targets[@]}"; do
+  corpus="$build_dir/corpus/$target"
+  crashes="$build_dir/crashes/$target"
+  log="$build_dir/logs/$target.log"
+  mkdir -p "$corpus" "$crashes" "$(dirname "$log")"
+  dict=()
+  [ -f "fuzz/$target.dict" ] && dict=(-dict="fuzz/$target.dict")
+  echo "== $target: ${seconds}s"
+  status=0
+  # -timeout: an input that takes more than 10 s counts as a hang and is kept as a crash.
+  "$build_dir/bin/$target" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len="$(max_len_of "$target")" -print_final_stats=1 -artifact_prefix="$crashes/" \
+    "$corpus" "fuzz/corpus/$target" >"$log" 2>&1 || status=$?
+  executions[$target]=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  if [ "$status" -eq 0 ]; then
+    result[$target]="no crash"
+  else
+    result[$target]="CRASH (exit $status; see $log and $crashes/)"
+    failed=1
+    grep -m1 -E "ERROR: |check failed|deadly signal|timeout" "$log" || true
+  fi
+  echo "   executions: ${executions[$target]:-?}, ${result[$target]}"
+done
+
+echo
+printf '%-18s %14s  %s\n' target executions result
+for target in "${targets[@]}"; do
+  printf '%-18s %14s  %s\n' "$target" "${executions[$target]:-?}" "${result[$target]}"
+done
+exit $failed
