@@ -9,8 +9,8 @@ if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_SANITIZE=ON \
     -DVANTOREL_BUILD_BENCH=OFF
 fi
-# The machine is shared: one compile job at a time.
-cmake --build "$build_dir" -j1
+# VANTOREL_BUILD_JOBS=1 keeps a shared machine usable while it builds.
+cmake --build "$build_dir" -j "${VANTOREL_BUILD_JOBS:-$(nproc)}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

@@ -5,6 +5,7 @@
 #include <QPalette>
 
 #include "views/AlarmColour.h"
+#include "views/JournalTableModel.h"
 #include "views/StringGrid.h"
 
 namespace vantorel {
@@ -36,7 +37,7 @@ void CellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, c
   // Top-left corner, no margin, not clipped to the cell.
   painter->setClipping(false);
   const QFontMetrics metrics(grid_->font());
-  painter->drawText(QPoint(rect.left(), rect.top() + metrics.ascent()), index.data(Qt::DisplayRole).toString());
+  painter->drawText(QPoint(rect.left(), rect.top() + metrics.ascent()), index.data(JournalTableModel::kPaintRole).toString());
   // Vertical lines between data columns; none between data rows.
   painter->setPen(QApplication::palette().color(QPalette::Mid));
   painter->drawLine(rect.topRight(), rect.bottomRight());

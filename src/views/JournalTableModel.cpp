@@ -14,8 +14,10 @@ int JournalTableModel::rowCount(const QModelIndex& parent) const {
 int JournalTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
 
 QVariant JournalTableModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return {};
-  return FromCp1251(CellBytes(index.row(), index.column(), scratch_));
+  if ((role != Qt::DisplayRole && role != kPaintRole) || !index.isValid()) return {};
+  std::string_view text = CellBytes(index.row(), index.column(), scratch_);
+  if (role == kPaintRole) text = text.substr(0, kPaintedBytes);
+  return FromCp1251(text);
 }
 
 QVariant JournalTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

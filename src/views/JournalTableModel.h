@@ -14,6 +14,11 @@ namespace vantorel {
 class JournalTableModel : public QAbstractTableModel {
   Q_OBJECT
  public:
+  // The start of a cell's text, as much as a screen can show: what the painter draws. A
+  // field of megabytes is neither decoded nor laid out whole on every repaint.
+  static constexpr int kPaintRole = Qt::UserRole + 1;
+  static constexpr size_t kPaintedBytes = 4096;
+
   explicit JournalTableModel(QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -92,3 +92,22 @@ TEST(StringGrid, WidthsAreMeasuredAgainAfterANewJournal) {
 
 }  // namespace
 }  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+TEST(StringGrid, PainterGetsOnlyTheStartOfAHugeCell) {
+  JournalGrid grid;
+  const std::string huge(3'000'000, 'x');
+  FixedTable table({{huge, "short"}});
+  grid.LoadHeaderRow({"A", "B"}, 2);
+  grid.ShowRows(&table, {0});
+  const QModelIndex cell = grid.Model().index(0, 0);
+  EXPECT_EQ(cell.data(Qt::DisplayRole).toString().size(), 3'000'000);
+  EXPECT_EQ(cell.data(JournalTableModel::kPaintRole).toString().size(),
+            static_cast<qsizetype>(JournalTableModel::kPaintedBytes));
+  EXPECT_EQ(grid.Model().index(0, 1).data(JournalTableModel::kPaintRole).toString(), "short");
+}
+
+}  // namespace
+}  // namespace vantorel
