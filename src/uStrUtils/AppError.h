@@ -8,8 +8,19 @@ namespace vantorel {
 
 class AppError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit AppError(const std::string& message) : std::runtime_error(message), message_(message) {}
+  // The whole message; what() stops at a NUL byte that a quoted journal field may hold.
+  const std::string& Message() const { return message_; }
+
+ private:
+  std::string message_;
 };
+
+// The message of any error as the error report takes it.
+inline std::string MessageOf(const std::exception& error) {
+  const auto* app = dynamic_cast<const AppError*>(&error);
+  return app != nullptr ? app->Message() : std::string(error.what());
+}
 
 // Raised by a load that the window ends early (the window closing); never reported.
 class LoadAborted : public std::exception {

@@ -57,7 +57,7 @@ void TCorvanelForm::Guarded(const std::function<void()>& handler) {
   } catch (const LoadAborted&) {
     // The window is closing; the load that was under way has let go of everything.
   } catch (const std::exception& error) {
-    showErrorReport(FromCp1251(ReportText(error.what())));
+    showErrorReport(FromCp1251(ReportText(MessageOf(error))));
   } catch (...) {
     showErrorReport(FromCp1251(ReportText("Unknown error")));
   }

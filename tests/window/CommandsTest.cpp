@@ -76,11 +76,16 @@ TEST_F(Commands, ErrorsReachTheReportWithTheFullStopRuleAndTheProgramGoesOn) {
   form->Guarded([] { throw AppError("Plain message!"); });
   ASSERT_EQ(errors.size(), 2);
   EXPECT_EQ(errors[1], "Plain message!");
+  // A quoted field may hold a NUL byte; the report still shows the whole message.
+  form->Guarded([] { throw AppError(std::string("'a\0b' is not a valid date and time", 34)); });
+  ASSERT_EQ(errors.size(), 3);
+  EXPECT_EQ(errors[2].size(), 35);
+  EXPECT_TRUE(errors[2].endsWith("time."));
 
   // The window still answers: a good journal opens.
   OpenJournal("after-error.alarms", kAlarms);
   EXPECT_EQ(Count(), "Показано строк: 2 из 2");
-  EXPECT_EQ(errors.size(), 2);
+  EXPECT_EQ(errors.size(), 3);
 }
 
 TEST_F(Commands, FilterChangesBeforeAnyFileChangeNothing) {

@@ -454,7 +454,7 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
     }
   } catch (const std::exception& error) {
     // The window's error report: the message with its full stop, read as Windows-1251.
-    err.Write(Cp1251ToUtf8(ReportText(error.what())) + "\n");
+    err.Write(Cp1251ToUtf8(ReportText(MessageOf(error))) + "\n");
     return kQueryLoadFailed;
   } catch (...) {
     err.Write(ReportText("Unknown error") + "\n");
