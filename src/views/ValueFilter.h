@@ -49,7 +49,6 @@ struct TimeWindow {
   };
 
   Bounds Prepared() const { return {start - std::trunc(start), end - std::trunc(end)}; }
-  bool Passes(TDateTime t) const { return Prepared().Passes(t); }
 };
 
 }  // namespace vantorel
