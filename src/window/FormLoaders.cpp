@@ -56,13 +56,15 @@ class WindowLoadObserver : public LoadObserver {
 
 namespace {
 
-// Marks the window as loading for as long as a load runs. However the load ends, the
-// progress bar is hidden; a load that fails leaves the array of its kind empty.
+// Marks the window as loading for as long as a load runs. The array of the load's kind is
+// dropped at the start and again if the load fails, so it is never half old and half new;
+// however the load ends, the progress bar is hidden.
 class LoadScope {
  public:
   LoadScope(bool& loading, QProgressBar* bar, std::function<void()> dropRecords)
       : loading_(loading), bar_(bar), dropRecords_(std::move(dropRecords)) {
     loading_ = true;
+    dropRecords_();
   }
   ~LoadScope() {
     if (!done_) {
@@ -88,14 +90,13 @@ std::string LocalPath(const QString& path) { return QFile::encodeName(path).toSt
 }  // namespace
 
 void TCorvanelForm::LoadAlarmLog(const QString& path) {
+  // The table lets go of the rows it shows before their records are dropped.
+  StringGrid->ClearGridColumns();
   LoadScope scope(loading_, ProgressBar, [this] {
     alarms_ = {};
     alarmLists_ = {};
   });
-  StringGrid->ClearGridColumns();
   StringGrid->LoadHeaderRow({}, kAlarmColumns);
-  alarms_ = {};
-  alarmLists_ = {};
   WindowLoadObserver observer(*this, kAlarmColumns, true);
   AlarmLoad load = vantorel::LoadAlarmLog(LocalPath(path), rules_, observer);
   alarms_ = std::move(load.records);
@@ -113,14 +114,13 @@ void TCorvanelForm::LoadAlarmLog(const QString& path) {
 }
 
 void TCorvanelForm::LoadActionLog(const QString& path) {
+  // The table lets go of the rows it shows before their records are dropped.
+  StringGrid->ClearGridColumns();
   LoadScope scope(loading_, ProgressBar, [this] {
     actions_ = {};
     actionLists_ = {};
   });
-  StringGrid->ClearGridColumns();
   StringGrid->LoadHeaderRow({}, kActionColumns);
-  actions_ = {};
-  actionLists_ = {};
   WindowLoadObserver observer(*this, kActionColumns, false);
   ActionLoad load = vantorel::LoadActionLog(LocalPath(path), rules_, observer);
   actions_ = std::move(load.records);
@@ -147,16 +147,15 @@ void TCorvanelForm::SetPickerDay(QDateEdit* picker, TDateTime day) {
 }
 
 void TCorvanelForm::LoadParamStatLog(const QString& path) {
+  // The table lets go of the rows it shows before their records are dropped.
+  StringGrid->ClearGridColumns();
   LoadScope scope(loading_, ProgressBar, [this] {
     params_ = {};
     paramLists_ = {};
   });
   const bool isParam = KindOfPath(path.toStdString()) == JournalKind::Param;
   const TDateTime startDate = FromQDate(StartDate->date()) + FromQTime(StartDate->time());
-  StringGrid->ClearGridColumns();
   StringGrid->LoadHeaderRow({}, kParamColumns);
-  params_ = {};
-  paramLists_ = {};
   WindowLoadObserver observer(*this, kParamColumns, true);
   ParamLoad load = vantorel::LoadParamStatLog(LocalPath(path), startDate, rules_, observer);
   params_ = std::move(load.records);
