@@ -1,8 +1,11 @@
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "datetime/DateTimeParse.h"
+#include "datetime/DateTimeReader.h"
 #include "datetime/DateTimeText.h"
 #include "uStrUtils/StrUtils.h"
 
@@ -30,6 +33,54 @@ void BM_StrToDateTime(benchmark::State& state, const char* text, bool russian) {
 }
 BENCHMARK_CAPTURE(BM_StrToDateTime, russian, "25.11.2013 10:15:30", true);
 BENCHMARK_CAPTURE(BM_StrToDateTime, stand_in, "11/25/13 10:15:30 am", false);
+
+// A journal's date-time fields over one day, one every 7 seconds from 10:00:00, in Russian
+// settings; with `milliseconds`, a fraction of 3 digits.
+std::vector<std::string> OneDayTexts(bool milliseconds) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 1024; ++i) {
+    const int second = 36000 + 7 * i;
+    char text[64];
+    const char* format = milliseconds ? "25.11.2013 %02d:%02d:%02d.%03d" : "25.11.2013 %02d:%02d:%02d";
+    std::snprintf(text, sizeof text, format, second / 3600, second / 60 % 60, second % 60, i % 1000);
+    texts.emplace_back(text);
+  }
+  return texts;
+}
+
+// Time per text: the general conversion, or one reader over the run.
+void BM_OneDay(benchmark::State& state, bool reader, bool milliseconds) {
+  DateTimeRules rules;
+  rules.currentYear = 2026;
+  rules.regional = RussianSettings();
+  const std::vector<std::string> texts = OneDayTexts(milliseconds);
+  DateTimeReader dates(rules);
+  TDateTime value = 0;
+  size_t i = 0;
+  for (auto _ : state) {
+    const std::string_view text = texts[i];
+    i = (i + 1) % texts.size();
+    benchmark::DoNotOptimize(reader ? dates.TryRead(text, value) : TryStrToDateTime(text, rules, value));
+    benchmark::DoNotOptimize(value);
+  }
+}
+BENCHMARK_CAPTURE(BM_OneDay, StrToDateTime, false, false);
+BENCHMARK_CAPTURE(BM_OneDay, DateTimeReader, true, false);
+BENCHMARK_CAPTURE(BM_OneDay, StrToDateTime_ms, false, true);
+BENCHMARK_CAPTURE(BM_OneDay, DateTimeReader_ms, true, true);
+
+void BM_DateTimeReader(benchmark::State& state, const char* text) {
+  DateTimeRules rules;
+  rules.currentYear = 2026;
+  rules.regional = RussianSettings();
+  DateTimeReader reader(rules);
+  TDateTime value = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(reader.TryRead(text, value));
+    benchmark::DoNotOptimize(value);
+  }
+}
+BENCHMARK_CAPTURE(BM_DateTimeReader, russian, "25.11.2013 10:15:30");
 
 void BM_TimeText(benchmark::State& state, bool russian) {
   const RegionalSettings settings = russian ? RussianSettings() : RegionalSettings{};

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds in release mode, writes a journal of each kind, and prints the figures of record.
-#   bench/run.sh [RECORDS]      (1000000 records by default)
+#   bench/run.sh [RECORDS] [RUNS]     (1000000 records and 3 runs of each figure by default;
+#                                      10000000 records for the big journal's targets)
 # VANTOREL_BUILD_DIR names the build folder (build-bench); the journals go to its bench-data/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 records=${1:-1000000}
+runs=${2:-3}
 build_dir=${VANTOREL_BUILD_DIR:-build-bench}
 jobs=${VANTOREL_BUILD_JOBS:-$(nproc)}
 
@@ -25,7 +27,8 @@ for kind in alarms action param stat; do
 done
 
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GB"
-echo "records per journal: $records; load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo none)"
+echo "records per journal: $records; medians of $runs runs; load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 # Qt wants a private runtime folder; without one it warns on every start.
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   XDG_RUNTIME_DIR=$(mktemp -d)
@@ -34,6 +37,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 awk_bin=mawk
 command -v mawk >/dev/null || awk_bin=none
-QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --query "$build_dir/bin/vantorel-query" --awk "$awk_bin" "${files[@]}"
+QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --query "$build_dir/bin/vantorel-query" --awk "$awk_bin" \
+  --runs "$runs" "${files[@]}"
 echo
 "$build_dir/bin/bench_core" --benchmark_min_time=0.2

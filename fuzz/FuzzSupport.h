@@ -20,7 +20,7 @@ namespace vantorel::fuzz {
 
 // Settings the viewer meets in the field, chosen so that their separators and words clash in
 // as many ways as possible.
-inline constexpr int kSettingsCount = 6;
+inline constexpr int kSettingsCount = 8;
 
 inline DateTimeRules SettingsNumber(int which, int currentYear) {
   DateTimeRules rules;
@@ -59,6 +59,21 @@ inline DateTimeRules SettingsNumber(int which, int currentYear) {
       r.timePMString = "AMPM";
       r.hourLeadingZero = true;
       break;
+    case 6:  // Russian with the full stop also as the decimal separator.
+      r.shortDateFormat = "dd/mm/yyyy";
+      r.dateSeparator = '.';
+      r.clock24 = true;
+      r.hourLeadingZero = true;
+      break;
+    case 7:  // Words that start with the date separator and with the decimal separator.
+      r.shortDateFormat = "d/m/yy";
+      r.dateSeparator = '-';
+      r.timeSeparator = '.';
+      r.decimalSeparator = ',';
+      r.timeAMString = "-a";
+      r.timePMString = ",p";
+      r.markerBeforeTime = true;
+      break;
     default:  // No order letter at all, empty words on a 24-hour clock, space-like separator.
       r.shortDateFormat = "";
       r.dateSeparator = ' ';
@@ -72,53 +87,17 @@ inline DateTimeRules SettingsNumber(int which, int currentYear) {
 
 }  // namespace vantorel::fuzz
 
+#include <array>
+#include <cmath>
 #include <cstring>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "journals/FileBytes.h"
-#include "uStrUtils/AppError.h"
-
-namespace vantorel::fuzz {
-
-// A journal's bytes as the loaders receive them from the file.
-inline FileBytes BytesOf(const uint8_t* data, size_t size) {
-  FileBytes bytes;
-  bytes.data = std::make_unique<char[]>(size + 1);
-  if (size != 0) std::memcpy(bytes.data.get(), data, size);
-  bytes.size = size;
-  return bytes;
-}
-
-// The two errors a loader may raise over bytes already read: the record count of a file
-// without lines, and the date-time conversion error quoting a field.
-inline bool IsLoaderError(const AppError& error) {
-  const std::string_view message = error.what();
-  if (message == "Range check error") return true;
-  constexpr std::string_view kTail = "' is not a valid date and time";
-  return message.size() >= kTail.size() + 1 && message.front() == '\'' &&
-         message.substr(message.size() - kTail.size()) == kTail;
-}
-
-// A filter list: its all-values item first, then distinct values.
-inline void CheckList(const std::vector<std::string_view>& list, std::string_view allItem) {
-  FUZZ_CHECK(!list.empty() && list.front() == allItem);
-  std::set<std::string_view> seen(list.begin(), list.end());
-  FUZZ_CHECK(seen.size() == list.size());
-}
-
-// A record text lies inside the journal's buffer.
-inline void CheckInside(std::string_view text, const FileBytes& bytes) {
-  if (text.empty()) return;
-  FUZZ_CHECK(text.data() >= bytes.data.get());
-  FUZZ_CHECK(text.data() + text.size() <= bytes.data.get() + bytes.size);
-}
-
-}  // namespace vantorel::fuzz
-
 #include "datetime/DateTimeParse.h"
+#include "journals/JournalLoad.h"
+#include "uStrUtils/AppError.h"
+#include "uStrUtils/Literals.h"
 
 namespace vantorel::fuzz {
 
@@ -128,47 +107,137 @@ inline const DateTimeRules& JournalRules() {
   return rules;
 }
 
+// The bytes parsed as a journal of `kind` in up to `parts` parts of at least `minPartBytes`.
+inline Journal ParseBytes(std::string_view bytes, JournalKind kind, int parts, size_t minPartBytes,
+                          TDateTime startDate = 0) {
+  LoadOptions options;
+  options.rules = JournalRules();
+  options.startDate = startDate;
+  options.threads = parts;
+  options.minPartBytes = minPartBytes;
+  return ParseJournal(JournalBytesOf(bytes, parts, minPartBytes), kind, options, "fuzz");
+}
+
+// How many parts the second parse of an input cuts it into: two to seven, chosen by its size
+// so that every count is tried.
+inline int SecondParseParts(std::string_view bytes) { return 2 + static_cast<int>(bytes.size() % 6); }
+// Parts this small put split places at nearly every line of a short input.
+inline constexpr size_t kMinPartBytes = 8;
+
 // What never stands inside a whole-file line, and inside a text line.
 inline constexpr std::string_view kWholeFileBreaks("\r\n\0", 3);
 inline constexpr std::string_view kTextBreaks("\r\n\x1A", 3);
 
-// A loader error is one of the two it may raise; a conversion error quotes a text that is
-// one field of one line, and that truly does not convert. A text line may hold a NUL byte,
-// where the error's C-string message ends: for input with a NUL (`mayBeCut`) only the
-// quote's start can be checked, since the cut message may even look whole.
-inline void CheckLoaderError(const AppError& error, std::string_view breaks, bool mayBeCut = false) {
-  const std::string_view message = error.what();
-  if (mayBeCut) {
-    FUZZ_CHECK(!message.empty() && message.front() == '\'');
-    FUZZ_CHECK(message.find_first_of(breaks) == std::string_view::npos);
+// A loader error is one of the two it may raise over bytes already read: "Range check error"
+// for a file without lines (when `rangeCheck` allows it), or the conversion error quoting a
+// text that is one field of one line and truly does not convert.
+inline void CheckLoaderError(const AppError& error, std::string_view breaks, bool rangeCheck) {
+  const std::string& message = error.Message();
+  if (message == "Range check error") {
+    FUZZ_CHECK(rangeCheck);
     return;
   }
-  FUZZ_CHECK(IsLoaderError(error));
-  if (message == "Range check error") return;
-  const std::string_view quoted = message.substr(1, message.size() - 1 - std::strlen("' is not a valid date and time"));
+  constexpr std::string_view kTail = "' is not a valid date and time";
+  FUZZ_CHECK(message.size() >= kTail.size() + 1 && message.front() == '\'');
+  FUZZ_CHECK(std::string_view(message).substr(message.size() - kTail.size()) == kTail);
+  const std::string_view quoted = std::string_view(message).substr(1, message.size() - 1 - kTail.size());
   FUZZ_CHECK(quoted.find('\t') == std::string_view::npos);
   FUZZ_CHECK(quoted.find_first_of(breaks) == std::string_view::npos);
   TDateTime value = 0;
   FUZZ_CHECK(!TryStrToDateTime(quoted, JournalRules(), value));
 }
 
-// A text cut from a record line: inside the buffer, no line end in it, and when it is a
-// field rather than a line's rest, no tab either.
-inline void CheckField(std::string_view text, const FileBytes& bytes, std::string_view breaks, bool rest) {
-  CheckInside(text, bytes);
-  FUZZ_CHECK(text.find_first_of(breaks) == std::string_view::npos);
-  if (!rest) FUZZ_CHECK(text.find('\t') == std::string_view::npos);
-  if (rest && !text.empty()) FUZZ_CHECK(text.front() != '\t');
+// Every record of a loaded journal: its line inside the journal's buffer with no line end in
+// it, each field cut from it free of tabs (the last column free of a leading one), a finite
+// date-time, and a capped kind's texts no longer than the cap.
+inline void CheckRecords(const Journal& journal, std::string_view breaks) {
+  const KindDescription& kind = *journal.kind;
+  const char* begin = journal.bytes.data();
+  const char* end = begin + journal.bytes.size;
+  std::array<std::string_view, kMaxColumns> fields;
+  for (size_t i = 0; i < journal.size(); ++i) {
+    FUZZ_CHECK(std::isfinite(journal.records.times[i]));
+    const std::string_view line = journal.Line(i);
+    FUZZ_CHECK(line.empty() || (line.data() >= begin && line.data() + line.size() <= end));
+    FUZZ_CHECK(line.find_first_of(breaks) == std::string_view::npos);
+    FieldsOfLine(kind, line, fields);
+    for (int f = 0; f < kind.columns; ++f) {
+      const std::string_view text = fields[static_cast<size_t>(f)];
+      FUZZ_CHECK(text.empty() || (text.data() >= line.data() && text.data() + text.size() <= line.data() + line.size()));
+      FUZZ_CHECK(text == FieldOfLine(kind, line, f));
+      if (kind.capped && f != kind.dateTimeField) FUZZ_CHECK(text.size() <= kFieldCap);
+      if (f < kind.columns - 1) FUZZ_CHECK(text.find('\t') == std::string_view::npos);
+      if (f == kind.columns - 1 && !text.empty()) FUZZ_CHECK(text.front() != '\t');
+    }
+  }
 }
 
-// The list holds exactly the all-values item and the values of `field` over the records.
-template <typename Records, typename Field>
-void CheckListValues(const std::vector<std::string_view>& list, std::string_view allItem, const Records& loaded,
-                     Field field) {
-  CheckList(list, allItem);
-  std::set<std::string_view> values{allItem};
-  for (const auto& record : loaded.records) values.insert(loaded.Text(field(record)));
-  FUZZ_CHECK(values == std::set<std::string_view>(list.begin(), list.end()));
+// Each list: its all-values item first, each value once, exactly the values of its field over
+// the records, and each record's item the entry of its own value.
+inline void CheckLists(const Journal& journal) {
+  const KindDescription& kind = *journal.kind;
+  const Literals& words = Cp1251Literals();
+  for (int l = 0; l < kind.listCount; ++l) {
+    const std::vector<std::string_view>& list = journal.List(l);
+    const std::string& allItem = words.*kind.lists[l].allValues;
+    FUZZ_CHECK(!list.empty() && list.front() == allItem);
+    const std::set<std::string_view> listed(list.begin(), list.end());
+    FUZZ_CHECK(listed.size() == list.size());
+    std::set<std::string_view> values{allItem};
+    const auto& items = journal.records.items[static_cast<size_t>(l)];
+    for (size_t i = 0; i < journal.size(); ++i) {
+      const std::string_view value = FieldOfLine(kind, journal.Line(i), kind.lists[l].field);
+      values.insert(value);
+      FUZZ_CHECK(items[i] < list.size());
+      FUZZ_CHECK(list[items[i]] == value);
+    }
+    FUZZ_CHECK(values == listed);
+  }
+}
+
+// A journal parsed in several parts equals the one parsed in one part.
+inline void CheckSameJournal(const Journal& one, const Journal& many) {
+  const KindDescription& kind = *one.kind;
+  FUZZ_CHECK(many.kind == one.kind);
+  FUZZ_CHECK(many.size() == one.size());
+  FUZZ_CHECK(many.titles == one.titles);
+  FUZZ_CHECK(many.progressMax == one.progressMax);
+  FUZZ_CHECK(std::memcmp(&many.earliest, &one.earliest, sizeof(TDateTime)) == 0);
+  FUZZ_CHECK(std::memcmp(&many.latest, &one.latest, sizeof(TDateTime)) == 0);
+  for (int l = 0; l < kind.listCount; ++l) FUZZ_CHECK(many.List(l) == one.List(l));
+  for (size_t i = 0; i < one.size(); ++i) {
+    FUZZ_CHECK(std::memcmp(&many.records.times[i], &one.records.times[i], sizeof(TDateTime)) == 0);
+    FUZZ_CHECK(many.Line(i) == one.Line(i));
+    FUZZ_CHECK(many.Line(i).data() - many.bytes.data() == one.Line(i).data() - one.bytes.data());
+    for (int l = 0; l < kind.listCount; ++l) {
+      FUZZ_CHECK(many.records.items[static_cast<size_t>(l)][i] == one.records.items[static_cast<size_t>(l)][i]);
+    }
+    if (kind.messageField >= 0) FUZZ_CHECK(many.records.tones[i] == one.records.tones[i]);
+  }
+}
+
+// Parses `bytes` in one part into `one` and again in several parts; both must fail with the
+// same message or load the same journal. False when the load failed, after `checkError` has
+// looked at the error.
+template <typename CheckError>
+bool ParseBothWays(std::string_view bytes, JournalKind kind, TDateTime startDate, Journal& one, CheckError checkError) {
+  std::string oneError, manyError;
+  try {
+    one = ParseBytes(bytes, kind, 1, 0, startDate);
+  } catch (const AppError& error) {
+    checkError(error);
+    oneError = error.Message();
+  }
+  Journal many;
+  try {
+    many = ParseBytes(bytes, kind, SecondParseParts(bytes), kMinPartBytes, startDate);
+  } catch (const AppError& error) {
+    manyError = error.Message();
+  }
+  FUZZ_CHECK(manyError == oneError);
+  if (!oneError.empty()) return false;
+  CheckSameJournal(one, many);
+  return true;
 }
 
 }  // namespace vantorel::fuzz

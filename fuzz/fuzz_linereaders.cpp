@@ -1,5 +1,5 @@
-// Both line readers and the title split over arbitrary bytes, each against a plain
-// restatement of its line rules built from string operations.
+// Both line readers, the line counter and the title split over arbitrary bytes, each against
+// a plain restatement of its line rules built from string operations.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -82,6 +82,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(count == wholeExpected.size());
   FUZZ_CHECK(!whole.Next(line));
   FUZZ_CHECK(WholeFileLines::Count(bytes) == count);
+  FUZZ_CHECK(whole.AtNul() == (bytes.find('\0') != std::string_view::npos));
+
+  // The same reader over the first bytes only, as a journal read piece by piece is: a line
+  // that is not cut is whole, a cut one the start of its line and the last one read.
+  for (size_t end : {size / 2, size / 3 + 1, size > 0 ? size - 1 : 0}) {
+    if (end > size) continue;
+    WholeFileLines prefix(bytes.data(), bytes.data() + end);
+    size_t at = 0;
+    bool cut = false;
+    while (prefix.Next(line)) {
+      FUZZ_CHECK(!cut);
+      FUZZ_CHECK(at < wholeExpected.size());
+      if (prefix.Cut()) {
+        cut = true;
+        FUZZ_CHECK(std::string_view(wholeExpected[at]).substr(0, line.size()) == line);
+      } else {
+        FUZZ_CHECK(line == wholeExpected[at]);
+      }
+      ++at;
+    }
+  }
 
   // The text reader works in place on a copy, as the action loader does on its buffer.
   const std::vector<std::string> textExpected = ExpectedTextLines(bytes);
@@ -96,6 +117,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ++textCount;
   }
   FUZZ_CHECK(textCount == textExpected.size());
+
+  // Both rules' line counts, counted in pieces cut at places the input's size chooses; a
+  // piece may be empty.
+  for (size_t step : {size_t{1}, size_t{2} + size % 5, size_t{7} + size % 11, size_t{17} + size % 23}) {
+    LineCounter counter;
+    size_t from = 0;
+    for (size_t k = 0; from < size; ++k) {
+      const size_t to = std::min(size, from + (k % 3 == 2 ? 0 : step + k % 4));
+      counter.Feed(bytes.data(), from, to);
+      from = to;
+    }
+    counter.Finish(size);
+    FUZZ_CHECK(counter.WholeLines() == wholeExpected.size());
+    FUZZ_CHECK(counter.WholeTextEnd() == std::min(bytes.find('\0'), size));
+    FUZZ_CHECK(counter.TextLineCount() == textExpected.size());
+    FUZZ_CHECK(counter.TextEnd() == std::min(bytes.find('\x1A'), size));
+  }
 
   const std::string first = FirstTextLine(bytes);
   FUZZ_CHECK(first == (textExpected.empty() ? std::string() : textExpected.front()));

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
-all_targets=(fuzz_cutfield fuzz_datetime fuzz_linereaders fuzz_alarmlog fuzz_actionlog fuzz_paramlog)
+all_targets=(fuzz_cutfield fuzz_datetime fuzz_datetime_fast fuzz_linereaders fuzz_alarmlog fuzz_actionlog fuzz_paramlog)
 if [ $# -gt 0 ]; then targets=("$@"); else targets=("${all_targets[@]}"); fi
 build_dir=${VANTOREL_FUZZ_BUILD_DIR:-build-fuzz}
 
@@ -22,7 +22,7 @@ cmake --build "$build_dir" -j1 --target "${targets[@]}"
 
 max_len_of() {
   case "$1" in
-    fuzz_cutfield|fuzz_datetime) echo 4096 ;;
+    fuzz_cutfield|fuzz_datetime|fuzz_datetime_fast) echo 4096 ;;
     *) echo 16384 ;;
   esac
 }

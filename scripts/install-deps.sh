@@ -3,7 +3,7 @@
 # when all of them are present. Runs as root, or as a user with sudo.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev
           fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do

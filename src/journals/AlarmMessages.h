@@ -1,15 +1,27 @@
 #pragma once
-// The alarm messages the viewer tells apart.
+// The alarm messages the viewer tells apart, and the text colour of a row.
+#include <cstdint>
 #include <string_view>
 
 #include "uStrUtils/Literals.h"
 
 namespace vantorel {
 
-// True for the two messages counted as unimportant (exact bytes).
-inline bool IsUnimportantAlarm(std::string_view message) {
+// The text colour class of a row: plain for journals that are not coloured; olive for the
+// unimportant alarms, green for the returns to normal, maroon for every other alarm.
+enum class TextTone : uint8_t { Plain, Olive, Green, Maroon };
+
+// The tone of an alarm message, by exact bytes; the empty text is maroon too.
+inline TextTone ToneOfMessage(std::string_view message) {
   const Literals& words = Cp1251Literals();
-  return message == words.toReserve || message == words.clockMismatch;
+  if (message == words.toReserve || message == words.clockMismatch) return TextTone::Olive;
+  if (message == words.normal || message == words.linkRestored || message == words.internetRestored) {
+    return TextTone::Green;
+  }
+  return TextTone::Maroon;
 }
+
+// True for the two messages counted as unimportant.
+inline bool IsUnimportantAlarm(std::string_view message) { return ToneOfMessage(message) == TextTone::Olive; }
 
 }  // namespace vantorel

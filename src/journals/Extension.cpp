@@ -15,10 +15,9 @@ std::string_view ExtensionOf(std::string_view path) {
 
 JournalKind KindOfPath(std::string_view path) {
   const std::string_view ext = ExtensionOf(path);
-  if (ext == ".alarms") return JournalKind::Alarms;
-  if (ext == ".action") return JournalKind::Action;
-  if (ext == ".param") return JournalKind::Param;
-  if (ext == ".stat") return JournalKind::Stat;
+  for (JournalKind kind : {JournalKind::Alarms, JournalKind::Action, JournalKind::Param, JournalKind::Stat}) {
+    if (ext == DescriptionOf(kind).extension) return kind;
+  }
   return JournalKind::None;
 }
 

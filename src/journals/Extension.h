@@ -2,9 +2,9 @@
 // The kind of a journal, told by its file name's extension.
 #include <string_view>
 
-namespace vantorel {
+#include "journals/JournalKinds.h"
 
-enum class JournalKind { None, Alarms, Action, Param, Stat };
+namespace vantorel {
 
 // The text from the last full stop of the last path component on, full stop included;
 // empty when that component has no full stop.

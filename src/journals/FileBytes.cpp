@@ -5,13 +5,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 
+#include "journals/LoadObserver.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
 
 namespace vantorel {
 namespace {
+
+// Read and counted one piece at a time, so that each piece is counted while it is still in
+// the processor's cache.
+constexpr size_t kPiece = size_t{1} << 20;
 
 [[noreturn]] void Fail(const std::string& path, int err, ReadErrorStyle style) {
   if (style == ReadErrorStyle::TextFile) throw AppError(InOutErrorMessage(InOutCodeOfErrno(err)));
@@ -30,6 +36,36 @@ class Fd {
 
  private:
   int fd_;
+};
+
+// Counts a piece that has just come in and marks the split places it holds.
+class PieceCounter {
+ public:
+  PieceCounter(JournalBytes& out, size_t expected, int parts) : out_(out), parts_(parts < 1 ? 1 : parts) {
+    share_ = expected / static_cast<size_t>(parts_);
+    next_ = share_;
+  }
+
+  void Counted(size_t from, size_t to) {
+    const char* data = out_.bytes.data();
+    while (static_cast<int>(out_.splits.size()) + 1 < parts_ && share_ > 0 && next_ < to) {
+      const size_t look = std::max(from, next_);
+      const void* lineFeed = std::memchr(data + look, '\n', to - look);
+      if (lineFeed == nullptr) break;
+      const size_t at = static_cast<size_t>(static_cast<const char*>(lineFeed) - data) + 1;
+      out_.lines.Feed(data, from, at);
+      out_.splits.push_back({at, out_.lines.WholeEndsSoFar(), out_.lines.LineFeedsSoFar()});
+      from = at;
+      next_ = at + share_;
+    }
+    out_.lines.Feed(data, from, to);
+  }
+
+ private:
+  JournalBytes& out_;
+  int parts_;
+  size_t share_ = 0;
+  size_t next_ = 0;
 };
 
 }  // namespace
@@ -78,7 +114,14 @@ std::string InOutErrorMessage(int code) {
   }
 }
 
-FileBytes ReadFileBytes(const std::string& path, ReadErrorStyle style) {
+int PartsFor(size_t size, int maxParts, size_t minPartBytes) {
+  if (maxParts <= 1) return 1;
+  const size_t byShare = minPartBytes == 0 ? static_cast<size_t>(maxParts) : size / minPartBytes;
+  return static_cast<int>(std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(maxParts), byShare)));
+}
+
+JournalBytes ReadJournalBytes(const std::string& path, ReadErrorStyle style, int maxParts, size_t minPartBytes,
+                              const std::atomic<bool>* cancel) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) Fail(path, errno, style);
   struct stat st {};
@@ -86,31 +129,42 @@ FileBytes ReadFileBytes(const std::string& path, ReadErrorStyle style) {
   if (S_ISDIR(st.st_mode)) Fail(path, EISDIR, style);
 
   // The size is a hint: a file that grows or shrinks while it is read is read as it is.
-  size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
-  FileBytes bytes;
-  bytes.data = std::make_unique_for_overwrite<char[]>(capacity + 1);
+  const size_t expected = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+  JournalBytes out;
+  out.device = static_cast<uint64_t>(st.st_dev);
+  out.inode = static_cast<uint64_t>(st.st_ino);
+  FileBytes& bytes = out.bytes;
+  // One byte more than the file: a read that returns nothing there confirms the end.
+  bytes.block = LargeBlock(expected + 1);
+  PieceCounter counter(out, expected, PartsFor(expected, maxParts, minPartBytes));
   for (;;) {
-    if (bytes.size == capacity) {
-      char probe = 0;
-      const ssize_t got = ::read(fd.get(), &probe, 1);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) Fail(path, errno, style);
-      if (got == 0) break;
-      const size_t grown = capacity < 4096 ? 8192 : capacity * 2;
-      auto larger = std::make_unique_for_overwrite<char[]>(grown + 1);
-      std::memcpy(larger.get(), bytes.data.get(), bytes.size);
-      larger[bytes.size++] = probe;
-      bytes.data = std::move(larger);
-      capacity = grown;
-      continue;
-    }
-    const ssize_t got = ::read(fd.get(), bytes.data.get() + bytes.size, capacity - bytes.size);
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) throw LoadCancelled();
+    if (bytes.size == bytes.block.capacity()) bytes.block.Reserve(bytes.size + bytes.size / 2 + kPiece);
+    const size_t want = std::min(kPiece, bytes.block.capacity() - bytes.size);
+    const ssize_t got = ::read(fd.get(), bytes.data() + bytes.size, want);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) Fail(path, errno, style);
     if (got == 0) break;
+    counter.Counted(bytes.size, bytes.size + static_cast<size_t>(got));
     bytes.size += static_cast<size_t>(got);
   }
-  return bytes;
+  out.lines.Finish(bytes.size);
+  return out;
+}
+
+FileBytes ReadFileBytes(const std::string& path, ReadErrorStyle style) {
+  return ReadJournalBytes(path, style).bytes;
+}
+
+JournalBytes JournalBytesOf(std::string_view text, int maxParts, size_t minPartBytes) {
+  JournalBytes out;
+  out.bytes.block = LargeBlock(text.size() + 1);
+  if (!text.empty()) std::memcpy(out.bytes.data(), text.data(), text.size());
+  out.bytes.size = text.size();
+  PieceCounter counter(out, text.size(), PartsFor(text.size(), maxParts, minPartBytes));
+  for (size_t at = 0; at < text.size(); at += kPiece) counter.Counted(at, std::min(text.size(), at + kPiece));
+  out.lines.Finish(text.size());
+  return out;
 }
 
 }  // namespace vantorel

@@ -1,17 +1,23 @@
 #pragma once
 // A journal file read whole into memory: the one buffer its records point into.
+#include <atomic>
 #include <cstddef>
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "journals/LargeBlock.h"
+#include "journals/LineReaders.h"
 
 namespace vantorel {
 
 struct FileBytes {
-  std::unique_ptr<char[]> data;
+  LargeBlock block;
   size_t size = 0;
 
-  std::string_view View() const { return {data.get(), size}; }
+  char* data() const { return block.data(); }
+  std::string_view View() const { return {block.data(), size}; }
 };
 
 // How a file that cannot be opened or read is reported.
@@ -22,8 +28,41 @@ enum class ReadErrorStyle {
   TextFile,
 };
 
-// Reads the whole file at `path` (UTF-8 file-system path). Raises AppError in `style`.
+// A place right after a line feed where a big journal may be cut into parts parsed side by
+// side, with the whole-file line ends and the line feeds before it.
+struct SplitPoint {
+  size_t at = 0;
+  size_t wholeEnds = 0;
+  size_t lineFeeds = 0;
+};
+
+// A journal as read: its bytes, its lines counted by both rules while they came in, and the
+// places where it may be cut, in file order.
+struct JournalBytes {
+  FileBytes bytes;
+  LineCounter lines;
+  std::vector<SplitPoint> splits;
+  // Which file was read.
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+
+// How many parts of at least `minPartBytes` a journal of `size` bytes is cut into, at most
+// `maxParts`.
+int PartsFor(size_t size, int maxParts, size_t minPartBytes);
+
+// Reads the whole file at `path` (a file-system path), counting its lines as each piece comes
+// in, and marks split places that cut it into PartsFor(its size, maxParts, minPartBytes)
+// shares. Raises AppError in `style`, OutOfMemory when the buffer cannot be had, LoadCancelled
+// when `cancel` is set.
+JournalBytes ReadJournalBytes(const std::string& path, ReadErrorStyle style, int maxParts = 1,
+                              size_t minPartBytes = 0, const std::atomic<bool>* cancel = nullptr);
+
+// The bytes alone.
 FileBytes ReadFileBytes(const std::string& path, ReadErrorStyle style);
+
+// A journal's bytes already in memory, counted and split as ReadJournalBytes does.
+JournalBytes JournalBytesOf(std::string_view bytes, int maxParts = 1, size_t minPartBytes = 0);
 
 // The input/output error message of a text-reading error code.
 std::string InOutErrorMessage(int code);

@@ -1,6 +1,5 @@
 #include "journals/LineReaders.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -11,102 +10,190 @@
 namespace vantorel {
 namespace {
 
-// Removes every CR of [begin, end) in place and returns the new end.
-char* DropCarriageReturns(char* begin, char* end) {
-  char* out = static_cast<char*>(std::memchr(begin, '\r', static_cast<size_t>(end - begin)));
-  if (out == nullptr) return end;
-  for (char* in = out; in != end; ++in) {
-    if (*in != '\r') *out++ = *in;
+// The first byte of [p, end) equal to a, b or c; end when there is none.
+template <char A, char B, char C>
+inline const char* FindAny(const char* p, const char* end) {
+#ifdef __SSE2__
+  const __m128i a = _mm_set1_epi8(A), b = _mm_set1_epi8(B), c = _mm_set1_epi8(C);
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b)), _mm_cmpeq_epi8(v, c));
+    const int mask = _mm_movemask_epi8(hit);
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
   }
-  return out;
-}
-
-// The place of the first `c` in `text` at or after `from` (< text.size()); text.size() when
-// there is none.
-size_t FindFrom(std::string_view text, size_t from, char c) {
-  const void* hit = std::memchr(text.data() + from, c, text.size() - from);
-  return hit == nullptr ? text.size() : static_cast<size_t>(static_cast<const char*>(hit) - text.data());
-}
-
-}  // namespace
-
-WholeFileLines::WholeFileLines(std::string_view bytes) : text_(bytes.substr(0, bytes.find('\0'))) {
-  if (!text_.empty()) {
-    lf_ = FindFrom(text_, 0, '\n');
-    cr_ = FindFrom(text_, 0, '\r');
+#endif
+  for (; p != end; ++p) {
+    if (*p == A || *p == B || *p == C) return p;
   }
+  return end;
 }
 
-bool WholeFileLines::Next(std::string_view& line) {
-  if (pos_ >= text_.size()) return false;
-  // The next LF and the next CR are searched for again only once the reading has passed
-  // them, so each byte is scanned once whichever line ends the file uses.
-  if (lf_ < pos_) lf_ = FindFrom(text_, pos_, '\n');
-  if (cr_ < pos_) cr_ = FindFrom(text_, pos_, '\r');
-  const size_t stop = std::min(lf_, cr_);
-  line = std::string_view(text_.data() + pos_, stop - pos_);
-  if (stop == text_.size()) {
-    pos_ = stop;
-    return true;
-  }
-  // A CR with an LF right after it is one line end.
-  const bool pair = text_[stop] == '\r' && stop + 1 < text_.size() && text_[stop + 1] == '\n';
-  pos_ = stop + (pair ? 2 : 1);
-  return true;
-}
-
-size_t WholeFileLines::CountLines(std::string_view text) {
-  if (text.empty()) return 0;
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t last = text.size() - 1;
-  // Every LF ends a line, and so does every CR not directly followed by an LF; the last
-  // byte is either a line end or the end of a last line without one.
-  size_t ends = 1;
+// Line feeds in [p, p + n), and CRs at [p, p + n - 1) not followed by a line feed.
+void CountEnds(const char* text, size_t n, size_t& lineFeeds, size_t& loneCrs) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  if (n == 0) return;
   size_t i = 0;
+  const size_t last = n - 1;
 #ifdef __SSE2__
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
   while (i + 16 < last) {
     // Byte counters take at most 255 blocks before they are summed up.
-    __m128i counters = _mm_setzero_si128();
+    __m128i feeds = _mm_setzero_si128(), crs = _mm_setzero_si128();
     for (int block = 0; block < 255 && i + 16 < last; ++block, i += 16) {
       const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
       const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-      const __m128i loneCr = _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(here, cr));
       // A match is 0xFF, that is -1: subtracting it counts one.
-      counters = _mm_sub_epi8(counters, _mm_or_si128(_mm_cmpeq_epi8(here, lf), loneCr));
+      feeds = _mm_sub_epi8(feeds, _mm_cmpeq_epi8(here, lf));
+      crs = _mm_sub_epi8(crs, _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(here, cr)));
     }
-    const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
-    ends += static_cast<size_t>(_mm_cvtsi128_si32(sums)) + static_cast<size_t>(_mm_extract_epi16(sums, 4));
+    const __m128i f = _mm_sad_epu8(feeds, _mm_setzero_si128());
+    const __m128i c = _mm_sad_epu8(crs, _mm_setzero_si128());
+    lineFeeds += static_cast<size_t>(_mm_cvtsi128_si32(f)) + static_cast<size_t>(_mm_extract_epi16(f, 4));
+    loneCrs += static_cast<size_t>(_mm_cvtsi128_si32(c)) + static_cast<size_t>(_mm_extract_epi16(c, 4));
   }
 #endif
-  for (; i < last; ++i) ends += (p[i] == '\n') | ((p[i] == '\r') & (p[i + 1] != '\n'));
-  return ends;
+  for (; i < last; ++i) {
+    lineFeeds += p[i] == '\n';
+    loneCrs += (p[i] == '\r') & (p[i + 1] != '\n');
+  }
+  lineFeeds += p[last] == '\n';
 }
 
-TextLines::TextLines(char* data, size_t size) : data_(data), size_(size) {
-  const void* eof = std::memchr(data, 26, size);
-  if (eof != nullptr) size_ = static_cast<size_t>(static_cast<const char*>(eof) - data);
+// How many bytes of [p, p + n) equal `c`.
+size_t CountByte(const char* text, size_t n, char c) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  size_t count = 0, i = 0;
+#ifdef __SSE2__
+  const __m128i wanted = _mm_set1_epi8(c);
+  while (i + 16 <= n) {
+    __m128i counters = _mm_setzero_si128();
+    for (int block = 0; block < 255 && i + 16 <= n; ++block, i += 16) {
+      counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), wanted));
+    }
+    const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+    count += static_cast<size_t>(_mm_cvtsi128_si32(sums)) + static_cast<size_t>(_mm_extract_epi16(sums, 4));
+  }
+#endif
+  for (; i < n; ++i) count += p[i] == static_cast<unsigned char>(c);
+  return count;
 }
 
-bool TextLines::Next(std::string_view& line) {
-  if (pos_ >= size_) return false;
-  char* begin = data_ + pos_;
-  char* end = data_ + size_;
-  char* lf = static_cast<char*>(std::memchr(begin, '\n', static_cast<size_t>(end - begin)));
-  char* stop = lf != nullptr ? lf : end;
-  pos_ = static_cast<size_t>(stop - data_) + (lf != nullptr ? 1 : 0);
-  char* textEnd = DropCarriageReturns(begin, stop);
-  line = std::string_view(begin, static_cast<size_t>(textEnd - begin));
+}  // namespace
+
+bool WholeFileLines::Next(std::string_view& line) {
+  cut_ = false;
+  if (pos_ == end_) return false;
+  const char* stop = FindAny<'\n', '\r', '\0'>(pos_, end_);
+  if (stop != end_ && *stop == '\0') {
+    // The text ends here: nothing after it is read.
+    const bool any = stop != pos_;
+    line = std::string_view(pos_, static_cast<size_t>(stop - pos_));
+    pos_ = end_ = stop;
+    nul_ = true;
+    return any;
+  }
+  line = std::string_view(pos_, static_cast<size_t>(stop - pos_));
+  if (stop == end_ || (*stop == '\r' && stop + 1 == end_)) cut_ = true;
+  if (stop == end_) {
+    pos_ = end_;
+    return true;
+  }
+  // A CR with an LF right after it is one line end.
+  const bool pair = *stop == '\r' && stop + 1 != end_ && stop[1] == '\n';
+  pos_ = stop + (pair ? 2 : 1);
   return true;
 }
 
+size_t WholeFileLines::Count(std::string_view bytes) {
+  LineCounter counter;
+  counter.Feed(bytes.data(), 0, bytes.size());
+  counter.Finish(bytes.size());
+  return counter.WholeLines();
+}
+
+bool TextLines::Next(std::string_view& line) {
+  if (pos_ >= end_) return false;
+  char* begin = pos_;
+  // Once a CR has been dropped, the bytes after it move down to `out`.
+  char* out = nullptr;
+  char* p = begin;
+  for (;;) {
+    char* stop = const_cast<char*>(FindAny<'\n', '\r', '\x1A'>(p, end_));
+    if (out != nullptr) {
+      std::memmove(out, p, static_cast<size_t>(stop - p));
+      out += stop - p;
+    }
+    if (stop != end_ && *stop == '\r') {
+      if (out == nullptr) out = stop;
+      p = stop + 1;
+      continue;
+    }
+    char* textEnd = out != nullptr ? out : stop;
+    if (stop == end_) {
+      pos_ = end_;
+    } else if (*stop == '\n') {
+      pos_ = stop + 1;
+    } else {
+      // Ctrl-Z ends the file: the line before it is the last one, if it began before it.
+      pos_ = end_ = stop;
+      if (stop == begin) return false;
+    }
+    line = std::string_view(begin, static_cast<size_t>(textEnd - begin));
+    return true;
+  }
+}
+
+const char* TextLineEnd(const char* begin, const char* end) { return FindAny<'\n', '\x1A', '\n'>(begin, end); }
+
 std::string FirstTextLine(std::string_view bytes) {
-  bytes = bytes.substr(0, bytes.find('\x1A'));
-  bytes = bytes.substr(0, bytes.find('\n'));
-  std::string line(bytes);
-  line.resize(static_cast<size_t>(DropCarriageReturns(line.data(), line.data() + line.size()) - line.data()));
-  return line;
+  const size_t lineFeed = bytes.find('\n');
+  std::string copy(bytes.substr(0, lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1));
+  TextLines lines(copy.data(), copy.size());
+  std::string_view line;
+  return lines.Next(line) ? std::string(line) : std::string();
+}
+
+void LineCounter::Feed(const char* data, size_t from, size_t to) {
+  if (from >= to) return;
+  size_t wholeStop = from, feedsToWholeStop = 0;
+  if (wholeEnd_ == kOpen) {
+    const void* nul = std::memchr(data + from, '\0', to - from);
+    wholeStop = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - data) : to;
+    if (wholeStop > from) {
+      if (pendingCr_ && data[from] != '\n') ++wholeEnds_;
+      size_t crs = 0;
+      CountEnds(data + from, wholeStop - from, feedsToWholeStop, crs);
+      wholeEnds_ += feedsToWholeStop + crs;
+      pendingCr_ = data[wholeStop - 1] == '\r';
+      wholeOpen_ = data[wholeStop - 1] != '\n' && data[wholeStop - 1] != '\r';
+    }
+    if (nul != nullptr) {
+      if (pendingCr_) ++wholeEnds_;
+      pendingCr_ = false;
+      wholeEnd_ = wholeStop;
+    }
+  }
+  if (textEnd_ == kOpen) {
+    const void* eof = std::memchr(data + from, 26, to - from);
+    const size_t stop = eof != nullptr ? static_cast<size_t>(static_cast<const char*>(eof) - data) : to;
+    if (stop > from) {
+      // Most journals hold neither NUL nor Ctrl-Z: the line feeds counted above serve both rules.
+      lineFeeds_ += stop == wholeStop ? feedsToWholeStop : CountByte(data + from, stop - from, '\n');
+      textOpen_ = data[stop - 1] != '\n';
+    }
+    if (eof != nullptr) textEnd_ = stop;
+  }
+}
+
+void LineCounter::Finish(size_t size) {
+  if (wholeEnd_ == kOpen) {
+    if (pendingCr_) ++wholeEnds_;
+    pendingCr_ = false;
+    wholeEnd_ = size;
+  }
+  if (textEnd_ == kOpen) textEnd_ = size;
 }
 
 }  // namespace vantorel

@@ -1,53 +1,94 @@
 #pragma once
-// The two ways a journal's bytes become lines.
+// The two ways a journal's bytes become lines, and counting lines while the bytes come in.
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace vantorel {
 
-// Whole-file lines: a line ends at CR LF, LF or a lone CR; a NUL byte ends the text; a line
-// end at the very end adds no empty line.
+// Whole-file lines over [begin, end): a line ends at CR LF, LF or a lone CR; a NUL byte ends
+// the text (found as the reading reaches it); a line end at the very end adds no empty line.
 class WholeFileLines {
  public:
-  explicit WholeFileLines(std::string_view bytes);
+  WholeFileLines(const char* begin, const char* end) : pos_(begin), end_(end) {}
+  explicit WholeFileLines(std::string_view bytes) : WholeFileLines(bytes.data(), bytes.data() + bytes.size()) {}
 
   // The next line, false after the last one.
   bool Next(std::string_view& line);
+  // Where the next line starts.
+  const char* Position() const { return pos_; }
+  // The line Next gave stopped where the bytes stop: with no line end, or with a CR as their
+  // last byte, whose LF may come in bytes not read yet.
+  bool Cut() const { return cut_; }
+  // A NUL byte ended the text.
+  bool AtNul() const { return nul_; }
 
-  // The number of lines, counted without reading them one by one.
-  size_t LineCount() const { return CountLines(text_); }
   // The number of lines of `bytes`.
-  static size_t Count(std::string_view bytes) { return WholeFileLines(bytes).LineCount(); }
+  static size_t Count(std::string_view bytes);
 
  private:
-  static size_t CountLines(std::string_view text);
-
-  std::string_view text_;
-  size_t pos_ = 0;
-  // Where the next LF and the next CR at or after pos_ stand; text_.size() when none is left.
-  size_t lf_ = 0;
-  size_t cr_ = 0;
+  const char* pos_;
+  const char* end_;
+  bool cut_ = false;
+  bool nul_ = false;
 };
 
-// Text lines, as a text file is read line by line: LF ends a line, so does CR LF; any other
-// CR is dropped and the line goes on; Ctrl-Z (26) ends the file. The reader works in place:
-// a line from which a CR was dropped is compacted inside the caller's buffer, so lines stay
-// views into it. Bytes before the current position are not needed again by the reader.
+// Text lines over [begin, end), as a text file is read line by line: LF ends a line, so does
+// CR LF; any other CR is dropped and the line goes on; Ctrl-Z (26) ends the file. The reader
+// works in place: a line from which a CR was dropped is compacted inside the caller's
+// buffer, so lines stay views into it.
 class TextLines {
  public:
-  TextLines(char* data, size_t size);
+  TextLines(char* begin, char* end) : pos_(begin), end_(end) {}
+  TextLines(char* data, size_t size) : TextLines(data, data + size) {}
 
   // The next line, false at the end of the file.
   bool Next(std::string_view& line);
+  const char* Position() const { return pos_; }
 
  private:
-  char* data_;
-  size_t size_;
-  size_t pos_ = 0;
+  char* pos_;
+  char* end_;
 };
+
+// Where the text line that starts at `begin` ends: its LF or the Ctrl-Z that ends the file;
+// `end` when neither comes before it.
+const char* TextLineEnd(const char* begin, const char* end);
 
 // The first text line of `bytes` by the rules of TextLines, copied; `bytes` is not changed.
 std::string FirstTextLine(std::string_view bytes);
+
+// Counts the lines of a journal by both rules while its bytes come in, one piece after
+// another, each byte once.
+class LineCounter {
+ public:
+  // The next piece, [data + from, data + to) of one buffer whose earlier pieces were fed.
+  void Feed(const char* data, size_t from, size_t to);
+  // After the last piece; `size` is where the bytes end.
+  void Finish(size_t size);
+
+  // Whole-file lines of the text before the first NUL, and where that text ends.
+  size_t WholeLines() const { return wholeEnds_ + (wholeOpen_ ? 1 : 0); }
+  size_t WholeTextEnd() const { return wholeEnd_; }
+  // Text lines of the text before the first Ctrl-Z, and where that text ends.
+  size_t TextLineCount() const { return lineFeeds_ + (textOpen_ ? 1 : 0); }
+  size_t TextEnd() const { return textEnd_; }
+
+  // Counts of what has been fed so far, for a place right after a line feed (where no line
+  // is left open): whole-file lines and text lines that end before it.
+  size_t WholeEndsSoFar() const { return wholeEnds_; }
+  size_t LineFeedsSoFar() const { return lineFeeds_; }
+
+ private:
+  static constexpr size_t kOpen = ~size_t{0};
+  // Line ends before the first NUL; a CR ending the fed bytes waits for the next byte.
+  size_t wholeEnds_ = 0;
+  bool pendingCr_ = false;
+  bool wholeOpen_ = false;  // the text so far ends inside a line
+  size_t wholeEnd_ = kOpen;
+  size_t lineFeeds_ = 0;
+  bool textOpen_ = false;
+  size_t textEnd_ = kOpen;
+};
 
 }  // namespace vantorel

@@ -1,6 +1,7 @@
 #pragma once
-// What a loader tells the one who shows its progress.
+// What a loader tells the one who shows its progress, and how that one stops it.
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@ namespace vantorel {
 // and for the last record, so a window can repaint often without paying for every line.
 inline constexpr size_t kProgressStride = 1024;
 
+// Calls come from the thread that runs the load, one at a time, in this order: Titles,
+// Started, then Progress with counts that never go down.
 class LoadObserver {
  public:
   virtual ~LoadObserver() = default;
@@ -33,5 +36,11 @@ class SilentLoad : public LoadObserver {
 inline bool IsProgressPoint(size_t done, size_t total) {
   return done == 1 || done == total || done % kProgressStride == 0;
 }
+
+// Raised inside a load whose cancel flag was set; the load lets go of everything it read.
+class LoadCancelled : public std::exception {
+ public:
+  const char* what() const noexcept override { return "load cancelled"; }
+};
 
 }  // namespace vantorel

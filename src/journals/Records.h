@@ -1,36 +1,63 @@
 #pragma once
-// Record texts: offsets into the journal's buffer, never copies.
-#include <algorithm>
+// The records of one journal, kept column by column: the date-time values, each record's
+// line as an offset into the journal's bytes, the filter-list item of each listed field, and
+// the tone of each alarm. Texts are never copied; a field is cut from its line when asked for.
+#include <array>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
+
+#include "datetime/DateTime.h"
+#include "journals/AlarmMessages.h"
+#include "journals/JournalKinds.h"
+#include "journals/LargeBlock.h"
 
 namespace vantorel {
 
-// The longest text a fixed-capacity field keeps; longer text keeps its first bytes.
-inline constexpr size_t kFixedTextCapacity = 200;
-
-// A fixed-capacity text: at most 200 bytes of the buffer.
-struct FixedText {
-  uint64_t offset : 56;
-  uint64_t length : 8;
-};
-
-// A text of any length, in 8 bytes: a length of kLongTextApart or more is kept apart by the
-// records that own the text (a field of 16 MB or more is rare).
-struct LongText {
+// A record's line in the journal's bytes. A line of kLongLine bytes or more keeps its length
+// apart (a line of 16 MB is rare).
+struct LineText {
   uint64_t offset : 40;
   uint64_t length : 24;
 };
 
-inline constexpr uint64_t kLongTextApart = (uint64_t{1} << 24) - 1;
+inline constexpr uint64_t kLongLine = (uint64_t{1} << 24) - 1;
 
-inline FixedText MakeFixedText(const char* base, std::string_view text) {
-  if (text.empty()) return FixedText{0, 0};
-  return FixedText{static_cast<uint64_t>(text.data() - base),
-                   static_cast<uint64_t>(std::min(text.size(), kFixedTextCapacity))};
+struct JournalRecords {
+  LargeArray<TDateTime> times;
+  LargeArray<LineText> lines;
+  // Only the kind's lists are filled.
+  std::array<LargeArray<uint32_t>, kMaxLists> items;
+  // Alarm journals only.
+  LargeArray<TextTone> tones;
+  // The lengths of lines of kLongLine bytes or more, by offset.
+  std::unordered_map<uint64_t, uint64_t> longLines;
+
+  size_t size() const { return times.size(); }
+
+  // The line of record `i` in the bytes at `base`.
+  std::string_view Line(const char* base, size_t i) const {
+    const LineText t = lines[i];
+    const uint64_t length = t.length == kLongLine ? longLines.at(t.offset) : t.length;
+    return {base + t.offset, length};
+  }
+
+  // Stores the line of record `i`.
+  void SetLine(const char* base, size_t i, std::string_view line) {
+    const auto offset = static_cast<uint64_t>(line.data() - base);
+    if (line.size() < kLongLine) {
+      lines[i] = LineText{offset, line.size()};
+    } else {
+      lines[i] = LineText{offset, kLongLine};
+      longLines[offset] = line.size();
+    }
+  }
+};
+
+// The storage a record takes, in bytes, for a journal of `kind`.
+constexpr size_t RecordBytes(const KindDescription& kind) {
+  return sizeof(TDateTime) + sizeof(LineText) + sizeof(uint32_t) * static_cast<size_t>(kind.listCount) +
+         (kind.messageField >= 0 ? sizeof(TextTone) : 0);
 }
-
-
-inline std::string_view TextAt(const char* base, FixedText t) { return {base + t.offset, t.length}; }
 
 }  // namespace vantorel

@@ -22,12 +22,6 @@ inline std::string MessageOf(const std::exception& error) {
   return app != nullptr ? app->Message() : std::string(error.what());
 }
 
-// Raised by a load that the window ends early (the window closing); never reported.
-class LoadAborted : public std::exception {
- public:
-  const char* what() const noexcept override { return "load aborted"; }
-};
-
 // The message as the error report shows it: a full stop is appended when the last byte's
 // code is higher than the full stop's.
 std::string ReportText(std::string message);

@@ -1,60 +1,61 @@
 #include "views/CellPainter.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
 #include <QPalette>
 
-#include "views/AlarmColour.h"
 #include "views/JournalTableModel.h"
-#include "views/StringGrid.h"
 
 namespace vantorel {
+namespace {
 
-QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
-
-CellPainter::CellPainter(JournalGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
-
-CellColours CellPainter::ColoursOf(int row) const {
-  CellColours colours{row % 2 == 0 ? ButtonFace() : QColor(255, 255, 255), QColor(0, 0, 0)};
-  if (row > 0 && isAlarmJournal_ && isAlarmJournal_()) {
-    std::string scratch;
-    switch (AlarmTextColour(grid_->Model().CellBytes(row - 1, 5, scratch))) {
-      case AlarmColour::Olive: colours.text = QColor(128, 128, 0); break;
-      case AlarmColour::Green: colours.text = QColor(0, 128, 0); break;
-      case AlarmColour::Maroon: colours.text = QColor(128, 0, 0); break;
-    }
-  }
-  return colours;
+// Text drawn with its top-left corner at the rectangle's, no margin, not clipped to it.
+void DrawText(QPainter* painter, const QRect& rect, const QFont& font, const QColor& colour, const QString& text) {
+  painter->setFont(font);
+  painter->setPen(colour);
+  painter->setClipping(false);
+  painter->drawText(QPoint(rect.left(), rect.top() + QFontMetrics(font).ascent()), text);
 }
 
+}  // namespace
+
 void CellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-  const CellColours colours = ColoursOf(index.row() + 1);
   const QRect rect = option.rect;
   painter->save();
-  painter->fillRect(rect, colours.background);
-  painter->setFont(grid_->font());
-  painter->setPen(colours.text);
-  // Top-left corner, no margin, not clipped to the cell.
-  painter->setClipping(false);
-  const QFontMetrics metrics(grid_->font());
-  painter->drawText(QPoint(rect.left(), rect.top() + metrics.ascent()), index.data(JournalTableModel::kPaintRole).toString());
+  painter->fillRect(rect, index.data(Qt::BackgroundRole).value<QColor>());
+  DrawText(painter, rect, option.font, index.data(Qt::ForegroundRole).value<QColor>(),
+           index.data(JournalTableModel::kPaintRole).toString());
   // Vertical lines between data columns; none between data rows.
   painter->setPen(QApplication::palette().color(QPalette::Mid));
   painter->drawLine(rect.topRight(), rect.bottomRight());
+  // The colours stay; a selected row, and the current row while the table has the focus,
+  // are framed with a dotted line, each cell drawing its part of the row's frame.
+  const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+  const bool selected = (option.state & QStyle::State_Selected) != 0;
+  const bool current = view != nullptr && view->hasFocus() && view->currentIndex().row() == index.row();
+  if (selected || current) {
+    QPen dotted(QColor(0, 0, 0));
+    dotted.setStyle(Qt::DotLine);
+    painter->setPen(dotted);
+    painter->drawLine(rect.topLeft(), rect.topRight());
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    if (index.column() == 0) painter->drawLine(rect.topLeft(), rect.bottomLeft());
+    if (index.column() == index.model()->columnCount() - 1) painter->drawLine(rect.topRight(), rect.bottomRight());
+  }
   painter->restore();
 }
 
 QSize CellPainter::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const { return {0, 19}; }
 
-TitleHeader::TitleHeader(JournalGrid* grid) : QHeaderView(Qt::Horizontal, grid), grid_(grid) {}
+TitleHeader::TitleHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
 
 void TitleHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
   painter->save();
-  painter->fillRect(rect, ButtonFace());
-  painter->setFont(grid_->font());
-  painter->setPen(QColor(0, 0, 0));
-  const QFontMetrics metrics(grid_->font());
-  painter->drawText(QPoint(rect.left(), rect.top() + metrics.ascent()), grid_->Model().Title(logicalIndex));
+  const QAbstractItemModel* titles = model();
+  painter->fillRect(rect, titles->headerData(logicalIndex, Qt::Horizontal, Qt::BackgroundRole).value<QColor>());
+  DrawText(painter, rect, font(), titles->headerData(logicalIndex, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+           titles->headerData(logicalIndex, Qt::Horizontal, Qt::DisplayRole).toString());
   painter->setPen(QApplication::palette().color(QPalette::Mid));
   painter->drawLine(rect.topRight(), rect.bottomRight());
   painter->drawLine(rect.bottomLeft(), rect.bottomRight());

@@ -1,28 +1,65 @@
 #include "views/JournalTableModel.h"
 
-#include "views/DisplayText.h"
+#include <QApplication>
+#include <QPalette>
+
+#include "platform/DisplayText.h"
 
 namespace vantorel {
+
+QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
+
+QColor ToneColour(TextTone tone) {
+  switch (tone) {
+    case TextTone::Olive: return QColor(128, 128, 0);
+    case TextTone::Green: return QColor(0, 128, 0);
+    case TextTone::Maroon: return QColor(128, 0, 0);
+    case TextTone::Plain: break;
+  }
+  return QColor(0, 0, 0);
+}
 
 JournalTableModel::JournalTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int JournalTableModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  return static_cast<int>(rows_.size()) + emptyRows_;
+  return static_cast<int>(shown_) + emptyRows_;
 }
 
 int JournalTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
 
+long long JournalTableModel::RecordOf(int dataRow) const {
+  if (document_ == nullptr || dataRow < 0 || static_cast<size_t>(dataRow) >= shown_) return -1;
+  return rows_.rows[static_cast<size_t>(dataRow)];
+}
+
 QVariant JournalTableModel::data(const QModelIndex& index, int role) const {
-  if ((role != Qt::DisplayRole && role != kPaintRole) || !index.isValid()) return {};
-  std::string_view text = CellBytes(index.row(), index.column(), scratch_);
-  if (role == kPaintRole) text = text.substr(0, kPaintedBytes);
-  return FromCp1251(text);
+  if (!index.isValid()) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+      return FromCp1251(CellBytes(index.row(), index.column(), scratch_));
+    case kPaintRole:
+      return FromCp1251(CellBytes(index.row(), index.column(), scratch_).substr(0, kPaintedBytes));
+    case Qt::ForegroundRole: {
+      const long long record = RecordOf(index.row());
+      return ToneColour(record < 0 || !coloured_ ? TextTone::Plain : document_->Tone(static_cast<size_t>(record)));
+    }
+    case Qt::BackgroundRole:
+      // Grid row r + 1 shows model row r: odd grid rows are white.
+      return index.row() % 2 == 0 ? QColor(255, 255, 255) : ButtonFace();
+    default:
+      return {};
+  }
 }
 
 QVariant JournalTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  return Title(section);
+  if (orientation != Qt::Horizontal) return {};
+  switch (role) {
+    case Qt::DisplayRole: return Title(section);
+    case Qt::ForegroundRole: return QColor(0, 0, 0);
+    case Qt::BackgroundRole: return ButtonFace();
+    default: return {};
+  }
 }
 
 Qt::ItemFlags JournalTableModel::flags(const QModelIndex& index) const {
@@ -39,18 +76,20 @@ void JournalTableModel::SetColumnCount(int count) {
 void JournalTableModel::ClearColumns() {
   beginResetModel();
   for (int c = 0; c < columns_ && c < titles_.size(); ++c) titles_[c].clear();
-  table_ = nullptr;
+  document_ = nullptr;
   rows_ = {};
+  shown_ = 0;
+  rowsOf_ = nullptr;
   emptyRows_ = 0;
   endResetModel();
 }
 
 void JournalTableModel::ClearRows() {
-  if (rows_.empty() && emptyRows_ == 0) return;
+  if (shown_ == 0 && emptyRows_ == 0 && document_ == nullptr) return;
   beginResetModel();
-  table_ = nullptr;
-  // The memory goes too: the next view's rows are built before they take this place.
-  rows_ = {};
+  document_ = nullptr;
+  rows_.rows.Clear();
+  shown_ = 0;
   emptyRows_ = 0;
   endResetModel();
 }
@@ -61,26 +100,52 @@ void JournalTableModel::WriteTitles(const QStringList& titles) {
   if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
 }
 
-void JournalTableModel::SetRows(const JournalTable* table, std::vector<uint32_t> rows) {
+void JournalTableModel::ShowSelection(const JournalDocument& document, const FilterState& state) {
   beginResetModel();
-  table_ = table;
-  rows_ = std::move(rows);
+  // A different journal: the storage of the last one's view goes with it.
+  if (&document != rowsOf_) rows_ = {};
+  rowsOf_ = document_ = &document;
+  document.Select(state, rows_);
+  shown_ = rows_.rows.size();
   emptyRows_ = 0;
   endResetModel();
 }
 
+void JournalTableModel::AdoptRowStorage(const JournalDocument& document, RowSet storage) {
+  if (document_ != nullptr) return;
+  rows_ = std::move(storage);
+  rows_.rows.Clear();
+  rowsOf_ = &document;
+}
+
+void JournalTableModel::AppendSelection(const JournalDocument& document, const FilterState& state, size_t first) {
+  if (&document != document_) return;
+  document.SelectFrom(state, first, rows_);
+  if (rows_.rows.size() == shown_) return;
+  beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(rows_.rows.size()) - 1);
+  shown_ = rows_.rows.size();
+  endInsertRows();
+}
+
 void JournalTableModel::SetEmptyRows(int count) {
   beginResetModel();
-  table_ = nullptr;
-  rows_.clear();
+  document_ = rowsOf_ = nullptr;
+  rows_ = {};
+  shown_ = 0;
   emptyRows_ = count;
   endResetModel();
 }
 
+void JournalTableModel::SetColoured(bool coloured) {
+  if (coloured == coloured_) return;
+  coloured_ = coloured;
+  if (rowCount() > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columns_ - 1), {Qt::ForegroundRole});
+}
+
 std::string_view JournalTableModel::CellBytes(int dataRow, int column, std::string& scratch) const {
-  if (table_ == nullptr || dataRow < 0 || static_cast<size_t>(dataRow) >= rows_.size()) return {};
-  if (column < 0 || column >= table_->ColumnCount()) return {};
-  return table_->CellText(rows_[static_cast<size_t>(dataRow)], column, scratch);
+  const long long record = RecordOf(dataRow);
+  if (record < 0 || column < 0 || column >= document_->Kind().columns) return {};
+  return document_->Cell(static_cast<size_t>(record), column, scratch);
 }
 
 QString JournalTableModel::Title(int column) const {

@@ -1,15 +1,20 @@
 #pragma once
-// The grid's model: row 0 of the table is the header, every data row an index into the
-// records of the current kind; cell texts are made when a cell asks for them.
+// The table's model: each row a record of the current journal document, its cells made when
+// they are painted or measured, never stored. Text, text colour and background come through
+// the model's roles.
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QStringList>
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "views/CellTexts.h"
+#include "document/JournalDocument.h"
 
 namespace vantorel {
+
+// The colours of the table.
+QColor ButtonFace();
+QColor ToneColour(TextTone tone);
 
 class JournalTableModel : public QAbstractTableModel {
   Q_OBJECT
@@ -23,7 +28,10 @@ class JournalTableModel : public QAbstractTableModel {
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  // Display, paint, foreground (the record's tone) and background (white for odd grid rows,
+  // button face for even ones, the title row being grid row 0).
   QVariant data(const QModelIndex& index, int role) const override;
+  // The titles: black on button face.
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
@@ -34,23 +42,39 @@ class JournalTableModel : public QAbstractTableModel {
   void ClearRows();
   // Writes titles into row 0 from column 0 on; titles past the column count are kept.
   void WriteTitles(const QStringList& titles);
-  // Shows `rows`, indices into `table`'s records (null: rows of empty cells).
-  void SetRows(const JournalTable* table, std::vector<uint32_t> rows);
+  // Shows the records of `document` that pass `state`; the row storage is kept from view to
+  // view.
+  void ShowSelection(const JournalDocument& document, const FilterState& state);
+  // Adds the rows of the records from `first` on that pass `state`, after those shown: the
+  // view of a journal that has grown, with its scroll place and selection kept.
+  void AppendSelection(const JournalDocument& document, const FilterState& state, size_t first);
+  // Takes `storage` as the room for the rows of the next view of `document`.
+  void AdoptRowStorage(const JournalDocument& document, RowSet storage);
   // Rows of empty cells, as the grid has before any journal.
   void SetEmptyRows(int count);
+  // Whether rows take the colour of their records: only while the current file is of a kind
+  // that colours its rows.
+  void SetColoured(bool coloured);
 
   // The cell's text in journal bytes; empty for rows without a record.
   std::string_view CellBytes(int dataRow, int column, std::string& scratch) const;
   QString Title(int column) const;
-  const JournalTable* Table() const { return table_; }
-  const std::vector<uint32_t>& Rows() const { return rows_; }
+  const JournalDocument* Document() const { return document_; }
+  const RowSet& Rows() const { return rows_; }
+  // The record shown in a data row; -1 for none.
+  long long RecordOf(int dataRow) const;
 
  private:
   QStringList titles_;
   int columns_ = 0;
-  const JournalTable* table_ = nullptr;
-  std::vector<uint32_t> rows_;
+  const JournalDocument* document_ = nullptr;
+  RowSet rows_;
+  // The rows told to the views: rows_ may hold more for a moment while rows are added.
+  size_t shown_ = 0;
+  // The document whose view last filled rows_: its next view reuses their storage.
+  const JournalDocument* rowsOf_ = nullptr;
   int emptyRows_ = 0;
+  bool coloured_ = true;
   mutable std::string scratch_;
 };
 

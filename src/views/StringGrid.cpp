@@ -1,23 +1,21 @@
 #include "views/StringGrid.h"
 
 #include <QEvent>
+#include <QHeaderView>
 #include <algorithm>
 
 #include "views/CellPainter.h"
 
 namespace vantorel {
-namespace {
-constexpr uint16_t kNotMeasured = 0xFFFF;
-}
 
-JournalGrid::JournalGrid(QWidget* parent) : QTableView(parent), painter_(new CellPainter(this)) {
+JournalGrid::JournalGrid(QWidget* parent) : QTableView(parent) {
   setModel(&model_);
-  setItemDelegate(painter_);
+  setItemDelegate(new CellPainter(this));
   setHorizontalHeader(new TitleHeader(this));
   QFont gridFont = font();
   gridFont.setKerning(false);
   setFont(gridFont);
-  widths_ = std::make_unique<TextWidths>(gridFont);
+  measure_ = MeasureOf(gridFont);
 
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -37,6 +35,13 @@ JournalGrid::JournalGrid(QWidget* parent) : QTableView(parent), painter_(new Cel
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setStretchLastSection(false);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // Tab and Shift+Tab move between the window's controls; the arrows and paging keys move in
+  // the grid.
+  setTabKeyNavigation(false);
+  // A double click on a column border fits the column as a view does (the table's own
+  // answer, which runs first, would fit it to its title).
+  connect(horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
+          [this](int column) { FitColumnWidth(column, pad_); });
 }
 
 JournalGrid::~JournalGrid() = default;
@@ -48,9 +53,9 @@ void JournalGrid::changeEvent(QEvent* event) {
       gridFont.setKerning(false);
       setFont(gridFont);
     }
-    widths_ = std::make_unique<TextWidths>(gridFont);
-    measuredTable_ = nullptr;
-    recordWidths_.clear();
+    measure_ = MeasureOf(gridFont);
+    widths_.reset();
+    measured_ = nullptr;
   }
   QTableView::changeEvent(event);
 }
@@ -68,8 +73,8 @@ QString JournalGrid::Cell(int column, int row) const {
 
 void JournalGrid::ClearGridColumns() {
   // Every load starts here: widths measured for the previous journal no longer hold.
-  measuredTable_ = nullptr;
-  recordWidths_.clear();
+  widths_.reset();
+  measured_ = nullptr;
   model_.ClearColumns();
   SetFixedRows(0);
 }
@@ -84,57 +89,94 @@ void JournalGrid::LoadHeaderRow(const QStringList& titles, int columnCount) {
   model_.WriteTitles(titles);
 }
 
-void JournalGrid::ShowRows(const JournalTable* table, std::vector<uint32_t> rows) {
-  if (table != measuredTable_ || (table != nullptr && recordWidths_.size() !=
-                                  table->RecordCount() * static_cast<size_t>(table->ColumnCount()))) {
-    measuredTable_ = table;
-    recordWidths_.assign(table == nullptr ? 0 : table->RecordCount() * static_cast<size_t>(table->ColumnCount()),
-                         kNotMeasured);
-  }
-  model_.SetRows(table, std::move(rows));
+void JournalGrid::ShowView(const JournalDocument& document, const FilterState& state) {
+  model_.ShowSelection(document, state);
 }
 
-const uint16_t* JournalGrid::RecordWidths(size_t record) {
-  const JournalTable* table = model_.Table();
-  const size_t columns = static_cast<size_t>(table->ColumnCount());
-  uint16_t* widths = &recordWidths_[record * columns];
-  if (widths[0] == kNotMeasured) {
-    std::string scratch;
-    for (size_t c = 0; c < columns; ++c) {
-      const int width = widths_->Width(table->CellText(record, static_cast<int>(c), scratch));
-      widths[c] = static_cast<uint16_t>(std::min(width, 0xFFFE));
-    }
+void JournalGrid::AppendView(const JournalDocument& document, const FilterState& state, size_t first) {
+  const int last = model_.rowCount() - 1;
+  const int bottom = rowAt(viewport()->height() - 1);
+  const bool lastInView = last < 0 || bottom < 0 || bottom >= last;
+  model_.AppendSelection(document, state, first);
+  if (lastInView && model_.rowCount() - 1 > last) scrollToBottom();
+}
+
+void JournalGrid::ScrollToRow(int row) {
+  const QModelIndex target = model_.index(row - 1, 0);
+  if (target.isValid()) scrollTo(target, QAbstractItemView::PositionAtTop);
+}
+
+void JournalGrid::AdoptWidths(const JournalDocument& document, std::unique_ptr<WidthIndex> widths) {
+  if (widths == nullptr || !(widths->Measure() == measure_)) return;
+  widths_ = std::move(widths);
+  measured_ = &document;
+}
+
+std::vector<int> JournalGrid::WidestTexts() {
+  const JournalDocument* document = model_.Document();
+  if (document == nullptr) return std::vector<int>(static_cast<size_t>(std::max(ColumnCount(), 0)), 0);
+  if (measured_ != document || widths_ == nullptr) {
+    widths_ = std::make_unique<WidthIndex>(*document, measure_);
+    measured_ = document;
   }
-  return widths;
+  widths_->Extend(*document);
+  return widths_->Widest(*document, model_.Rows());
+}
+
+void JournalGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTableView::currentChanged(current, previous);
+  viewport()->update();
+}
+
+void JournalGrid::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  viewport()->update();
+}
+
+void JournalGrid::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  viewport()->update();
+}
+
+std::vector<uint32_t> JournalGrid::SelectedRecords() const {
+  std::vector<uint32_t> records;
+  if (selectionModel() == nullptr) return records;
+  // Whole rows are selected: the ranges' rows, merged and in shown order.
+  std::vector<std::pair<int, int>> spans;
+  for (const QItemSelectionRange& range : selectionModel()->selection()) spans.emplace_back(range.top(), range.bottom());
+  std::sort(spans.begin(), spans.end());
+  int next = 0;
+  for (const auto& [top, bottom] : spans) {
+    for (int row = std::max(top, next); row <= bottom; ++row) {
+      const long long record = model_.RecordOf(row);
+      if (record >= 0) records.push_back(static_cast<uint32_t>(record));
+    }
+    next = std::max(next, bottom + 1);
+  }
+  return records;
+}
+
+void JournalGrid::GoToRow(int row) {
+  const QModelIndex target = model_.index(row - 1, std::max(0, currentIndex().column()));
+  if (!target.isValid()) return;
+  selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  scrollTo(target);
 }
 
 void JournalGrid::FitColumnWidths(int pad) {
-  const int columns = ColumnCount();
-  std::vector<int> widest(static_cast<size_t>(std::max(columns, 0)), pad);
-  const JournalTable* table = model_.Table();
-  if (table != nullptr) {
-    const int measured = std::min(columns, table->ColumnCount());
-    for (uint32_t record : model_.Rows()) {
-      const uint16_t* widths = RecordWidths(record);
-      for (int c = 0; c < measured; ++c) widest[static_cast<size_t>(c)] = std::max<int>(widest[static_cast<size_t>(c)], widths[c]);
-    }
+  pad_ = pad;
+  const std::vector<int> widest = WidestTexts();
+  for (int c = 0; c < ColumnCount(); ++c) {
+    const int text = static_cast<size_t>(c) < widest.size() ? widest[static_cast<size_t>(c)] : 0;
+    setColumnWidth(c, std::max(pad, text) + pad);
   }
-  for (int c = 0; c < columns; ++c) setColumnWidth(c, widest[static_cast<size_t>(c)] + pad);
-}
-
-int JournalGrid::DataTextWidth(size_t dataRow, int column) {
-  const JournalTable* table = model_.Table();
-  if (table == nullptr || column >= table->ColumnCount()) return 0;
-  return RecordWidths(model_.Rows()[dataRow])[column];
 }
 
 void JournalGrid::FitColumnWidth(int column, int pad) {
-  int widest = pad;
-  if (model_.Table() != nullptr) {
-    const size_t rows = model_.Rows().size();
-    for (size_t r = 0; r < rows; ++r) widest = std::max(widest, DataTextWidth(r, column));
-  }
-  setColumnWidth(column, widest + pad);
+  pad_ = pad;
+  const std::vector<int> widest = WidestTexts();
+  const int text = column >= 0 && static_cast<size_t>(column) < widest.size() ? widest[static_cast<size_t>(column)] : 0;
+  setColumnWidth(column, std::max(pad, text) + pad);
 }
 
 }  // namespace vantorel

@@ -1,6 +1,5 @@
 #pragma once
 // The journal table: one title row (the header) above the data rows of the model.
-#include <QHeaderView>
 #include <QTableView>
 #include <memory>
 #include <vector>
@@ -10,8 +9,6 @@
 
 namespace vantorel {
 
-class CellPainter;
-
 // Grid rows count the title row: grid row r > 0 is model row r - 1.
 class JournalGrid : public QTableView {
   Q_OBJECT
@@ -20,7 +17,6 @@ class JournalGrid : public QTableView {
   ~JournalGrid() override;
 
   JournalTableModel& Model() { return model_; }
-  CellPainter& Painter() { return *painter_; }
   const JournalTableModel& Model() const { return model_; }
 
   int ColumnCount() const { return model_.columnCount(); }
@@ -38,32 +34,49 @@ class JournalGrid : public QTableView {
   void ClearGridRows();
   // Sets the column count and writes the first line's titles into row 0.
   void LoadHeaderRow(const QStringList& titles, int columnCount);
+  // Shows the records of `document` that pass `state`.
+  void ShowView(const JournalDocument& document, const FilterState& state);
+  // Adds the rows of the records from `first` on, after a journal grew. When the last row was
+  // in view, the new last row comes into view.
+  void AppendView(const JournalDocument& document, const FilterState& state, size_t first);
+  // Shows grid row `row` at the top, as far as the rows below it allow.
+  void ScrollToRow(int row);
+  // Takes the widths of `document` measured beside the window while it loaded; without them
+  // they are measured when first needed. Measured in another font, they are dropped.
+  void AdoptWidths(const JournalDocument& document, std::unique_ptr<WidthIndex> widths);
   // Column width = max(pad, widest data text) + pad; the title is not measured.
   void FitColumnWidth(int column, int pad);
-  // FitColumnWidth for every column, in one pass over the rows.
+  // FitColumnWidth for every column at once.
   void FitColumnWidths(int pad);
-  // Shows `rows` of `table` after a view has picked them.
-  void ShowRows(const JournalTable* table, std::vector<uint32_t> rows);
 
-  // The width of a text as the grid draws it.
-  int TextWidth(std::string_view bytes) const { return widths_->Width(bytes); }
+  // The records of the selected rows, in shown order.
+  std::vector<uint32_t> SelectedRecords() const;
+  // Makes grid row `row` (1 and on) the current row, selected alone, and scrolls it into view.
+  void GoToRow(int row);
+
+  // The measure of the grid's font, and the width of a text as the grid draws it.
+  const TextMeasure& Measure() const { return measure_; }
+  int TextWidth(std::string_view bytes) const { return measure_.Width(bytes); }
 
  protected:
   void changeEvent(QEvent* event) override;
+  // The current row's frame follows the current row and the focus: its rows are painted anew.
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  int DataTextWidth(size_t dataRow, int column);
-  // The measured widths of a record's cells, measuring those not measured yet.
-  const uint16_t* RecordWidths(size_t record);
+  // The widest shown text of each column.
+  std::vector<int> WidestTexts();
 
   JournalTableModel model_;
-  CellPainter* painter_;
   int fixedRows_ = 1;
-  std::unique_ptr<TextWidths> widths_;
-  // Width of each record's cells, measured once per journal: a filter change only takes
-  // maxima. 0xFFFF marks a width not measured yet.
-  const JournalTable* measuredTable_ = nullptr;
-  std::vector<uint16_t> recordWidths_;
+  // The pad of the last fit, for a double click on a column border.
+  int pad_ = 50;
+  TextMeasure measure_;
+  // The widths of the shown document's records, in this grid's font.
+  std::unique_ptr<WidthIndex> widths_;
+  const JournalDocument* measured_ = nullptr;
 };
 
 }  // namespace vantorel

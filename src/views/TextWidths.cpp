@@ -7,18 +7,16 @@
 
 namespace vantorel {
 
-TextWidths::TextWidths(const QFont& font) {
+TextMeasure MeasureOf(const QFont& font) {
   const QFontMetricsF metrics(font);
+  TextMeasure measure;
   for (int b = 0; b < 256; ++b) {
     const char32_t cp = Cp1251CodePoint(static_cast<unsigned char>(b));
-    advance_[static_cast<size_t>(b)] = metrics.horizontalAdvance(QString(QChar(static_cast<char16_t>(cp))));
+    const double advance = metrics.horizontalAdvance(QString(QChar(static_cast<char16_t>(cp))));
+    // Fonts measure in 1/64 pixel: the advance is a whole number of them.
+    measure.advance[static_cast<size_t>(b)] = static_cast<uint32_t>(std::lround(std::max(0.0, advance) * 64));
   }
-}
-
-int TextWidths::Width(std::string_view bytes) const {
-  double sum = 0;
-  for (char c : bytes) sum += advance_[static_cast<unsigned char>(c)];
-  return static_cast<int>(std::ceil(sum - 1e-6));
+  return measure;
 }
 
 }  // namespace vantorel

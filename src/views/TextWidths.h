@@ -1,21 +1,13 @@
 #pragma once
-// Pixel widths of Windows-1251 texts in one font.
+// The widths of Windows-1251 texts in a font, as the table draws them.
 #include <QFont>
-#include <array>
-#include <string_view>
+
+#include "document/ColumnWidths.h"
 
 namespace vantorel {
 
-// A text's width is the sum of its characters' advances: the grid's font draws without
-// kerning, so a text measures the same wherever it stands, and a width costs one table
-// look-up per byte.
-class TextWidths {
- public:
-  explicit TextWidths(const QFont& font);
-  int Width(std::string_view bytes) const;
-
- private:
-  std::array<double, 256> advance_{};
-};
+// Each byte's advance in `font`. The grid's font draws without kerning, so a text measures
+// the sum of its characters wherever it stands.
+TextMeasure MeasureOf(const QFont& font);
 
 }  // namespace vantorel

@@ -1,15 +1,15 @@
 #include "window/CorvanelForm.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScreen>
 
-#include "journals/Extension.h"
+#include "platform/DisplayText.h"
 #include "uStrUtils/AppError.h"
-#include "views/CellPainter.h"
-#include "views/DisplayText.h"
 #include "window/ErrorReport.h"
 
 namespace vantorel {
@@ -17,26 +17,41 @@ namespace vantorel {
 TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
     : QMainWindow(parent),
       rules_(rules),
-      alarmTable_(alarms_, rules_.regional),
-      actionTable_(actions_, rules_.regional),
-      paramTable_(params_, rules_.regional, true),
-      statTable_(params_, rules_.regional, false) {
+      alarms_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Alarms, rules.regional))),
+      actions_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Action, rules.regional))),
+      params_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Param, rules.regional))) {
   programDirectory = QCoreApplication::applicationDirPath();
   runOpenDialog = [](QFileDialog& dialog) {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    return dialog.selectedFiles().first();
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    // Nothing of the dialog outlives it: the popup of its file name's completion closes too.
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>()) {
+      if (completer->popup() != nullptr) completer->popup()->hide();
+    }
+    return accepted ? dialog.selectedFiles().first() : QString();
   };
   showErrorReport = [this](const QString& text) { ShowErrorBox(this, text); };
 
   CreateControls();
-  StringGrid->Painter().SetIsAlarmJournal(
-      [this] { return currentKind_ == JournalKind::Alarms; });
+  CreateDeskControls();
+  loader_ = new LoadThread(this);
+  loader_->onTitles = [this](const QStringList& titles) {
+    StringGrid->LoadHeaderRow(titles, DescriptionOf(loadKind_).columns);
+  };
+  loader_->onStarted = [this](size_t progressMax) { LoadStarted(progressMax); };
+  loader_->onProgress = [this](size_t done, size_t total) { LoadProgress(done, total); };
+  loader_->onFinished = [this](LoadOutcome& outcome) { Guarded([this, &outcome] { LoadFinished(outcome); }); };
   ConnectEvents();
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   Guarded([this] { FormCreate(); });
 }
 
-TCorvanelForm::~TCorvanelForm() = default;
+TCorvanelForm::~TCorvanelForm() {
+  // The load thread reads nothing of the window, but its end must not outlive the documents.
+  loader_->Cancel();
+  // The controls go after the documents: what their last events ask is no longer answered.
+  destroying_ = true;
+  StringGrid->ClearGridColumns();
+}
 
 void TCorvanelForm::ConnectEvents() {
   connect(Open, &QAction::triggered, this, [this] { Guarded([this] { OpenClick(); }); });
@@ -52,27 +67,21 @@ void TCorvanelForm::ConnectEvents() {
 }
 
 void TCorvanelForm::Guarded(const std::function<void()>& handler) {
+  if (destroying_) return;
   try {
     handler();
-  } catch (const LoadAborted&) {
-    // The window is closing; the load that was under way has let go of everything.
   } catch (const std::exception& error) {
     showErrorReport(FromCp1251(ReportText(MessageOf(error))));
   } catch (...) {
     showErrorReport(FromCp1251(ReportText("Unknown error")));
   }
-  if (closeRequested_ && !loading_) {
-    closeRequested_ = false;
-    close();
-  }
 }
 
 void TCorvanelForm::closeEvent(QCloseEvent* event) {
   if (loading_) {
-    // A load is under way: it stops at its next progress report, then the window closes.
-    closeRequested_ = true;
-    event->ignore();
-    return;
+    // The load stops at its next look at the cancel flag and lets go of what it read.
+    loader_->Cancel();
+    DropLoad();
   }
   QMainWindow::closeEvent(event);
 }
@@ -88,14 +97,8 @@ void TCorvanelForm::ExitMenuClick() { close(); }
 
 void TCorvanelForm::StartTimeChange() {
   // Filter changes during a load wait for the view that ends it.
-  if (loading_) return;
-  switch (currentKind_) {
-    case JournalKind::Alarms: RefreshAlarmView(); break;
-    case JournalKind::Action: RefreshActionView(); break;
-    case JournalKind::Param: RefreshParamView(); break;
-    case JournalKind::Stat: RefreshStatView(); break;
-    case JournalKind::None: break;
-  }
+  if (loading_ || currentKind_ == JournalKind::None) return;
+  RefreshView();
 }
 
 QString TCorvanelForm::StartDirectory() const {
@@ -111,27 +114,42 @@ void TCorvanelForm::OpenClick() {
   if (!lastChosenFile_.isEmpty()) OpenDialog->selectFile(lastChosenFile_);
   const QString chosen = runOpenDialog(*OpenDialog);
   if (chosen.isEmpty()) return;
-  lastChosenFile_ = QFileInfo(chosen).absoluteFilePath();
-  SetStatusText(0, "Открыт файл: " + QFileInfo(chosen).fileName());
-  currentLogFile_ = lastChosenFile_;
-  // Worked out once here, not on every cell painted.
-  currentKind_ = KindOfPath(currentLogFile_.toStdString());
-  OpenLogFile(currentLogFile_);
-}
-
-void TCorvanelForm::OpenLogFile(const QString& fileName) {
-  switch (KindOfPath(fileName.toStdString())) {
-    case JournalKind::Alarms: LoadAlarmLog(fileName); break;
-    case JournalKind::Action: LoadActionLog(fileName); break;
-    case JournalKind::Param:
-    case JournalKind::Stat: LoadParamStatLog(fileName); break;
-    case JournalKind::None: break;
-  }
+  OpenFile(chosen);
 }
 
 void TCorvanelForm::HideFilterBoxes() {
   for (QWidget* box : std::initializer_list<QWidget*>{FilterBoxAct, FilterBoxAlert, FilterBoxParam, EmptyBox, DataBox}) {
     box->hide();
+  }
+}
+
+QGroupBox* TCorvanelForm::FilterBoxOf(JournalKind kind) const {
+  switch (kind) {
+    case JournalKind::Alarms: return FilterBoxAlert;
+    case JournalKind::Action: return FilterBoxAct;
+    case JournalKind::Param:
+    case JournalKind::Stat: return FilterBoxParam;
+    case JournalKind::None: break;
+  }
+  return EmptyBox;
+}
+
+std::array<FilterComboBox*, kMaxLists> TCorvanelForm::ListsOf(JournalKind kind) const {
+  switch (kind) {
+    case JournalKind::Alarms: return {GroupCB, NameCB, PortCB, nullptr};
+    case JournalKind::Action: return {UserCB, ActCB, nullptr, nullptr};
+    case JournalKind::Param:
+    case JournalKind::Stat: return {GroupCB2, NameCb2, PortCB2, ParamCB};
+    case JournalKind::None: break;
+  }
+  return {};
+}
+
+std::unique_ptr<JournalDocument>& TCorvanelForm::Slot(JournalKind kind) {
+  switch (kind) {
+    case JournalKind::Alarms: return alarms_;
+    case JournalKind::Action: return actions_;
+    default: return params_;
   }
 }
 

@@ -4,10 +4,13 @@
 #include <QAction>
 #include <QDateEdit>
 #include <QFileDialog>
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -19,14 +22,14 @@
 #include <string>
 
 #include "datetime/RegionalSettings.h"
-#include "journals/ActionLog.h"
-#include "journals/AlarmLog.h"
+#include "document/FilterState.h"
+#include "document/FindText.h"
+#include "document/JournalDocument.h"
 #include "journals/Extension.h"
-#include "journals/ParamStatLog.h"
-#include "views/CellTexts.h"
 #include "views/StringGrid.h"
-#include "views/ValueFilter.h"
+#include "views/TimelineStrip.h"
 #include "window/FilterComboBox.h"
+#include "window/LoadThread.h"
 
 namespace vantorel {
 
@@ -91,6 +94,21 @@ class TCorvanelForm : public QMainWindow {
   // The status bar's two panels.
   std::array<QLabel*, 2> StatusPanels{};
 
+  // Around the window's own controls: the table's context menu (right button, menu key)...
+  QAction* CopyRows = nullptr;            // "Копировать", Ctrl+C
+  QAction* CopyRowsWithTitles = nullptr;  // "Копировать с заголовками"
+  QAction* SaveShownRows = nullptr;       // "Сохранить показанные строки…"
+  QAction* Refresh = nullptr;             // "Обновить", F5
+  QAction* FollowFile = nullptr;          // "Следить за файлом"
+  QAction* ShowTimeline = nullptr;        // "Шкала времени", Ctrl+T
+  // ... the timeline strip between the filter panel and the table, hidden until asked...
+  TimelineStrip* Timeline = nullptr;
+  QFileDialog* SaveDialog = nullptr;
+  // ... and the find bar under the table, hidden until Ctrl+F.
+  QWidget* FindBar = nullptr;
+  QLineEdit* FindEdit = nullptr;
+  QLabel* FindStatus = nullptr;
+
   // Handlers of the window's events.
   void FormCreate();
   void OpenClick();
@@ -98,14 +116,39 @@ class TCorvanelForm : public QMainWindow {
   void ExitMenuClick();
   void StartTimeChange();
 
-  // Loads the file with the loader of its exact extension; any other extension loads nothing.
+  // Opens `path` as if it had been chosen in the open dialog: from the command line, or
+  // dropped on the window. Ignored while a load runs.
+  void OpenFile(const QString& path);
+  // Puts the selected rows on the clipboard, the title row first when asked.
+  void CopyClick(bool withTitles);
+  // Saves the shown rows as TSV or CSV, by the dialog's choice.
+  void SaveRowsClick();
+  // The text the clipboard gets: display texts joined by tabs, a row a line.
+  QString SelectedRowsText(bool withTitles) const;
+  // Reads the current journal again, keeping the filters as set, each list's selection by its
+  // text, and the table's top row and selection where those records still show.
+  void RefreshClick();
+  // While "Следить за файлом" is on: looks at the file and shows what it has gained; a file
+  // rewritten is read again whole, one gone stops the following. Runs when the file system
+  // says the file changed, and once a second.
+  void FollowCheck();
+  // The timeline strip's bars and shading, for the current journal and filters.
+  void UpdateTimeline();
+  void ShowFindBar();
+  void HideFindBar();
+  // Moves to the next (or previous) shown row holding the find bar's text, letter case
+  // aside, wrapping round; looks through the rows a slice at a time, so the window stays live.
+  void FindNext(bool forward);
+
+  // Starts the load of the file as a journal of its exact extension, beside the window; any
+  // other extension loads nothing.
   void OpenLogFile(const QString& fileName);
   void HideFilterBoxes();
-
-  void RefreshAlarmView();
-  void RefreshActionView();
-  void RefreshParamView();
-  void RefreshStatView();
+  // The view of the current journal: the records that pass the controls' filters, the
+  // column widths and the count.
+  void RefreshView();
+  // The filters as the controls hold them, for the lists of the current kind.
+  FilterState ReadFilterState() const;
 
   // The full path of the file last chosen; its extension picks the view and the colours.
   const QString& CurrentLogFile() const { return currentLogFile_; }
@@ -115,13 +158,21 @@ class TCorvanelForm : public QMainWindow {
   // program directory itself.
   QString StartDirectory() const;
 
-  const AlarmRecords& Alarms() const { return alarms_; }
-  const ActionRecords& Actions() const { return actions_; }
-  const ParamRecords& Params() const { return params_; }
+  // The loaded journal of each record array: alarms, actions, and parameter changes or
+  // statistics. A load replaces only its own; one that fails leaves it without records.
+  const JournalDocument& Alarms() const { return *alarms_; }
+  const JournalDocument& Actions() const { return *actions_; }
+  const JournalDocument& Params() const { return *params_; }
+  // The filter box and value lists of a kind.
+  QGroupBox* FilterBoxOf(JournalKind kind) const;
+  std::array<FilterComboBox*, kMaxLists> ListsOf(JournalKind kind) const;
 
   // Replaceable for tests: runs the configured open dialog and returns the chosen full path,
   // or an empty text when the person cancels.
   std::function<QString(QFileDialog&)> runOpenDialog;
+  // Replaceable for tests: runs the configured save dialog and returns the chosen full path,
+  // or an empty text when the person cancels.
+  std::function<QString(QFileDialog&)> runSaveDialog;
   // Replaceable for tests: shows an error report's text (the full stop already added).
   std::function<void(const QString&)> showErrorReport;
   // Replaceable for tests: the program's own directory.
@@ -133,38 +184,56 @@ class TCorvanelForm : public QMainWindow {
  signals:
   // Every text written into a status panel, in order.
   void StatusTextChanged(int panel, const QString& text);
+  // A load has ended, with its view or its error report.
+  void LoadEnded();
+  // A search of the find bar has ended, found or not.
+  void FindEnded();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
-  friend class WindowLoadObserver;
   void CreateControls();
+  void CreateDeskControls();
   void ConnectEvents();
+  void FindSlice(uint64_t search, bool forward);
+  void SetFollowing(bool on);
+  // After a refresh: the lists' selections by text, the top row and the selection.
+  void RestoreAfterRefresh();
   void SetStatusText(int panel, const QString& text);
-  void LoadAlarmLog(const QString& path);
-  void LoadActionLog(const QString& path);
-  void LoadParamStatLog(const QString& path);
-  void FinishView(const JournalTable* table, std::vector<uint32_t> rows, size_t total);
+  // The load's reports, on the window's thread.
+  void LoadStarted(size_t progressMax);
+  void LoadProgress(size_t done, size_t total);
+  void LoadFinished(LoadOutcome& outcome);
+  // A load ended without its journal: the kind's records are none, the bar is hidden.
+  void DropLoad();
+  std::unique_ptr<JournalDocument>& Slot(JournalKind kind);
   void SetPickerDay(QDateEdit* picker, TDateTime day);
-  TimeWindow TimeFilter() const;
 
   DateTimeRules rules_;
   QString currentLogFile_;
   JournalKind currentKind_ = JournalKind::None;
   QString lastChosenFile_;
-  AlarmRecords alarms_;
-  AlarmLists alarmLists_;
-  ActionRecords actions_;
-  ActionLists actionLists_;
-  ParamRecords params_;
-  ParamLists paramLists_;
-  AlarmTable alarmTable_;
-  ActionTable actionTable_;
-  ParamTable paramTable_;
-  ParamTable statTable_;
+  std::unique_ptr<JournalDocument> alarms_;
+  std::unique_ptr<JournalDocument> actions_;
+  std::unique_ptr<JournalDocument> params_;
+  LoadThread* loader_ = nullptr;
+  JournalKind loadKind_ = JournalKind::None;
   bool loading_ = false;
-  bool closeRequested_ = false;
+  bool destroying_ = false;
+  // The search under way; a new view or a new search makes an older one stop.
+  uint64_t search_ = 0;
+  std::unique_ptr<TextFinder> finder_;
+  FindStep findStep_;
+  // What a refresh keeps: the filters, the top row's record and the selected records.
+  bool refreshing_ = false;
+  FilterState keptFilters_;
+  long long keptTop_ = -1;
+  std::vector<uint32_t> keptSelection_;
+  QTimer* followTimer_ = nullptr;
+  QFileSystemWatcher* watcher_ = nullptr;
 };
 
 }  // namespace vantorel

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-#include "views/DisplayText.h"
+#include "platform/DisplayText.h"
 
 namespace vantorel {
 
@@ -12,7 +12,19 @@ FilterComboBox::FilterComboBox(QWidget* parent) : QComboBox(parent) {
   setInsertPolicy(QComboBox::NoInsert);
   setMaxVisibleItems(8);
   connect(this, &QComboBox::activated, this, &FilterComboBox::UserChanged);
-  connect(lineEdit(), &QLineEdit::textEdited, this, &FilterComboBox::UserChanged);
+  // Inline completion fills the text in right after the keystroke's own edit: the change is
+  // told once the keystroke has been handled whole.
+  connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+    if (changePending_) return;
+    changePending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          changePending_ = false;
+          emit UserChanged();
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 int FilterComboBox::SelectedIndex() const {
@@ -30,6 +42,21 @@ void FilterComboBox::Fill(const std::vector<std::string_view>& items) {
   for (std::string_view item : items) texts.append(FromCp1251(item));
   addItems(texts);
   setCurrentIndex(0);
+}
+
+}  // namespace vantorel
+
+namespace vantorel {
+
+void FilterComboBox::Extend(const std::vector<std::string_view>& items) {
+  if (items.size() <= static_cast<size_t>(count())) return;
+  const QSignalBlocker block(this);
+  const QSignalBlocker blockEdit(lineEdit());
+  const QString text = currentText();
+  QStringList texts;
+  for (size_t i = static_cast<size_t>(count()); i < items.size(); ++i) texts.append(FromCp1251(items[i]));
+  addItems(texts);
+  if (currentText() != text) setEditText(text);
 }
 
 }  // namespace vantorel

@@ -12,15 +12,23 @@ class FilterComboBox : public QComboBox {
   explicit FilterComboBox(QWidget* parent = nullptr);
 
   // The selected item: the current item while the text shows it, else the item whose text
-  // equals the typed text exactly, else -1 (typed text that names no item).
+  // equals the text shown exactly (as when completion has filled it in), else -1 (typed text
+  // that names no item).
   int SelectedIndex() const;
 
   // Replaces the list with `items` (Windows-1251) and selects item 0, raising no change.
   void Fill(const std::vector<std::string_view>& items);
+  // Adds the items of `items` past those the list holds, leaving the selection and the text
+  // shown as they are.
+  void Extend(const std::vector<std::string_view>& items);
 
  signals:
-  // The person chose an item or typed into the box.
+  // The person chose an item or typed into the box; after typing, once completion has filled
+  // in the text, so that the box and the table agree.
   void UserChanged();
+
+ private:
+  bool changePending_ = false;
 };
 
 }  // namespace vantorel

@@ -5,7 +5,7 @@
 #include "window/CorvanelForm.h"
 #include "window/MenuBarStyle.h"
 #include "window/MenuGlyphs.h"
-#include "window/PickerValues.h"
+#include "platform/PickerValues.h"
 
 namespace vantorel {
 namespace {

@@ -1,140 +1,51 @@
-// Opening a journal: the core loader reads it, the window shows its progress, its titles,
-// its filter lists and, at the end, its view.
-#include <QApplication>
-#include <QElapsedTimer>
+// Opening a journal: the load runs beside the window, which shows its titles and progress as
+// they come and, at the end, its filter lists and its view.
 #include <QFile>
 #include <QSignalBlocker>
+#include <algorithm>
+#include <climits>
 
 #include "journals/Extension.h"
+#include "platform/PickerValues.h"
 #include "uStrUtils/AppError.h"
-#include "views/DisplayText.h"
 #include "window/CorvanelForm.h"
-#include "window/PickerValues.h"
 
 namespace vantorel {
 
-// Shows a load's progress and lets the window breathe: pending events are handled after the
-// first record, then about every 16 ms, and after the last record, not after every line.
-class WindowLoadObserver : public LoadObserver {
- public:
-  WindowLoadObserver(TCorvanelForm& form, int columns, bool showCount)
-      : form_(form), columns_(columns), showCount_(showCount) {
-    sinceYield_.start();
-  }
-
-  void Titles(const std::vector<std::string>& titles) override {
-    QStringList texts;
-    for (const std::string& title : titles) texts.append(FromCp1251(title));
-    form_.StringGrid->LoadHeaderRow(texts, columns_);
-  }
-
-  void Started(size_t progressMax) override {
-    form_.ProgressBar->setMaximum(static_cast<int>(std::min<size_t>(progressMax, INT_MAX)));
-    form_.ProgressBar->setValue(0);
-    form_.ProgressBar->show();
-  }
-
-  void Progress(size_t done, size_t total) override {
-    if (done != 1 && done != total && sinceYield_.elapsed() < 16) return;
-    form_.ProgressBar->setValue(static_cast<int>(std::min<size_t>(done, INT_MAX)));
-    if (showCount_) form_.SetStatusText(1, QString("Записей: %1/%2").arg(done).arg(total));
-    Breathe();
-  }
-
-  void Breathe() {
-    QApplication::processEvents();
-    sinceYield_.restart();
-    if (form_.closeRequested_) throw LoadAborted();
-  }
-
- private:
-  TCorvanelForm& form_;
-  int columns_;
-  bool showCount_;
-  QElapsedTimer sinceYield_;
-};
-
-namespace {
-
-// Marks the window as loading for as long as a load runs. The array of the load's kind is
-// dropped at the start and again if the load fails, so it is never half old and half new;
-// however the load ends, the progress bar is hidden.
-class LoadScope {
- public:
-  LoadScope(bool& loading, QProgressBar* bar, std::function<void()> dropRecords)
-      : loading_(loading), bar_(bar), dropRecords_(std::move(dropRecords)) {
-    loading_ = true;
-    dropRecords_();
-  }
-  ~LoadScope() {
-    if (!done_) {
-      dropRecords_();
-      bar_->hide();
-    }
-    loading_ = false;
-  }
-  void Done() {
-    done_ = true;
-    loading_ = false;
-  }
-
- private:
-  bool& loading_;
-  QProgressBar* bar_;
-  std::function<void()> dropRecords_;
-  bool done_ = false;
-};
-
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-}  // namespace
-
-void TCorvanelForm::LoadAlarmLog(const QString& path) {
-  // The table lets go of the rows it shows before their records are dropped.
+void TCorvanelForm::OpenLogFile(const QString& fileName) {
+  const JournalKind kind = KindOfPath(fileName.toStdString());
+  if (kind == JournalKind::None) return;
+  loadKind_ = kind;
+  // The table lets go of the rows it shows before the records of the kind are dropped.
   StringGrid->ClearGridColumns();
-  LoadScope scope(loading_, ProgressBar, [this] {
-    alarms_ = {};
-    alarmLists_ = {};
-  });
-  StringGrid->LoadHeaderRow({}, kAlarmColumns);
-  WindowLoadObserver observer(*this, kAlarmColumns, true);
-  AlarmLoad load = vantorel::LoadAlarmLog(LocalPath(path), rules_, observer);
-  alarms_ = std::move(load.records);
-  alarmLists_ = std::move(load.lists);
-
-  HideFilterBoxes();
-  FilterBoxAlert->show();
-  GroupCB->Fill(alarmLists_.groups);
-  NameCB->Fill(alarmLists_.nodes);
-  PortCB->Fill(alarmLists_.ports);
-  ProgressBar->hide();
-  observer.Breathe();
-  scope.Done();
-  RefreshAlarmView();
+  Slot(kind) = std::make_unique<JournalDocument>(JournalDocument::Empty(kind, rules_.regional));
+  StringGrid->LoadHeaderRow({}, DescriptionOf(kind).columns);
+  loading_ = true;
+  LoadRequest request;
+  request.path = QFile::encodeName(fileName).toStdString();
+  request.kind = kind;
+  request.rules = rules_;
+  request.startDate = FromQDate(StartDate->date()) + FromQTime(StartDate->time());
+  request.measure = StringGrid->Measure();
+  loader_->Start(std::move(request));
 }
 
-void TCorvanelForm::LoadActionLog(const QString& path) {
-  // The table lets go of the rows it shows before their records are dropped.
-  StringGrid->ClearGridColumns();
-  LoadScope scope(loading_, ProgressBar, [this] {
-    actions_ = {};
-    actionLists_ = {};
-  });
-  StringGrid->LoadHeaderRow({}, kActionColumns);
-  WindowLoadObserver observer(*this, kActionColumns, false);
-  ActionLoad load = vantorel::LoadActionLog(LocalPath(path), rules_, observer);
-  actions_ = std::move(load.records);
-  actionLists_ = std::move(load.lists);
+void TCorvanelForm::LoadStarted(size_t progressMax) {
+  ProgressBar->setMaximum(static_cast<int>(std::min<size_t>(progressMax, INT_MAX)));
+  ProgressBar->setValue(0);
+  ProgressBar->show();
+}
 
-  SetStatusText(1, QString("Считано строк: %1").arg(actions_.size()));
-  HideFilterBoxes();
-  FilterBoxAct->show();
-  UserCB->Fill(actionLists_.users);
-  ActCB->Fill(actionLists_.actions);
+void TCorvanelForm::LoadProgress(size_t done, size_t total) {
+  ProgressBar->setValue(static_cast<int>(std::min<size_t>(done, INT_MAX)));
+  if (DescriptionOf(loadKind_).countsRecords) SetStatusText(1, QString("Записей: %1/%2").arg(done).arg(total));
+}
+
+void TCorvanelForm::DropLoad() {
+  refreshing_ = false;
+  Slot(loadKind_) = std::make_unique<JournalDocument>(JournalDocument::Empty(loadKind_, rules_.regional));
   ProgressBar->hide();
-  observer.Breathe();
-  scope.Done();
-  RefreshActionView();
+  loading_ = false;
 }
 
 void TCorvanelForm::SetPickerDay(QDateEdit* picker, TDateTime day) {
@@ -146,40 +57,61 @@ void TCorvanelForm::SetPickerDay(QDateEdit* picker, TDateTime day) {
   picker->setDateTime(QDateTime(date, QTime(0, 0, 0)));
 }
 
-void TCorvanelForm::LoadParamStatLog(const QString& path) {
-  // The table lets go of the rows it shows before their records are dropped.
-  StringGrid->ClearGridColumns();
-  LoadScope scope(loading_, ProgressBar, [this] {
-    params_ = {};
-    paramLists_ = {};
-  });
-  const bool isParam = KindOfPath(path.toStdString()) == JournalKind::Param;
-  const TDateTime startDate = FromQDate(StartDate->date()) + FromQTime(StartDate->time());
-  StringGrid->LoadHeaderRow({}, kParamColumns);
-  WindowLoadObserver observer(*this, kParamColumns, true);
-  ParamLoad load = vantorel::LoadParamStatLog(LocalPath(path), startDate, rules_, observer);
-  params_ = std::move(load.records);
-  paramLists_ = std::move(load.lists);
+void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
 
-  HideFilterBoxes();
-  if (isParam) {
-    DataBox->show();
-    SetPickerDay(StartDate, load.earliest);
-    SetPickerDay(EndDate, load.latest);
+  // However this ends, the window takes input again and says so.
+  struct Ended {
+    TCorvanelForm* form;
+    ~Ended() { emit form->LoadEnded(); }
+  } ended{this};
+  if (outcome.document == nullptr) {
+    DropLoad();
+    showErrorReport(outcome.error);
+    return;
   }
-  FilterBoxParam->show();
-  GroupCB2->Fill(paramLists_.groups);
-  NameCb2->Fill(paramLists_.nodes);
-  PortCB2->Fill(paramLists_.ports);
-  ParamCB->Fill(paramLists_.params);
+  const KindDescription& kind = DescriptionOf(loadKind_);
+  const JournalDocument& document = *outcome.document;
+  try {
+    if (!kind.countsRecords) SetStatusText(1, QString("Считано строк: %1").arg(document.RecordCount()));
+    HideFilterBoxes();
+    // A journal read again keeps the date range as set.
+    if (kind.dateRange) DataBox->show();
+    if (kind.dateRange && !refreshing_) {
+      SetPickerDay(StartDate, document.Earliest());
+      SetPickerDay(EndDate, document.Latest());
+    }
+  } catch (...) {
+    DropLoad();
+    throw;
+  }
+  FilterBoxOf(loadKind_)->show();
+  const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(loadKind_);
+  for (int l = 0; l < kind.listCount; ++l) lists[static_cast<size_t>(l)]->Fill(document.List(l));
+  Slot(loadKind_) = std::move(outcome.document);
   ProgressBar->hide();
-  observer.Breathe();
-  scope.Done();
-  if (isParam) {
-    RefreshParamView();
-  } else {
-    RefreshStatView();
+  loading_ = false;
+  StringGrid->AdoptWidths(*Slot(loadKind_), std::move(outcome.widths));
+  StringGrid->Model().AdoptRowStorage(*Slot(loadKind_), std::move(outcome.rows));
+  if (!refreshing_) {
+    RefreshView();
+    return;
   }
+  refreshing_ = false;
+  RestoreAfterRefresh();
+  RefreshView();
+  const RowSet& rows = StringGrid->Model().Rows();
+  auto rowOf = [&rows](uint32_t record) {
+    const uint32_t* at = std::lower_bound(rows.rows.begin(), rows.rows.end(), record);
+    return at != rows.rows.end() && *at == record ? static_cast<int>(at - rows.rows.begin()) + 1 : -1;
+  };
+  for (uint32_t record : keptSelection_) {
+    const int row = rowOf(record);
+    if (row > 0) {
+      StringGrid->selectionModel()->select(StringGrid->Model().index(row - 1, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+  }
+  if (keptTop_ >= 0 && rowOf(static_cast<uint32_t>(keptTop_)) > 0) StringGrid->ScrollToRow(rowOf(static_cast<uint32_t>(keptTop_)));
 }
 
 }  // namespace vantorel

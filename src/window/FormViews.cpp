@@ -1,83 +1,41 @@
-// The four views: pick the records that pass the filters, show them, size the columns and
-// write the count.
-#include "views/ActionFilter.h"
-#include "views/AlarmFilter.h"
-#include "views/ParamFilter.h"
+// The view: the controls read into a filter state, the records that pass it shown, the
+// columns sized and the count written.
+#include "platform/DisplayText.h"
+#include "platform/PickerValues.h"
 #include "window/CorvanelForm.h"
-#include "window/PickerValues.h"
 
 namespace vantorel {
 namespace {
-
 constexpr int kColumnPad = 50;
-
-ValueFilter SelectionOf(const FilterComboBox* combo, const std::vector<std::string_view>& items) {
-  return ValueFilter::Select(combo->SelectedIndex(), items);
 }
 
-}  // namespace
-
-TimeWindow TCorvanelForm::TimeFilter() const {
-  return TimeWindow{FromQTime(StartTime->time()), FromQTime(EndTime->time())};
+FilterState TCorvanelForm::ReadFilterState() const {
+  FilterState state;
+  state.startTime = FromQTime(StartTime->time());
+  state.endTime = FromQTime(EndTime->time());
+  state.startDate = FromQDate(StartDate->date());
+  state.endDate = FromQDate(EndDate->date());
+  const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
+  for (int l = 0; l < DescriptionOf(currentKind_).listCount; ++l) {
+    const FilterComboBox* combo = lists[static_cast<size_t>(l)];
+    ListSelection& selection = state.lists[static_cast<size_t>(l)];
+    selection.index = combo->SelectedIndex();
+    if (selection.index >= 0) selection.text = ToCp1251(combo->itemText(selection.index));
+  }
+  state.showUnimportant = ShowOlive->isChecked();
+  return state;
 }
 
-void TCorvanelForm::FinishView(const JournalTable* table, std::vector<uint32_t> rows, size_t total) {
-  const size_t shown = rows.size();
+void TCorvanelForm::RefreshView() {
+  const JournalDocument& document = *Slot(currentKind_);
+  // A search under way looked at rows that are no longer shown.
+  ++search_;
   StringGrid->ClearGridRows();
-  StringGrid->ShowRows(table, std::move(rows));
+  StringGrid->ShowView(document, ReadFilterState());
   StringGrid->FitColumnWidths(kColumnPad);
   if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
-  SetStatusText(1, QString("Показано строк: %1 из %2").arg(shown).arg(total));
-}
-
-void TCorvanelForm::RefreshAlarmView() {
-  AlarmFilters filters;
-  filters.time = TimeFilter();
-  filters.group = SelectionOf(GroupCB, alarmLists_.groups);
-  filters.node = SelectionOf(NameCB, alarmLists_.nodes);
-  filters.port = SelectionOf(PortCB, alarmLists_.ports);
-  filters.showUnimportant = ShowOlive->isChecked();
-  std::vector<uint32_t> rows;
-  SelectAlarmRows(alarms_, filters, rows);
-  FinishView(&alarmTable_, std::move(rows), alarms_.size());
-}
-
-void TCorvanelForm::RefreshActionView() {
-  ActionFilters filters;
-  filters.time = TimeFilter();
-  filters.user = SelectionOf(UserCB, actionLists_.users);
-  filters.action = SelectionOf(ActCB, actionLists_.actions);
-  std::vector<uint32_t> rows;
-  SelectActionRows(actions_, filters, rows);
-  FinishView(&actionTable_, std::move(rows), actions_.size());
-}
-
-namespace {
-
-ParamFilters ParamFiltersOf(const TCorvanelForm& form, const ParamLists& lists, TimeWindow time) {
-  ParamFilters filters;
-  filters.startDate = FromQDate(form.StartDate->date());
-  filters.endDate = FromQDate(form.EndDate->date());
-  filters.time = time;
-  filters.group = SelectionOf(form.GroupCB2, lists.groups);
-  filters.node = SelectionOf(form.NameCb2, lists.nodes);
-  filters.port = SelectionOf(form.PortCB2, lists.ports);
-  filters.param = SelectionOf(form.ParamCB, lists.params);
-  return filters;
-}
-
-}  // namespace
-
-void TCorvanelForm::RefreshParamView() {
-  std::vector<uint32_t> rows;
-  SelectParamRows(params_, ParamFiltersOf(*this, paramLists_, TimeFilter()), rows);
-  FinishView(&paramTable_, std::move(rows), params_.size());
-}
-
-void TCorvanelForm::RefreshStatView() {
-  std::vector<uint32_t> rows;
-  SelectStatRows(params_, ParamFiltersOf(*this, paramLists_, TimeFilter()), rows);
-  FinishView(&statTable_, std::move(rows), params_.size());
+  SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(document.RecordCount()));
+  UpdateTimeline();
 }
 
 }  // namespace vantorel

@@ -2,8 +2,11 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "datetime/DateTimeParse.h"
+#include "datetime/DateTimeReader.h"
 #include "support/TestFiles.h"
 #include "uStrUtils/AppError.h"
 
@@ -137,6 +140,41 @@ TEST(StrToDateTime, NamesTheWholeTextWhenItFails) {
     }
   }
   EXPECT_THROW(StrToDateTime("x", StandIn()), AppError);
+}
+
+TEST(StrToDateTime, ReadsTheSeparatorsOfTheSettings) {
+  // A full stop between the time's parts and a decimal comma, as Finnish settings write.
+  DateTimeRules stops = Russian();
+  stops.regional.shortDateFormat = "d/m/yyyy";
+  stops.regional.timeSeparator = '.';
+  stops.regional.decimalSeparator = ',';
+  DateTimeRules twelve = StandIn();
+  twelve.regional.timeSeparator = '.';
+  twelve.regional.decimalSeparator = ',';
+  const std::vector<std::pair<std::string, std::optional<TDateTime>>> cases{
+      {"1.2.2013 10.15.30", At(2013, 2, 1, 10, 15, 30)},
+      {"1.2.2013 10.15.30,250", At(2013, 2, 1, 10, 15, 30, 250)},
+      {"1.2.2013 10.15", At(2013, 2, 1, 10, 15)},
+      // The full stop is no decimal separator: the time ends before it.
+      {"1.2.2013 10.15.30.250", At(2013, 2, 1, 10, 15, 30)},
+      // The colon is no time separator: the hour stands alone.
+      {"1.2.2013 10:15:30", At(2013, 2, 1, 10)},
+      {"1.2.2013 10.15.30,", std::nullopt},
+      {"10.15.30,5", EncodeTime(10, 15, 30, 5)},
+      {"10:15:30", std::nullopt},
+      {"10.15.30.5", std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(Parse(text, stops), expected) << text;
+    // The reader of journal fields reads them alike.
+    DateTimeReader reader(stops);
+    TDateTime fast = 0;
+    EXPECT_EQ(reader.TryRead(text, fast) ? std::optional<TDateTime>(fast) : std::nullopt, expected) << text;
+  }
+  EXPECT_EQ(Parse("11/25/13 10.15.30,5 pm", twelve), At(2013, 11, 25, 22, 15, 30, 5));
+  EXPECT_EQ(Parse("11/25/13 pm 12.00", twelve), At(2013, 11, 25, 12));
+  // The colon ends the time at the hour; what follows is not looked at.
+  EXPECT_EQ(Parse("11/25/13 10:15:30 pm", twelve), At(2013, 11, 25, 10));
 }
 
 }  // namespace

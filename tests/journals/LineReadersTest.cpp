@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
+#include <ostream>
+#include <utility>
 
 #include "journals/FileBytes.h"
 #include "support/CoreTestSupport.h"
@@ -75,6 +79,141 @@ TEST(TextLines, LineFeedEndsALineAndOtherCarriageReturnsAreDropped) {
 TEST(TextLines, CtrlZEndsTheFile) {
   EXPECT_EQ(TextLinesOf("a\nb\x1A" "c\nd\n"), (Lines{"a", "b"}));
   EXPECT_EQ(TextLinesOf("\x1A" "a\n"), Lines{});
+}
+
+TEST(WholeFileLines, CutTellsALineThatRunsToTheEndOfTheBytes) {
+  // Over the first bytes of a buffer: the reader of a journal that is read piece by piece.
+  const std::string buffer = "ab\r\ncd\ne\rf";
+  // Each line with whether it was cut.
+  using Steps = std::vector<std::pair<std::string, bool>>;
+  auto steps = [&buffer](size_t end) {
+    Steps out;
+    WholeFileLines lines(buffer.data(), buffer.data() + end);
+    std::string_view line;
+    while (lines.Next(line)) {
+      EXPECT_FALSE(lines.AtNul());
+      out.emplace_back(line, lines.Cut());
+    }
+    EXPECT_FALSE(lines.Cut());
+    EXPECT_EQ(lines.Position(), buffer.data() + end);
+    return out;
+  };
+  EXPECT_EQ(steps(buffer.size()), (Steps{{"ab", false}, {"cd", false}, {"e", false}, {"f", true}}));
+  // A CR as the last byte may be the first half of CR LF.
+  EXPECT_EQ(steps(3), (Steps{{"ab", true}}));
+  EXPECT_EQ(steps(2), (Steps{{"ab", true}}));
+  EXPECT_EQ(steps(4), (Steps{{"ab", false}}));
+  EXPECT_EQ(steps(7), (Steps{{"ab", false}, {"cd", false}}));
+  EXPECT_EQ(steps(8), (Steps{{"ab", false}, {"cd", false}, {"e", true}}));
+  EXPECT_EQ(steps(9), (Steps{{"ab", false}, {"cd", false}, {"e", true}}));
+  EXPECT_EQ(steps(0), Steps{});
+
+  // A NUL ends the text without cutting the line before it.
+  const std::string nul = "ab\0cd"s;
+  WholeFileLines lines(nul);
+  std::string_view line;
+  ASSERT_TRUE(lines.Next(line));
+  EXPECT_EQ(line, "ab");
+  EXPECT_FALSE(lines.Cut());
+  EXPECT_TRUE(lines.AtNul());
+  EXPECT_FALSE(lines.Next(line));
+}
+
+// What the two readers make of `bytes`: whole-file lines and where their text ends, text
+// lines and where theirs ends.
+struct ReaderCounts {
+  size_t wholeLines = 0, wholeEnd = 0, textLines = 0, textEnd = 0;
+  bool operator==(const ReaderCounts&) const = default;
+};
+
+ReaderCounts CountsOfReaders(std::string_view bytes) {
+  ReaderCounts counts;
+  WholeFileLines whole(bytes);
+  std::string_view line;
+  while (whole.Next(line)) ++counts.wholeLines;
+  counts.wholeEnd = std::min(bytes.find('\0'), bytes.size());
+  std::string copy(bytes);
+  TextLines text(copy.data(), copy.size());
+  while (text.Next(line)) ++counts.textLines;
+  counts.textEnd = std::min(bytes.find('\x1A'), bytes.size());
+  return counts;
+}
+
+std::ostream& operator<<(std::ostream& out, const ReaderCounts& c) {
+  return out << "{whole " << c.wholeLines << " to " << c.wholeEnd << ", text " << c.textLines << " to " << c.textEnd
+             << "}";
+}
+
+// Feeds `bytes` in pieces ending at `cuts` (ascending), then the rest. Right after each line
+// feed a piece ends at, the counts so far must be those of the readers over the bytes before it.
+ReaderCounts CountInPieces(std::string_view bytes, const std::vector<size_t>& cuts) {
+  LineCounter counter;
+  size_t from = 0;
+  for (size_t cut : cuts) {
+    counter.Feed(bytes.data(), from, cut);
+    if (cut > 0 && bytes[cut - 1] == '\n') {
+      const ReaderCounts before = CountsOfReaders(bytes.substr(0, cut));
+      if (before.wholeEnd == cut) {
+        EXPECT_EQ(counter.WholeEndsSoFar(), before.wholeLines) << "cut at " << cut;
+      }
+      if (before.textEnd == cut) {
+        EXPECT_EQ(counter.LineFeedsSoFar(), before.textLines) << "cut at " << cut;
+      }
+    }
+    from = cut;
+  }
+  counter.Feed(bytes.data(), from, bytes.size());
+  counter.Finish(bytes.size());
+  return {counter.WholeLines(), counter.WholeTextEnd(), counter.TextLineCount(), counter.TextEnd()};
+}
+
+TEST(LineCounter, PiecesCutAnywhereCountAsTheReadersRead) {
+  const std::vector<std::string> texts{
+      "a\r\nb\r\n",
+      "a\r\rb\n\rc\r",
+      "\r\n",
+      "\r",
+      "\n\n",
+      "ab\r\0cd\r\nef"s,
+      "ab\0\r\n\x1A"s,
+      "a\nb\x1A\r\nc\n\0d",
+      "a\r\x1A\nb"s,
+      "\x1A\0"s,
+      "x\n\ny\r",
+      // Longer than a vector register, with the awkward bytes around its edges.
+      "0123456789abcde\r\n0123456789abcd\r\r\n\x1A\n0123456789abcdef\0\n"s,
+  };
+  for (const std::string& text : texts) {
+    const ReaderCounts expected = CountsOfReaders(text);
+    EXPECT_EQ(CountInPieces(text, {}), expected) << testing::PrintToString(text);
+    // Every place of one cut and every pair of cuts, empty pieces included.
+    for (size_t a = 0; a <= text.size(); ++a) {
+      for (size_t b = a; b <= text.size(); ++b) {
+        EXPECT_EQ(CountInPieces(text, {a, a, b}), expected) << testing::PrintToString(text) << " cut at " << a << ", " << b;
+      }
+    }
+    // One byte at a time.
+    std::vector<size_t> everyByte;
+    for (size_t i = 1; i < text.size(); ++i) everyByte.push_back(i);
+    EXPECT_EQ(CountInPieces(text, everyByte), expected) << testing::PrintToString(text);
+  }
+
+  // Thousands of line ends past the counters' blocks of 255 vector registers, cut at random.
+  std::string mixed;
+  uint32_t state = 12345;
+  auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 16; };
+  for (int i = 0; i < 12000; ++i) {
+    const uint32_t r = next() % 8;
+    mixed += r == 0 ? '\r' : r == 1 ? '\n' : 'a';
+  }
+  for (const std::string& text : {mixed, mixed + '\x1A' + mixed, mixed + '\0' + mixed + '\x1A' + mixed}) {
+    const ReaderCounts expected = CountsOfReaders(text);
+    for (int round = 0; round < 20; ++round) {
+      std::vector<size_t> cuts;
+      for (size_t at = next() % 300; at < text.size(); at += 1 + next() % 5000) cuts.push_back(at);
+      EXPECT_EQ(CountInPieces(text, cuts), expected) << "round " << round;
+    }
+  }
 }
 
 TEST(FirstTextLine, ReadsByTheTextRules) {

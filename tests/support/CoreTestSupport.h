@@ -1,6 +1,7 @@
 #pragma once
-// What the loader and filter tests share: the regional settings of the journals they write,
-// an observer that records what a load reports, and a way to catch a load's error text.
+// What the core tests share: the regional settings of the journals they write, journals made
+// from bytes in memory, an observer that records what a load reports, and a way to catch a
+// load's error text.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,10 +11,11 @@
 
 #include "datetime/DateTime.h"
 #include "datetime/RegionalSettings.h"
+#include "document/JournalDocument.h"
+#include "journals/JournalLoad.h"
 #include "journals/LoadObserver.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/StrUtils.h"
-#include "views/ValueFilter.h"
 
 namespace vantorel::test {
 
@@ -50,13 +52,47 @@ class RecordingObserver : public LoadObserver {
 
 using ProgressList = std::vector<std::pair<size_t, size_t>>;
 
+// A journal of `kind` parsed from `bytes` in memory, cut into up to `parts` parts of at least
+// `minPartBytes` bytes.
+inline Journal Parse(JournalKind kind, std::string_view bytes, LoadObserver* observer = nullptr,
+                     TDateTime startDate = 0, int parts = 1, size_t minPartBytes = 1) {
+  LoadOptions options;
+  options.rules = JournalRules();
+  options.startDate = startDate;
+  options.observer = observer;
+  options.threads = parts;
+  options.minPartBytes = minPartBytes;
+  return ParseJournal(JournalBytesOf(bytes, parts, minPartBytes), kind, options, "test");
+}
+
+// A document of `kind` made from `bytes` in memory.
+inline JournalDocument Document(JournalKind kind, std::string_view bytes, TDateTime startDate = 0) {
+  return JournalDocument(Parse(kind, bytes, nullptr, startDate), JournalRules().regional);
+}
+
+// Field `field` of every record, as stored.
+inline std::vector<std::string> Column(const Journal& journal, int field) {
+  std::vector<std::string> texts;
+  for (size_t i = 0; i < journal.size(); ++i) texts.emplace_back(FieldOfLine(*journal.kind, journal.Line(i), field));
+  return texts;
+}
+
+// The text fields of record `i`, all but the date-time, as stored.
+inline std::vector<std::string> Fields(const Journal& journal, size_t i) {
+  std::vector<std::string> texts;
+  for (int f = 0; f < journal.kind->columns; ++f) {
+    if (f != journal.kind->dateTimeField) texts.emplace_back(FieldOfLine(*journal.kind, journal.Line(i), f));
+  }
+  return texts;
+}
+
 // The message of the AppError that `action` raises; "<no error>" when it raises none.
 template <typename Action>
 std::string ErrorOf(Action&& action) {
   try {
     action();
   } catch (const AppError& error) {
-    return error.what();
+    return error.Message();
   }
   return "<no error>";
 }
@@ -88,13 +124,6 @@ inline int IndexOf(const std::vector<std::string_view>& items, std::string_view 
     if (items[i] == text) return static_cast<int>(i);
   }
   return -1;
-}
-
-// The filter of the list item `text`, which must be a value item, not item 0.
-inline ValueFilter Pick(const std::vector<std::string_view>& items, std::string_view text) {
-  const int index = IndexOf(items, text);
-  EXPECT_GT(index, 0) << "no value item " << text;
-  return ValueFilter::Select(index, items);
 }
 
 inline std::vector<std::string> Strings(const std::vector<std::string_view>& views) {

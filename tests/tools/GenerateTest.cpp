@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "generate/Generate.h"
-#include "journals/ActionLog.h"
-#include "journals/AlarmLog.h"
-#include "journals/FileBytes.h"
-#include "journals/ParamStatLog.h"
+#include "journals/JournalLoad.h"
+#include "support/CoreTestSupport.h"
 #include "uStrUtils/Literals.h"
 
 namespace vantorel {
@@ -24,14 +24,6 @@ std::string Generate(JournalKind kind, DateStyle dates, uint64_t seed = 5, size_
   return text;
 }
 
-FileBytes Bytes(const std::string& text) {
-  FileBytes bytes;
-  bytes.data = std::make_unique<char[]>(text.size() + 1);
-  std::copy(text.begin(), text.end(), bytes.data.get());
-  bytes.size = text.size();
-  return bytes;
-}
-
 DateTimeRules RulesFor(DateStyle dates) {
   DateTimeRules rules;
   rules.currentYear = 2026;
@@ -44,14 +36,21 @@ DateTimeRules RulesFor(DateStyle dates) {
   return rules;
 }
 
+Journal Parse(JournalKind kind, DateStyle dates) {
+  LoadOptions options;
+  options.rules = RulesFor(dates);
+  options.threads = 1;
+  return ParseJournal(JournalBytesOf(Generate(kind, dates)), kind, options, "generated");
+}
+
 // Days 41603 (25 November 2013) to 41605, in time order.
-template <typename Records>
-void ExpectDaysInOrder(const Records& records, const char* what) {
-  ASSERT_FALSE(records.empty()) << what;
-  EXPECT_EQ(static_cast<int>(records.front().DateTime), 41603) << what;
-  EXPECT_EQ(static_cast<int>(records.back().DateTime), 41605) << what;
-  for (size_t i = 1; i < records.size(); ++i) {
-    if (records[i].DateTime < records[i - 1].DateTime) {
+void ExpectDaysInOrder(const Journal& journal, const char* what) {
+  ASSERT_FALSE(journal.empty()) << what;
+  const auto& times = journal.records.times;
+  EXPECT_EQ(static_cast<int>(times[0]), 41603) << what;
+  EXPECT_EQ(static_cast<int>(times[journal.size() - 1]), 41605) << what;
+  for (size_t i = 1; i < journal.size(); ++i) {
+    if (times[i] < times[i - 1]) {
       ADD_FAILURE() << what << ": record " << i << " is earlier than the one before";
       return;
     }
@@ -59,38 +58,37 @@ void ExpectDaysInOrder(const Records& records, const char* what) {
 }
 
 TEST(GenerateTest, JournalsOfEveryKindAndDateStyleLoadWithManyDistinctValues) {
-  SilentLoad silent;
   for (DateStyle dates : {DateStyle::Russian, DateStyle::StandIn}) {
-    const DateTimeRules rules = RulesFor(dates);
     const char* style = dates == DateStyle::Russian ? "russian" : "stand-in";
 
-    const AlarmLoad alarms = ParseAlarmLog(Bytes(Generate(JournalKind::Alarms, dates)), rules, silent);
-    EXPECT_EQ(alarms.records.size(), 3000u) << style;
-    ExpectDaysInOrder(alarms.records.records, style);
-    EXPECT_GT(alarms.lists.groups.size(), 40u);
-    EXPECT_GT(alarms.lists.nodes.size(), 500u);
-    EXPECT_GT(alarms.lists.ports.size(), 100u);
+    // Groups, nodes, ports.
+    const Journal alarms = Parse(JournalKind::Alarms, dates);
+    EXPECT_EQ(alarms.size(), 3000u) << style;
+    ExpectDaysInOrder(alarms, style);
+    EXPECT_GT(alarms.List(0).size(), 40u);
+    EXPECT_GT(alarms.List(1).size(), 500u);
+    EXPECT_GT(alarms.List(2).size(), 100u);
     const Literals& words = Cp1251Literals();
+    const std::vector<std::string> messages = test::Column(alarms, kAlarmKind.messageField);
     for (const std::string* message : {&words.toReserve, &words.clockMismatch, &words.normal, &words.linkRestored,
                                        &words.internetRestored}) {
-      bool found = false;
-      for (const AlarmRecord& r : alarms.records.records) found = found || alarms.records.Text(r.Message) == *message;
-      EXPECT_TRUE(found) << style;
+      EXPECT_NE(std::find(messages.begin(), messages.end(), *message), messages.end()) << style;
     }
 
-    const ActionLoad actions = ParseActionLog(Bytes(Generate(JournalKind::Action, dates)), rules, silent);
-    EXPECT_EQ(actions.records.size(), 3000u) << style;
-    ExpectDaysInOrder(actions.records.records, style);
-    EXPECT_GT(actions.lists.users.size(), 20u);
-    EXPECT_GT(actions.lists.actions.size(), 10u);
+    // Users, actions.
+    const Journal actions = Parse(JournalKind::Action, dates);
+    EXPECT_EQ(actions.size(), 3000u) << style;
+    ExpectDaysInOrder(actions, style);
+    EXPECT_GT(actions.List(0).size(), 20u);
+    EXPECT_GT(actions.List(1).size(), 10u);
 
     for (JournalKind kind : {JournalKind::Param, JournalKind::Stat}) {
-      const ParamLoad params = ParseParamStatLog(Bytes(Generate(kind, dates)), 0, rules, silent);
-      EXPECT_EQ(params.records.size(), 3000u) << style;
-      ExpectDaysInOrder(params.records.records, style);
+      const Journal params = Parse(kind, dates);
+      EXPECT_EQ(params.size(), 3000u) << style;
+      ExpectDaysInOrder(params, style);
       EXPECT_EQ(static_cast<int>(params.earliest), 41603);
       EXPECT_EQ(static_cast<int>(params.latest), 41605);
-      EXPECT_GT(params.lists.params.size(), 7u);
+      EXPECT_GT(params.List(3).size(), 7u);
     }
   }
 }

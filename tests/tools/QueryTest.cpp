@@ -297,6 +297,59 @@ TEST(QueryTest, HelpNamesEveryOption) {
   }
 }
 
+TEST(QueryTest, FormatsForOtherProgramsHistogramAndFollow) {
+  const std::string alarms = AlarmJournal();
+  // The shown rows without the count line: as CSV, and as JSON lines keyed by the titles.
+  const Outcome csv = Query({"--format", "csv", "--group", "Юг", alarms});
+  EXPECT_EQ(csv.status, kQueryOk);
+  EXPECT_EQ(csv.out, "Время,Группа,Тип,Узел,Порт,Сообщение,Примечание\r\n"
+                     "18:00:00,Юг,М,Узел-3,П1,Связь с устройством восстановлена,w\r\n");
+  const Outcome json = Query({"--format=jsonl", "--node", "Узел-2", alarms});
+  EXPECT_EQ(json.out,
+            "{\"Время\":\"08:00:00\",\"Группа\":\"Север\",\"Тип\":\"К\",\"Узел\":\"Узел-2\",\"Порт\":\"П2\","
+            "\"Сообщение\":\"Авария питания\",\"Примечание\":\"уровень\\t-12\"}\n"
+            "{\"Время\":\"18:00:01\",\"Группа\":\"Север\",\"Тип\":\"К\",\"Узел\":\"Узел-2\",\"Порт\":\"П2\","
+            "\"Сообщение\":\"Норма\",\"Примечание\":\"v\"}\n");
+  // TSV is the table without its count line.
+  const std::string table = Query({alarms}).out;
+  EXPECT_EQ(Query({"--format", "tsv", alarms}).out, table.substr(0, table.rfind("Показано")));
+  EXPECT_EQ(Query({"--format", "xml", alarms}).status, kQueryBadUsage);
+
+  // The histogram: every filter but the time window, a line per quarter of an hour.
+  const std::vector<std::string> bins = Lines(Query({"--histogram", "--from", "12:00:00", alarms}).out);
+  ASSERT_EQ(bins.size(), 96u);
+  EXPECT_EQ(bins[31], "07:45\t1");
+  EXPECT_EQ(bins[32], "08:00\t1");
+  EXPECT_EQ(bins[72], "18:00\t2");
+  EXPECT_EQ(bins[80], "20:00\t1");
+  EXPECT_EQ(bins[48], "12:00\t0");
+
+  // Following: after the journal as it stands, each new row as it comes, a line cut in two
+  // waiting for its end; no count line.
+  const std::string followed = WriteScratchFile("followed.alarms", W("Время\tГруппа\r\n25.11.2013 10:00:00\tСевер\r\n"));
+  const std::vector<std::string> pieces = {W("25.11.2013 11:00:00\tЮг\r\n25.11.2013 12:00:00\tСе"), W("вер\r\n"),
+                                           W("25.11.2013 13:00:00\tЮг\r\n")};
+  size_t round = 0;
+  StringSink out, err;
+  const int status = RunQuery({"--follow", "--group", "Север", followed}, test::JournalRules(), out, err, [&] {
+    if (round == pieces.size()) return false;
+    std::FILE* file = std::fopen(followed.c_str(), "ab");
+    std::fwrite(pieces[round].data(), 1, pieces[round].size(), file);
+    std::fclose(file);
+    ++round;
+    return true;
+  });
+  EXPECT_EQ(status, kQueryOk);
+  EXPECT_EQ(out.text, "Время\tГруппа\t\t\t\t\t\n10:00:00\tСевер\t\t\t\t\t\n12:00:00\tСевер\t\t\t\t\t\n");
+}
+
+TEST(QueryTest, AFailureLeavesNoRowBehind) {
+  const Outcome o = Query({WriteScratchFile("late-error.alarms", W("Время\n25.11.2013 10:00:00\tа\n25.11.2013 10:00:01\tб\nвчера\tв\n"))});
+  EXPECT_EQ(o.status, kQueryLoadFailed);
+  EXPECT_EQ(o.err, "'вчера' is not a valid date and time.\n");
+  EXPECT_EQ(o.out, "");
+}
+
 TEST(QueryTest, LargeOutputIsStreamedInPiecesWithoutLosingBytes) {
   std::string text = "Время\tГруппа\n";
   const int records = 40000;

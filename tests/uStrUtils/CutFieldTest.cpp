@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <string>
+#include <vector>
+
 #include "uStrUtils/DistinctList.h"
 #include "uStrUtils/StrUtils.h"
 
@@ -67,6 +71,37 @@ TEST(DistinctList, FirstOccurrenceOrderWithItemZeroInTheTest) {
   DistinctList list("All");
   for (std::string_view v : {"b", "a", "b", "All", "", "A", "a", ""}) list.Add(v);
   EXPECT_EQ(list.Items(), (std::vector<std::string_view>{"All", "b", "a", "", "A"}));
+}
+
+TEST(DistinctList, ValuesAlikeInTheirFirstBytesStayApart) {
+  // More values than the first table holds, sharing their first 16 bytes and differing
+  // after; values of exactly 16 and 17 bytes; values that are prefixes of one another, and
+  // short values that differ only in a trailing NUL byte.
+  const std::string head = "0123456789abcdef";
+  std::deque<std::string> values{head, head + "x", head.substr(0, 15), head.substr(0, 8), head.substr(0, 9), "",
+                                 "ab", std::string("ab\0", 3), std::string("\0", 1)};
+  for (int i = 0; i < 40; ++i) values.push_back(head + std::to_string(i));
+  for (int i = 0; i < 3; ++i) values.push_back(head + std::string(static_cast<size_t>(20 + i), 'z'));
+
+  DistinctList list("All");
+  std::vector<std::string_view> expected{"All"};
+  for (const std::string& value : values) {
+    EXPECT_EQ(list.Add(value), expected.size()) << testing::PrintToString(value);
+    expected.push_back(value);
+  }
+  // Each value again, from copies and in reverse order: no new item, the first one's index.
+  for (size_t i = values.size(); i-- > 0;) {
+    const std::string copy = values[i];
+    EXPECT_EQ(list.Add(copy), i + 1) << testing::PrintToString(copy);
+  }
+  EXPECT_EQ(list.Add("All"), 0u);
+  EXPECT_EQ(list.Items(), expected);
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(list.Find(std::string(expected[i])), static_cast<int>(i));
+  for (const std::string& absent : {head + "40", head + "1x", head.substr(0, 14), head + std::string(23, 'z'),
+                                    std::string("ab\0\0", 4), std::string("\0\0", 2), std::string("All ")}) {
+    EXPECT_EQ(list.Find(absent), -1) << testing::PrintToString(absent);
+  }
+  EXPECT_EQ(DistinctList().Find(""), -1);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/FormFixture.h"
-#include "views/CellPainter.h"
+#include "views/JournalTableModel.h"
 
 namespace vantorel::test {
 namespace {
@@ -33,38 +33,35 @@ TEST_F(CellPainterTest, AlarmRowsTakeTheColourOfTheirMessage) {
   OpenJournal("colours.alarms", journal);
   ASSERT_TRUE(errors.isEmpty());
   ASSERT_EQ(form->StringGrid->RowCount(), static_cast<int>(cases.size()) + 2);
-  const CellPainter& painter = form->StringGrid->Painter();
   for (size_t i = 0; i < cases.size(); ++i) {
-    EXPECT_EQ(painter.ColoursOf(static_cast<int>(i) + 1).text, cases[i].second) << cases[i].first;
+    EXPECT_EQ(Colours(static_cast<int>(i) + 1).text, cases[i].second) << cases[i].first;
   }
-  EXPECT_EQ(painter.ColoursOf(static_cast<int>(cases.size()) + 1).text, kMaroon);
+  EXPECT_EQ(Colours(static_cast<int>(cases.size()) + 1).text, kMaroon);
   // The title row is black on button face; data rows alternate white and button face.
-  EXPECT_EQ(painter.ColoursOf(0).text, kBlack);
-  EXPECT_EQ(painter.ColoursOf(0).background, ButtonFace());
-  EXPECT_EQ(painter.ColoursOf(1).background, kWhite);
-  EXPECT_EQ(painter.ColoursOf(2).background, ButtonFace());
+  EXPECT_EQ(Colours(0).text, kBlack);
+  EXPECT_EQ(Colours(0).background, ButtonFace());
+  EXPECT_EQ(Colours(1).background, kWhite);
+  EXPECT_EQ(Colours(2).background, ButtonFace());
 }
 
 TEST_F(CellPainterTest, ColoursFollowTheRowNumberAfterAFilterChange) {
   OpenJournal("rows.alarms", "T\tG\tC\tN\tP\tM\tD\r\n" + AlarmLine("Норма") +
                                  "25.11.2013 11:00:00\tG\tc\tN\tP\tАвария\td\r\n");
-  const CellPainter& painter = form->StringGrid->Painter();
-  ASSERT_EQ(painter.ColoursOf(2).text, kMaroon);
+  ASSERT_EQ(Colours(2).text, kMaroon);
   // Selection plays no part.
   form->StringGrid->selectRow(1);
-  EXPECT_EQ(painter.ColoursOf(2).background, ButtonFace());
+  EXPECT_EQ(Colours(2).background, ButtonFace());
   form->StartTime->setTime(QTime(11, 0, 0));
   ASSERT_EQ(form->StringGrid->RowCount(), 2);
-  EXPECT_EQ(painter.ColoursOf(1).text, kMaroon);
-  EXPECT_EQ(painter.ColoursOf(1).background, kWhite);
+  EXPECT_EQ(Colours(1).text, kMaroon);
+  EXPECT_EQ(Colours(1).background, kWhite);
 }
 
 TEST_F(CellPainterTest, OtherJournalsAreBlack) {
   OpenJournal("black.action", "U\tT\tA\tB\tC\tD\r\nu\t25.11.2013 10:00:00\tx\ty\tz\tНорма\r\n");
   ASSERT_TRUE(errors.isEmpty());
-  const CellPainter& painter = form->StringGrid->Painter();
-  EXPECT_EQ(painter.ColoursOf(1).text, kBlack);
-  EXPECT_EQ(painter.ColoursOf(1).background, kWhite);
+  EXPECT_EQ(Colours(1).text, kBlack);
+  EXPECT_EQ(Colours(1).background, kWhite);
 }
 
 }  // namespace

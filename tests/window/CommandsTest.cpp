@@ -2,7 +2,7 @@
 
 #include "support/FormFixture.h"
 #include "uStrUtils/AppError.h"
-#include "views/CellPainter.h"
+#include "views/JournalTableModel.h"
 
 namespace vantorel::test {
 namespace {
@@ -60,7 +60,7 @@ TEST_F(Commands, UnknownExtensionLoadsNothingAndStopsFilterChanges) {
     form->EndTime->setTime(QTime(23, 59, 59));
   }
   // Alarm colours follow the current file's extension only.
-  EXPECT_EQ(form->StringGrid->Painter().ColoursOf(1).text, QColor(0, 0, 0));
+  EXPECT_EQ(Colours(1).text, QColor(0, 0, 0));
   EXPECT_TRUE(errors.isEmpty());
 }
 

@@ -1,3 +1,4 @@
+#include <QHeaderView>
 #include <QApplication>
 #include <QDir>
 

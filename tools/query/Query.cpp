@@ -1,34 +1,37 @@
 #include "query/Query.h"
 
+#include <sys/stat.h>
+
 #include <charconv>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
 #include <cmath>
 #include <exception>
 #include <initializer_list>
 #include <optional>
 
+#include "document/JournalDocument.h"
+#include "document/RowExport.h"
+#include "document/Timeline.h"
 #include "journals/Extension.h"
+#include "journals/JournalStream.h"
+#include "journals/RecordParser.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
-#include "views/ActionFilter.h"
-#include "views/AlarmFilter.h"
-#include "views/CellTexts.h"
-#include "views/ParamFilter.h"
 
 namespace vantorel {
 namespace {
 
 constexpr size_t kFlushAt = size_t{1} << 20;
 
-// The date the window's date pickers start with, 25 November 2013: what a parameter or
-// statistics journal without records takes as its date range.
-constexpr TDateTime kPickerStartDate = 41603;
-
 constexpr std::string_view kUsage =
     "usage: vantorel-query [--from HH:MM:SS[.zzz]] [--to HH:MM:SS[.zzz]]\n"
     "                      [--from-date YYYY-MM-DD] [--to-date YYYY-MM-DD]\n"
     "                      [--group TEXT] [--node TEXT] [--port TEXT] [--param TEXT]\n"
     "                      [--user TEXT] [--action TEXT] [--show-unimportant]\n"
-    "                      [--lists | --count] FILE\n"
+    "                      [--lists | --count | --format tsv|csv|jsonl] [--follow] FILE\n"
     "       vantorel-query --help\n";
 
 constexpr std::string_view kHelp =
@@ -63,34 +66,78 @@ constexpr std::string_view kHelp =
     "  --lists                 the filter lists, one line each: the list's name, then\n"
     "                          its items, joined by tabs\n"
     "  --count                 the count line alone\n"
+    "  --histogram             one line per quarter of an hour of the day: its start\n"
+    "                          (HH:MM) and how many records of it pass every filter but\n"
+    "                          the time window (for .param, the days of the date range)\n"
+    "  --format tsv|csv|jsonl  the title row and the shown rows for other programs, no\n"
+    "                          count line: tab-separated; CSV as RFC 4180 quotes it, CR LF\n"
+    "                          line ends; or JSON lines, one object a row keyed by the\n"
+    "                          column titles\n"
+    "  --follow                after the rows of the journal as it stands, print every\n"
+    "                          new row that passes the filters as the file grows, until\n"
+    "                          interrupted; no count line. A journal rewritten or\n"
+    "                          replaced is read from its start\n"
     "  --help                  this text\n"
     "Options take their value as the next argument or after '='.\n"
     "\n"
     "Exit status: 0 done; 1 the journal could not be loaded (the viewer's error message\n"
     "on standard error); 2 bad options or a file of no known kind.\n";
 
-// Collects output and hands it to the sink in large pieces.
+// Collects output and hands it to the sink in large pieces, once the query has succeeded: a
+// journal that fails part way through leaves no row and no count line behind. Until then
+// what does not fit in memory waits in a temporary file, so memory does not grow with the
+// output either.
 class BufferedOut {
  public:
   explicit BufferedOut(TextSink& sink) : sink_(sink) { buffer_.reserve(kFlushAt + 64 * 1024); }
-  ~BufferedOut() { Flush(); }
+  ~BufferedOut() {
+    if (committed_) Flush();
+    if (spill_ != nullptr) std::fclose(spill_);
+  }
   BufferedOut(const BufferedOut&) = delete;
   BufferedOut& operator=(const BufferedOut&) = delete;
 
   std::string& Text() { return buffer_; }
   void LineDone() {
     buffer_.push_back('\n');
+    Flushed();
+  }
+  // Hands the text on once there is enough of it.
+  void Flushed() {
     if (buffer_.size() >= kFlushAt) Flush();
   }
   void Flush() {
     if (buffer_.empty()) return;
-    sink_.Write(buffer_);
+    if (committed_) {
+      sink_.Write(buffer_);
+    } else {
+      if (spill_ == nullptr) spill_ = std::tmpfile();
+      if (spill_ == nullptr || std::fwrite(buffer_.data(), 1, buffer_.size(), spill_) != buffer_.size()) {
+        throw AppError("Cannot keep the output: no room for a temporary file");
+      }
+    }
     buffer_.clear();
+  }
+  // The query has succeeded: what waited is handed on, and from now on everything at once.
+  void Commit() {
+    if (committed_) return;
+    committed_ = true;
+    if (spill_ != nullptr) {
+      std::rewind(spill_);
+      std::string piece(kFlushAt, '\0');
+      size_t got = 0;
+      while ((got = std::fread(piece.data(), 1, piece.size(), spill_)) > 0) sink_.Write(std::string_view(piece.data(), got));
+      std::fclose(spill_);
+      spill_ = nullptr;
+    }
+    Flush();
   }
 
  private:
   TextSink& sink_;
   std::string buffer_;
+  std::FILE* spill_ = nullptr;
+  bool committed_ = false;
 };
 
 struct QueryOptions {
@@ -104,6 +151,12 @@ struct QueryOptions {
   bool lists = false;
   bool countOnly = false;
   bool help = false;
+  // The rows for other programs instead of the table as the window shows it.
+  std::optional<RowFormat> format;
+  // Goes on printing the new rows as the journal grows.
+  bool follow = false;
+  // The records of each quarter of an hour instead of the rows.
+  bool histogram = false;
 };
 
 bool TwoDigits(std::string_view text, size_t at, int limit, int& out) {
@@ -206,6 +259,22 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
       if (!flag(options.lists)) return false;
     } else if (name == "--count") {
       if (!flag(options.countOnly)) return false;
+    } else if (name == "--follow") {
+      if (!flag(options.follow)) return false;
+    } else if (name == "--histogram") {
+      if (!flag(options.histogram)) return false;
+    } else if (name == "--format") {
+      if (!value(text)) return false;
+      if (text == "tsv") {
+        options.format = RowFormat::Tsv;
+      } else if (text == "csv") {
+        options.format = RowFormat::Csv;
+      } else if (text == "jsonl") {
+        options.format = RowFormat::JsonLines;
+      } else {
+        problem = "--format wants tsv, csv or jsonl, not '" + text + "'";
+        return false;
+      }
     } else if (name == "--from" || name == "--to") {
       if (!value(text)) return false;
       TDateTime& bound = name == "--from" ? options.time.start : options.time.end;
@@ -238,8 +307,13 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
     }
   }
   if (options.help) return true;
-  if (options.lists && options.countOnly) {
-    problem = "--lists and --count exclude each other";
+  if (static_cast<int>(options.lists) + static_cast<int>(options.countOnly) + static_cast<int>(options.format.has_value()) +
+          static_cast<int>(options.histogram) > 1) {
+    problem = "--lists, --count, --format and --histogram exclude each other";
+    return false;
+  }
+  if (options.follow && (options.lists || options.countOnly || options.histogram)) {
+    problem = "--follow shows rows: not with --lists or --count";
     return false;
   }
   if (options.file.empty()) {
@@ -277,29 +351,17 @@ bool FitsKind(const QueryOptions& o, JournalKind kind, std::string& problem) {
   return true;
 }
 
-// Keeps the first line's titles for the title row; progress is not shown.
-class TitleCapture final : public LoadObserver {
- public:
-  void Titles(const std::vector<std::string>& titles) override { titles_ = titles; }
-  void Started(size_t) override {}
-  void Progress(size_t, size_t) override {}
-  const std::vector<std::string>& Get() const { return titles_; }
-
- private:
-  std::vector<std::string> titles_;
-};
-
-// The list item whose text is `text`; item 0 when no text is given; -1 when none is.
-int ItemIndex(const std::vector<std::string_view>& items, const std::optional<std::string>& text) {
-  if (!text) return 0;
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i] == *text) return static_cast<int>(i);
+// The option that names a value of list `list` of `kind`.
+const std::optional<std::string>& ListOption(const QueryOptions& o, JournalKind kind, int list) {
+  static const std::optional<std::string> none;
+  if (kind == JournalKind::Action) return list == 0 ? o.user : o.action;
+  switch (list) {
+    case 0: return o.group;
+    case 1: return o.node;
+    case 2: return o.port;
+    case 3: return o.param;
+    default: return none;
   }
-  return -1;
-}
-
-ValueFilter FilterOf(const std::vector<std::string_view>& items, const std::optional<std::string>& text) {
-  return ValueFilter::Select(ItemIndex(items, text), items);
 }
 
 void AppendNumber(std::string& out, size_t value) {
@@ -308,113 +370,260 @@ void AppendNumber(std::string& out, size_t value) {
   out.append(digits, end);
 }
 
-struct ListOut {
-  const char* name;
-  const std::vector<std::string_view>* items;
-};
-
-// Writes a view: the title row, the rows and the count; or the filter lists; or the count alone.
-class QueryPrinter {
+// The query over one journal, read as a stream: each record line goes through the same
+// parser and the same tests as the document's, and is printed or dropped; nothing of it is
+// kept but the filter lists.
+template <JournalKind K>
+class StreamQuery {
  public:
-  QueryPrinter(const QueryOptions& options, TextSink& out) : options_(options), out_(out) {}
+  StreamQuery(const QueryOptions& options, const DateTimeRules& rules, TextSink& out,
+              const std::function<bool()>& followIdle)
+      : o_(options), rules_(rules), out_(out), followIdle_(followIdle) {
+    const Literals& words = Cp1251Literals();
+    for (int l = 0; l < kKind.listCount; ++l) lists_[static_cast<size_t>(l)].Reset(words.*kKind.lists[l].allValues);
+    filter_.time = options.time.Prepared();
+    filter_.dateRange = kKind.dateRange;
+    // Without a start day the file's first day applies, which no record lies before.
+    filter_.startDate = options.fromDate.value_or(kBeforeAnyDay);
+    filter_.endDate = options.toDate.value_or(0);
+    filter_.listCount = kKind.listCount;
+    filter_.hideUnimportant = kKind.unimportantSwitch && !options.showUnimportant;
+    for (int l = 0; l < kKind.listCount; ++l) {
+      const std::optional<std::string>& wanted = ListOption(options, K, l);
+      // A text that is the list's all-values item lets every value through.
+      if (!wanted || *wanted == words.*kKind.lists[l].allValues) continue;
+      filter_.lists[static_cast<size_t>(l)] = {false, kNoItem};
+      listMask_ |= 1u << l;
+    }
+    if (options.lists) listMask_ = ~0u;
+  }
 
-  void Print(const std::vector<std::string>& titles, const JournalTable& table, const std::vector<uint32_t>& rows,
-             std::initializer_list<ListOut> lists) {
-    std::string& text = out_.Text();
-    if (options_.lists) {
-      for (const ListOut& list : lists) {
-        text += list.name;
-        for (std::string_view item : *list.items) {
-          text.push_back('\t');
-          AppendCp1251AsUtf8(text, item);
-        }
-        out_.LineDone();
+  void Run() {
+    // The end day's rule needs the last day of the file: known only after a first reading.
+    // (The histogram counts whole days of the range: the file's first and last day let all in.)
+    const bool lastDayFirst = kKind.dateRange && !o_.toDate && !o_.lists && !o_.histogram;
+    std::unique_ptr<JournalStream> stream = Open();
+    if (kKind.emptyFileFails && !stream->HasLines()) throw AppError("Range check error");
+    titles_ = stream->Titles();
+    if (!lastDayFirst && Rows()) PrintTitles();
+    Pass(*stream, !lastDayFirst && !o_.lists);
+    if constexpr (kKind.findsDays) {
+      if (total_ == 0) earliest_ = latest_ = kPickerStartDate;
+      // The window puts the file's first and last day into its date pickers, which refuse
+      // days outside their range.
+      if (kKind.dateRange && (!InPickerRange(std::trunc(earliest_)) || !InPickerRange(std::trunc(latest_)))) {
+        throw AppError("Failed to set calendar date or time");
       }
-      return;
     }
-    if (!options_.countOnly) {
-      const int columns = table.ColumnCount();
-      for (int c = 0; c < columns; ++c) {
-        if (c > 0) text.push_back('\t');
-        if (static_cast<size_t>(c) < titles.size()) AppendCp1251AsUtf8(text, titles[static_cast<size_t>(c)]);
+    if (o_.lists) {
+      PrintLists();
+      return out_.Commit();
+    }
+    bool again = lastDayFirst;
+    if (lastDayFirst) {
+      filter_.endDate = std::trunc(latest_);
+      for (int l = 0; l < kKind.listCount; ++l) {
+        if (listMask_ & (1u << l)) filter_.lists[static_cast<size_t>(l)] = ValueFilter::Select(Wanted(l), List(l));
       }
+      if (Rows()) PrintTitles();
+    } else if (!o_.follow) {
+      // A wanted value no record holds selects no item: then only the records whose field is
+      // empty pass, which a second reading finds.
+      for (int l = 0; l < kKind.listCount; ++l) {
+        ValueFilter& f = filter_.lists[static_cast<size_t>(l)];
+        if (f.passAll || f.item != kNoItem) continue;
+        if (Wanted(l) >= 0) {
+          f.item = static_cast<uint32_t>(Wanted(l));
+          continue;
+        }
+        f = ValueFilter::Select(-1, List(l));
+        again = again || f.item != kNoItem;
+      }
+      if (again) {
+        for (const ValueFilter& f : filter_.lists) again = again && (f.passAll || f.item != kNoItem);
+      }
+    }
+    if (again) {
+      shown_ = 0;
+      bins_ = {};
+      stream = Open();
+      Pass(*stream, true);
+    }
+    if (o_.histogram) {
+      PrintHistogram();
+      return out_.Commit();
+    }
+    if (o_.follow) return Follow(std::move(stream));
+    if (!o_.format) {
+      std::string& text = out_.Text();
+      text += "Показано строк: ";
+      AppendNumber(text, shown_);
+      text += " из ";
+      AppendNumber(text, total_);
       out_.LineDone();
-      std::string scratch;
-      for (uint32_t row : rows) {
-        for (int c = 0; c < columns; ++c) {
-          if (c > 0) text.push_back('\t');
-          AppendCp1251AsUtf8(text, table.CellText(row, c, scratch));
-        }
-        out_.LineDone();
-      }
     }
-    text += "Показано строк: ";
-    AppendNumber(text, rows.size());
-    text += " из ";
-    AppendNumber(text, table.RecordCount());
-    out_.LineDone();
+    out_.Commit();
   }
 
  private:
-  const QueryOptions& options_;
-  BufferedOut out_;
-};
+  static constexpr const KindDescription& kKind = Describe<K>();
+  static constexpr TDateTime kPickerStartDate = 41603;
+  static constexpr TDateTime kBeforeAnyDay = -1e9;
 
-void RunAlarms(const QueryOptions& o, const DateTimeRules& rules, TextSink& out) {
-  TitleCapture titles;
-  const AlarmLoad load = LoadAlarmLog(o.file, rules, titles);
-  AlarmFilters filters;
-  filters.time = o.time;
-  filters.group = FilterOf(load.lists.groups, o.group);
-  filters.node = FilterOf(load.lists.nodes, o.node);
-  filters.port = FilterOf(load.lists.ports, o.port);
-  filters.showUnimportant = o.showUnimportant;
-  std::vector<uint32_t> rows;
-  if (!o.lists) SelectAlarmRows(load.records, filters, rows);
-  QueryPrinter(o, out).Print(titles.Get(), AlarmTable(load.records, rules.regional), rows,
-                             {{"GroupCB", &load.lists.groups}, {"NameCB", &load.lists.nodes},
-                              {"PortCB", &load.lists.ports}});
-}
+  bool Rows() const { return !o_.countOnly && !o_.lists && !o_.histogram; }
 
-void RunActions(const QueryOptions& o, const DateTimeRules& rules, TextSink& out) {
-  TitleCapture titles;
-  const ActionLoad load = LoadActionLog(o.file, rules, titles);
-  ActionFilters filters;
-  filters.time = o.time;
-  filters.user = FilterOf(load.lists.users, o.user);
-  filters.action = FilterOf(load.lists.actions, o.action);
-  std::vector<uint32_t> rows;
-  if (!o.lists) SelectActionRows(load.records, filters, rows);
-  QueryPrinter(o, out).Print(titles.Get(), ActionTable(load.records, rules.regional), rows,
-                             {{"UserCB", &load.lists.users}, {"ActCB", &load.lists.actions}});
-}
-
-void RunParamStat(const QueryOptions& o, bool isParam, const DateTimeRules& rules, TextSink& out) {
-  TitleCapture titles;
-  const ParamLoad load = LoadParamStatLog(o.file, kPickerStartDate, rules, titles);
-  ParamFilters filters;
-  if (isParam) {
-    // The window puts the file's first and last day into its date pickers, which refuse
-    // days outside their range.
-    filters.startDate = std::trunc(load.earliest);
-    filters.endDate = std::trunc(load.latest);
-    if (!InPickerRange(filters.startDate) || !InPickerRange(filters.endDate)) {
-      throw AppError("Failed to set calendar date or time");
-    }
-    if (o.fromDate) filters.startDate = *o.fromDate;
-    if (o.toDate) filters.endDate = *o.toDate;
+  std::unique_ptr<JournalStream> Open() const {
+    auto stream = std::make_unique<JournalStream>(o_.file, kKind);
+    if (o_.follow) stream->WaitForLineEnds();
+    return stream;
   }
-  filters.time = o.time;
-  filters.group = FilterOf(load.lists.groups, o.group);
-  filters.node = FilterOf(load.lists.nodes, o.node);
-  filters.port = FilterOf(load.lists.ports, o.port);
-  filters.param = FilterOf(load.lists.params, o.param);
-  std::vector<uint32_t> rows;
-  if (!o.lists) (isParam ? SelectParamRows : SelectStatRows)(load.records, filters, rows);
-  QueryPrinter(o, out).Print(titles.Get(), ParamTable(load.records, rules.regional, isParam), rows,
-                             {{"GroupCB2", &load.lists.groups}, {"NameCb2", &load.lists.nodes},
-                              {"PortCB2", &load.lists.ports}, {"ParamCB", &load.lists.params}});
-}
+
+  // The new rows as the journal grows, until the idle hook says to stop. A journal rewritten
+  // or replaced under its name is read from its start.
+  void Follow(std::unique_ptr<JournalStream> stream) {
+    out_.Commit();
+    for (;;) {
+      out_.Flush();
+      if (!followIdle_()) return;
+      struct stat st {};
+      if (::stat(o_.file.c_str(), &st) != 0) continue;
+      if (static_cast<uint64_t>(st.st_ino) != stream->Inode() || static_cast<uint64_t>(st.st_dev) != stream->Device() ||
+          static_cast<uint64_t>(st.st_size) < stream->BytesRead()) {
+        stream = Open();
+      } else if (!stream->Resume()) {
+        continue;
+      }
+      Pass(*stream, true);
+    }
+  }
+  const std::vector<std::string_view>& List(int l) const { return lists_[static_cast<size_t>(l)].Items(); }
+
+  // The item of the wanted text of list `l`; -1 when the list does not hold it.
+  int Wanted(int l) const {
+    const std::optional<std::string>& wanted = ListOption(o_, K, l);
+    return wanted ? lists_[static_cast<size_t>(l)].Find(*wanted) : 0;
+  }
+
+  // One reading of the journal; with `select`, the records that pass are counted and printed.
+  void Pass(JournalStream& stream, bool select) {
+    RecordParser<K> parser(rules_, lists_, &arena_, listMask_);
+    ParsedRecord values;
+    std::string_view line;
+    const bool firstPass = total_ == 0 && !counted_;
+    while (stream.Next(line)) {
+      parser.Parse(line, values);
+      if (firstPass) {
+        ++total_;
+        if constexpr (kKind.findsDays) NoteDay(values.time);
+      }
+      if (o_.histogram && select) {
+        if (filter_.PassesDays(values.time) && filter_.PassesTone(values.tone) && PassesLists(values)) {
+          ++bins_[static_cast<size_t>(BinOf(values.time))];
+        }
+        continue;
+      }
+      if (!select) continue;
+      if (!filter_.PassesMoment(values.time) || !filter_.PassesTone(values.tone) || !PassesLists(values)) continue;
+      ++shown_;
+      if (Rows()) PrintRow(line, values.time);
+    }
+    counted_ = true;
+  }
+
+  bool PassesLists(const ParsedRecord& values) {
+    for (int l = 0; l < kKind.listCount; ++l) {
+      ValueFilter& f = filter_.lists[static_cast<size_t>(l)];
+      // The wanted value's item is known once a record has brought it into the list.
+      if (!f.passAll && f.item == kNoItem) {
+        const int item = Wanted(l);
+        if (item < 0) return false;
+        f.item = static_cast<uint32_t>(item);
+      }
+      if (!f.Passes(values.items[static_cast<size_t>(l)])) return false;
+    }
+    return true;
+  }
+
+  void NoteDay(TDateTime time) {
+    if (total_ == 1) earliest_ = latest_ = time;
+    if (CompareDatePart(time, earliest_) < 0) earliest_ = time;
+    if (CompareDatePart(time, latest_) > 0) latest_ = time;
+  }
+
+  void PrintTitles() {
+    if (o_.format) {
+      export_.emplace(*o_.format, kKind.columns, ShownTitles(titles_, kKind.columns));
+      export_->AppendTitles(out_.Text());
+      out_.Flushed();
+      return;
+    }
+    std::string& text = out_.Text();
+    for (int c = 0; c < kKind.columns; ++c) {
+      if (c > 0) text.push_back('\t');
+      if (static_cast<size_t>(c) < titles_.size()) AppendCp1251AsUtf8(text, titles_[static_cast<size_t>(c)]);
+    }
+    out_.LineDone();
+  }
+
+  void PrintRow(std::string_view line, TDateTime time) {
+    if (export_) {
+      std::array<std::string_view, kMaxColumns> cells{};
+      for (int c = 0; c < kKind.columns; ++c) cells[static_cast<size_t>(c)] = CellOfLine(kKind, rules_.regional, line, time, c, scratch_);
+      export_->AppendRow(cells.data(), out_.Text());
+      out_.Flushed();
+      return;
+    }
+    std::string& text = out_.Text();
+    for (int c = 0; c < kKind.columns; ++c) {
+      if (c > 0) text.push_back('\t');
+      AppendCp1251AsUtf8(text, CellOfLine(kKind, rules_.regional, line, time, c, scratch_));
+    }
+    out_.LineDone();
+  }
+
+  void PrintHistogram() {
+    std::string& text = out_.Text();
+    char start[8];
+    for (int bin = 0; bin < kTimelineBins; ++bin) {
+      const int minute = bin * 15;
+      std::snprintf(start, sizeof start, "%02d:%02d", minute / 60, minute % 60);
+      text += start;
+      text.push_back('\t');
+      AppendNumber(text, bins_[static_cast<size_t>(bin)]);
+      out_.LineDone();
+    }
+  }
+
+  void PrintLists() {
+    std::string& text = out_.Text();
+    for (int l = 0; l < kKind.listCount; ++l) {
+      text += kKind.lists[l].name;
+      for (std::string_view item : List(l)) {
+        text.push_back('\t');
+        AppendCp1251AsUtf8(text, item);
+      }
+      out_.LineDone();
+    }
+  }
+
+  const QueryOptions& o_;
+  const DateTimeRules& rules_;
+  BufferedOut out_;
+  const std::function<bool()>& followIdle_;
+  std::array<DistinctList, kMaxLists> lists_;
+  TextArena arena_;
+  unsigned listMask_ = 0;
+  RecordFilter filter_;
+  std::vector<std::string> titles_;
+  std::optional<RowExport> export_;
+  std::string scratch_;
+  size_t total_ = 0;
+  size_t shown_ = 0;
+  std::array<size_t, kTimelineBins> bins_{};
+  bool counted_ = false;
+  TDateTime earliest_ = 0;
+  TDateTime latest_ = 0;
+};
 
 int BadUsage(TextSink& err, const std::string& problem) {
   err.Write("vantorel-query: " + problem + "\n");
@@ -426,7 +635,8 @@ int BadUsage(TextSink& err, const std::string& problem) {
 
 std::string_view QueryHelpText() { return kHelp; }
 
-int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, TextSink& out, TextSink& err) {
+int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, TextSink& out, TextSink& err,
+             const std::function<bool()>& followIdle) {
   QueryOptions options;
   std::string problem;
   if (!ParseArgs(args, options, problem)) return BadUsage(err, problem);
@@ -445,13 +655,11 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
   if (!FitsKind(options, kind, problem)) return BadUsage(err, problem);
 
   try {
-    switch (kind) {
-      case JournalKind::Alarms: RunAlarms(options, rules, out); break;
-      case JournalKind::Action: RunActions(options, rules, out); break;
-      case JournalKind::Param: RunParamStat(options, true, rules, out); break;
-      case JournalKind::Stat: RunParamStat(options, false, rules, out); break;
-      case JournalKind::None: break;
-    }
+    const std::function<bool()> idle = followIdle ? followIdle : [] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      return true;
+    };
+    WithKind(kind, [&](auto k) { StreamQuery<decltype(k)::value>(options, rules, out, idle).Run(); });
   } catch (const std::exception& error) {
     // The window's error report: the message with its full stop, read as Windows-1251.
     err.Write(Cp1251ToUtf8(ReportText(MessageOf(error))) + "\n");

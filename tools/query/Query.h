@@ -1,5 +1,6 @@
 #pragma once
 // vantorel-query: one journal's view, printed as text.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +23,11 @@ inline constexpr int kQueryBadUsage = 2;
 
 // Runs the query for the command-line arguments `args` (program name excluded) with the
 // date-time rules the window would take from the system. Rows, lists or the count go to
-// `out` in UTF-8; errors and usage go to `err`. Returns the exit status.
-int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, TextSink& out, TextSink& err);
+// `out` in UTF-8; errors and usage go to `err`. Returns the exit status. With --follow,
+// `followIdle` runs whenever the journal has nothing new and says whether to go on (without
+// it: a quarter of a second's sleep, and on until interrupted).
+int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, TextSink& out, TextSink& err,
+             const std::function<bool()>& followIdle = {});
 
 // The text of --help.
 std::string_view QueryHelpText();

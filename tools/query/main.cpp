@@ -5,14 +5,18 @@
 #include <vector>
 
 #include "query/Query.h"
-#include "window/SystemRegional.h"
+#include "platform/SystemRegional.h"
 
 namespace {
 
 class FileSink final : public vantorel::TextSink {
  public:
   explicit FileSink(std::FILE* file) : file_(file) {}
-  void Write(std::string_view bytes) override { std::fwrite(bytes.data(), 1, bytes.size(), file_); }
+  // Handed on at once: a followed journal's new rows show as they come.
+  void Write(std::string_view bytes) override {
+    std::fwrite(bytes.data(), 1, bytes.size(), file_);
+    std::fflush(file_);
+  }
 
  private:
   std::FILE* file_;

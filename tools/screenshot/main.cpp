@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "window/CorvanelForm.h"
-#include "window/SystemRegional.h"
+#include "platform/SystemRegional.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -20,12 +20,15 @@ int main(int argc, char** argv) {
   form.runOpenDialog = [journal](QFileDialog&) { return journal; };
   form.showErrorReport = [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); };
   form.show();
-  form.Guarded([&form] { form.OpenClick(); });
   int status = 1;
-  QTimer::singleShot(500, [&] {
-    status = form.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
-    QApplication::quit();
+  // The picture is taken once the load beside the window has ended and the window painted.
+  QObject::connect(&form, &vantorel::TCorvanelForm::LoadEnded, [&] {
+    QTimer::singleShot(300, [&] {
+      status = form.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+      QApplication::quit();
+    });
   });
+  form.Guarded([&form] { form.OpenClick(); });
   QApplication::exec();
   return status;
 }

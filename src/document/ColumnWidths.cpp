@@ -1,0 +1,160 @@
+#include "document/ColumnWidths.h"
+
+#include <algorithm>
+#include <numeric>
+#include <thread>
+
+#include "datetime/DateTimeText.h"
+#include "journals/LoadObserver.h"
+
+namespace vantorel {
+
+WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measure, int threads,
+                       const std::atomic<bool>* cancel)
+    : measure_(measure), columns_(document.Kind().columns), settings_(document.Settings()) {
+  blockWidest_.assign(static_cast<size_t>(columns_), {});
+  widestFirst_.assign(static_cast<size_t>(columns_), {});
+  records_ = document.RecordCount();
+  const size_t blocks = (records_ + kRecordBlock - 1) / kRecordBlock;
+  for (auto& widest : blockWidest_) widest.assign(blocks, 0);
+  // The shared tables are filled before the threads read them.
+  if (document.Kind().dateTimeField >= 0 && records_ > 0) TimeRaw(0);
+  for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
+  const size_t parts = threads > 1 && document.Kind().timeColumn == TimeColumn::TimeOfDay
+                           ? std::min<size_t>(static_cast<size_t>(threads), std::max<size_t>(1, blocks / 64))
+                           : 1;
+  std::vector<std::thread> workers;
+  std::atomic<bool> stopped{false};
+  for (size_t p = 1; p < parts; ++p) {
+    workers.emplace_back([this, &document, &stopped, cancel, blocks, parts, p] {
+      if (!MeasureBlocks(document, blocks * p / parts, blocks * (p + 1) / parts, cancel)) stopped = true;
+    });
+  }
+  if (!MeasureBlocks(document, 0, blocks / parts, cancel)) stopped = true;
+  for (std::thread& worker : workers) worker.join();
+  if (stopped) throw LoadCancelled();
+  SortBlocks();
+}
+
+uint64_t WidthIndex::TimeRaw(int32_t second) {
+  if (secondRaw_.empty()) {
+    secondRaw_.resize(86400);
+    std::string text;
+    for (int32_t s = 0; s < 86400; ++s) {
+      text.clear();
+      AppendTimeText(text, s / 86400.0, settings_);
+      secondRaw_[static_cast<size_t>(s)] = measure_.Raw(text);
+    }
+  }
+  return secondRaw_[static_cast<size_t>(second)];
+}
+
+uint64_t WidthIndex::RawWidth(const JournalDocument& document, size_t record, int column) {
+  const KindDescription& kind = document.Kind();
+  if (column < 0) {
+    // A list's items, measured as the list grows.
+    const auto list = static_cast<size_t>(-1 - column);
+    const std::vector<std::string_view>& items = document.List(static_cast<int>(list));
+    std::vector<uint64_t>& raw = itemRaw_[list];
+    while (raw.size() < items.size()) raw.push_back(measure_.Raw(items[raw.size()]));
+    return 0;
+  }
+  if (column == kind.dateTimeField) {
+    const TDateTime time = document.Time(record);
+    const int32_t second = TimeOfDayMs(time) / 1000;
+    if (kind.timeColumn == TimeColumn::TimeOfDay) return TimeRaw(second);
+    const auto day = static_cast<int64_t>(time);
+    auto [at, fresh] = dayRaw_.try_emplace(day, 0);
+    if (fresh) {
+      std::string text;
+      AppendDateText(text, time, settings_);
+      at->second = measure_.Raw(text);
+    }
+    return at->second + (second != 0 ? measure_.advance[' '] + TimeRaw(second) : 0);
+  }
+  const int list = ListOfField(kind, column);
+  if (list >= 0) return itemRaw_[static_cast<size_t>(list)][document.Item(record, list)];
+  return measure_.Raw(FieldOfLine(kind, document.Line(record), column));
+}
+
+bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBlock, size_t endBlock,
+                               const std::atomic<bool>* cancel) {
+  std::array<std::string_view, kMaxColumns> fields;
+  const KindDescription& kind = document.Kind();
+  for (size_t block = firstBlock; block < endBlock; ++block) {
+    if (cancel != nullptr && block % 64 == 0 && cancel->load(std::memory_order_relaxed)) return false;
+    const size_t end = std::min(records_, (block + 1) * kRecordBlock);
+    std::array<uint64_t, kMaxColumns> widest{};
+    for (size_t r = block * kRecordBlock; r < end; ++r) {
+      // The line is cut once for all its text columns.
+      FieldsOfLine(kind, document.Line(r), fields);
+      for (int c = 0; c < columns_; ++c) {
+        const bool text = c != kind.dateTimeField && ListOfField(kind, c) < 0;
+        const uint64_t raw = text ? measure_.Raw(fields[static_cast<size_t>(c)]) : RawWidth(document, r, c);
+        widest[static_cast<size_t>(c)] = std::max(widest[static_cast<size_t>(c)], raw);
+      }
+    }
+    for (int c = 0; c < columns_; ++c) {
+      blockWidest_[static_cast<size_t>(c)][block] = static_cast<uint32_t>(TextMeasure::Pixels(widest[static_cast<size_t>(c)]));
+    }
+  }
+  return true;
+}
+
+void WidthIndex::SortBlocks() {
+  for (int c = 0; c < columns_; ++c) {
+    const std::vector<uint32_t>& widest = blockWidest_[static_cast<size_t>(c)];
+    std::vector<uint32_t>& order = widestFirst_[static_cast<size_t>(c)];
+    order.resize(widest.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&widest](uint32_t a, uint32_t b) { return widest[a] > widest[b]; });
+  }
+}
+
+void WidthIndex::Extend(const JournalDocument& document) {
+  const size_t count = document.RecordCount();
+  if (count == records_) return;
+  for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
+  const size_t firstBlock = records_ / kRecordBlock;
+  records_ = count;
+  const size_t blocks = (count + kRecordBlock - 1) / kRecordBlock;
+  for (auto& widest : blockWidest_) widest.resize(blocks, 0);
+  MeasureBlocks(document, firstBlock, blocks);
+  SortBlocks();
+}
+
+int WidthIndex::CellWidth(const JournalDocument& document, size_t record, int column) {
+  if (column < 0 || column >= columns_) return 0;
+  for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
+  return TextMeasure::Pixels(RawWidth(document, record, column));
+}
+
+std::vector<int> WidthIndex::Widest(const JournalDocument& document, const RowSet& rows) {
+  std::vector<int> result(static_cast<size_t>(columns_), 0);
+  if (rows.rows.empty() || records_ == 0) return result;
+  for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
+  for (int c = 0; c < columns_; ++c) {
+    const std::vector<uint32_t>& widest = blockWidest_[static_cast<size_t>(c)];
+    uint64_t best = 0;
+    bool found = false;
+    for (uint32_t block : widestFirst_[static_cast<size_t>(c)]) {
+      if (found && widest[block] <= best) break;
+      const uint32_t begin = rows.blockStarts[block], end = rows.blockStarts[block + 1];
+      if (begin == end) continue;
+      const size_t inBlock = std::min(records_, (static_cast<size_t>(block) + 1) * kRecordBlock) - block * kRecordBlock;
+      if (end - begin == inBlock) {
+        // Every record of the block shows: its widest text is the block's.
+        best = std::max<uint64_t>(best, widest[block]);
+      } else {
+        for (uint32_t row = begin; row < end; ++row) {
+          best = std::max<uint64_t>(best, static_cast<uint64_t>(TextMeasure::Pixels(RawWidth(document, rows.rows[row], c))));
+        }
+      }
+      found = true;
+    }
+    result[static_cast<size_t>(c)] = static_cast<int>(best);
+  }
+  return result;
+}
+
+}  // namespace vantorel

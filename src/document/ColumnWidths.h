@@ -1,0 +1,77 @@
+#pragma once
+// Column widths of a view: each column as wide as its widest shown text plus a pad, found
+// without measuring every shown row on every filter change.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "document/JournalDocument.h"
+
+namespace vantorel {
+
+// Widths of Windows-1251 texts in the table's font: the sum of each byte's advance, kept in
+// 1/64 pixel (the unit fonts measure in), rounded up to whole pixels only at the end, so a
+// text's width is the same wherever it stands and adds up over pieces.
+struct TextMeasure {
+  std::array<uint32_t, 256> advance{};
+
+  uint64_t Raw(std::string_view text) const {
+    uint64_t sum = 0;
+    for (char c : text) sum += advance[static_cast<unsigned char>(c)];
+    return sum;
+  }
+  static int Pixels(uint64_t raw) { return static_cast<int>((raw + 63) / 64); }
+  int Width(std::string_view text) const { return Pixels(Raw(text)); }
+  bool operator==(const TextMeasure&) const = default;
+};
+
+// The widest text of each column over each block of kRecordBlock records, measured once per
+// journal. A view's widths then look at the blocks widest first: a block whose rows all show
+// gives its width at once, one partly shown is measured row by row, and the search stops at
+// the first block no wider than what was found.
+class WidthIndex {
+ public:
+  WidthIndex() = default;
+  // Measures every record of `document`, on `threads` threads. Raises LoadCancelled when
+  // `cancel` is set meanwhile.
+  WidthIndex(const JournalDocument& document, const TextMeasure& measure, int threads = 1,
+             const std::atomic<bool>* cancel = nullptr);
+
+  const TextMeasure& Measure() const { return measure_; }
+  // Records the index has measured.
+  size_t Records() const { return records_; }
+  // Measures the records added to `document` since the index last looked.
+  void Extend(const JournalDocument& document);
+
+  // The widest text of each shown row of `rows`, per column, in pixels; 0 for a column when
+  // no row shows.
+  std::vector<int> Widest(const JournalDocument& document, const RowSet& rows);
+  // The width of one cell's text, in pixels.
+  int CellWidth(const JournalDocument& document, size_t record, int column);
+
+ private:
+  uint64_t RawWidth(const JournalDocument& document, size_t record, int column);
+  uint64_t TimeRaw(int32_t second);
+  // False when `cancel` stopped it.
+  bool MeasureBlocks(const JournalDocument& document, size_t firstBlock, size_t endBlock,
+                     const std::atomic<bool>* cancel = nullptr);
+  void SortBlocks();
+
+  TextMeasure measure_;
+  int columns_ = 0;
+  size_t records_ = 0;
+  // blockWidest_[column][block], in pixels.
+  std::vector<std::vector<uint32_t>> blockWidest_;
+  // Blocks by their widest text in a column, widest first.
+  std::vector<std::vector<uint32_t>> widestFirst_;
+  // Raw widths of the time texts of each second of the day, made when first needed.
+  std::vector<uint64_t> secondRaw_;
+  std::unordered_map<int64_t, uint64_t> dayRaw_;
+  std::array<std::vector<uint64_t>, kMaxLists> itemRaw_;
+  RegionalSettings settings_;
+};
+
+}  // namespace vantorel

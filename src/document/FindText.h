@@ -1,0 +1,44 @@
+#pragma once
+// Finding typed text in the display texts of a view's rows, letter case aside.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "document/JournalDocument.h"
+
+namespace vantorel {
+
+// The lower case of a Windows-1251 byte: Latin and Cyrillic letters, Ё and the other letters
+// of the code page; any other byte is itself.
+unsigned char FoldCase1251(unsigned char byte);
+
+class TextFinder {
+ public:
+  // `needle` in Windows-1251; an empty needle finds nothing.
+  explicit TextFinder(std::string_view needle);
+
+  // True when some display text of the record holds the needle, letter case aside.
+  bool Matches(const JournalDocument& document, size_t record, std::string& scratch) const;
+  bool Holds(std::string_view text) const;
+
+ private:
+  std::string folded_;
+};
+
+// Where a search through the shown rows stands.
+struct FindStep {
+  // The shown row found (0-based among the view's rows), or -1.
+  long long found = -1;
+  // Rows still to look at; 0 when the search is over.
+  size_t left = 0;
+  // The row to look at next.
+  size_t next = 0;
+};
+
+// Looks at up to `budget` rows of `rows`, starting at `step.next` and going forward (or
+// backward), wrapping around the ends, until `step.left` rows were looked at or one matches.
+void FindRows(const JournalDocument& document, const RowSet& rows, const TextFinder& finder, bool forward,
+              size_t budget, FindStep& step);
+
+}  // namespace vantorel

@@ -1,0 +1,118 @@
+#include "document/JournalDocument.h"
+
+#include "datetime/DateTimeText.h"
+
+namespace vantorel {
+namespace {
+
+// One pass over the records; the kind's shape is known at compile time, so the tests it
+// does not have cost nothing.
+template <JournalKind K>
+void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first, RowSet& out) {
+  constexpr const KindDescription& kind = Describe<K>();
+  const size_t count = journal.size();
+  const TDateTime* times = journal.records.times.data();
+  const uint32_t* items[kMaxLists] = {};
+  for (int l = 0; l < kind.listCount; ++l) items[l] = journal.records.items[static_cast<size_t>(l)].data();
+  const TextTone* tones = kind.messageField >= 0 ? journal.records.tones.data() : nullptr;
+  // From `first` on: the rows of the records before it stay, and so do the starts of the
+  // blocks before its own.
+  const size_t firstBlock = first / kRecordBlock;
+  size_t kept = out.rows.size();
+  if (first == 0) kept = 0;
+  out.rows.Reserve(kept + (count - first));
+  const size_t keptStarts = first % kRecordBlock == 0 ? firstBlock : firstBlock + 1;
+  out.blockStarts.resize(std::min(out.blockStarts.size(), keptStarts));
+  uint32_t* rows = out.rows.data();
+  auto shown = static_cast<uint32_t>(kept);
+  for (size_t block = firstBlock * kRecordBlock; block < count; block += kRecordBlock) {
+    if (block >= first) out.blockStarts.push_back(shown);
+    const size_t end = std::min(count, block + kRecordBlock);
+    for (size_t i = std::max(block, first); i < end; ++i) {
+      if (!filter.PassesMoment(times[i])) continue;
+      bool pass = true;
+      for (int l = 0; l < kind.listCount; ++l) pass = pass && filter.lists[static_cast<size_t>(l)].Passes(items[l][i]);
+      if (!pass) continue;
+      if constexpr (kind.unimportantSwitch) {
+        if (!filter.PassesTone(tones[i])) continue;
+      }
+      rows[shown++] = static_cast<uint32_t>(i);
+    }
+  }
+  out.blockStarts.push_back(shown);
+  out.rows.Resize(shown);
+}
+
+}  // namespace
+
+JournalDocument::JournalDocument(Journal journal, const RegionalSettings& settings)
+    : journal_(std::move(journal)), settings_(settings) {}
+
+JournalDocument JournalDocument::Empty(JournalKind kind, const RegionalSettings& settings) {
+  Journal journal;
+  journal.kind = &DescriptionOf(kind);
+  const Literals& words = Cp1251Literals();
+  for (int l = 0; l < journal.kind->listCount; ++l) {
+    journal.lists[static_cast<size_t>(l)].Reset(words.*journal.kind->lists[l].allValues);
+  }
+  return JournalDocument(std::move(journal), settings);
+}
+
+RecordFilter JournalDocument::FilterOf(const FilterState& state) const {
+  const KindDescription& kind = Kind();
+  RecordFilter filter;
+  filter.time = TimeWindow{state.startTime, state.endTime}.Prepared();
+  filter.dateRange = kind.dateRange;
+  filter.startDate = state.startDate;
+  filter.endDate = state.endDate;
+  filter.listCount = kind.listCount;
+  for (int l = 0; l < kind.listCount; ++l) {
+    filter.lists[static_cast<size_t>(l)] = ValueFilter::Select(state.lists[static_cast<size_t>(l)].index, List(l));
+  }
+  filter.hideUnimportant = kind.unimportantSwitch && !state.showUnimportant;
+  return filter;
+}
+
+void JournalDocument::Select(const FilterState& state, RowSet& out) const { SelectFrom(state, 0, out); }
+
+void JournalDocument::SelectFrom(const FilterState& state, size_t first, RowSet& out) const {
+  const RecordFilter filter = FilterOf(state);
+  WithKind(Kind().kind, [&](auto k) { SelectKind<decltype(k)::value>(journal_, filter, first, out); });
+}
+
+void AppendTimeColumn(const KindDescription& kind, const RegionalSettings& settings, TDateTime time, std::string& out) {
+  if (kind.timeColumn == TimeColumn::DateAndTime) {
+    AppendDateTimeText(out, time, settings);
+  } else {
+    AppendTimeText(out, time, settings);
+  }
+}
+
+std::string_view CellOfLine(const KindDescription& kind, const RegionalSettings& settings, std::string_view line,
+                            TDateTime time, int column, std::string& scratch) {
+  if (column < 0 || column >= kind.columns) return {};
+  if (column == kind.dateTimeField) {
+    scratch.clear();
+    AppendTimeColumn(kind, settings, time, scratch);
+    return scratch;
+  }
+  return FieldOfLine(kind, line, column);
+}
+
+std::string_view JournalDocument::Cell(size_t record, int column, std::string& scratch) const {
+  const KindDescription& kind = Kind();
+  const int list = column >= 0 && column < kind.columns ? ListOfField(kind, column) : -1;
+  // A listed field is its list item: no need to cut the line.
+  if (list >= 0) return List(list)[Item(record, list)];
+  return CellOfLine(kind, settings_, Line(record), Time(record), column, scratch);
+}
+
+void JournalDocument::Cells(size_t record, std::array<std::string_view, kMaxColumns>& out, std::string& scratch) const {
+  const KindDescription& kind = Kind();
+  FieldsOfLine(kind, Line(record), out);
+  scratch.clear();
+  AppendTimeColumn(kind, settings_, Time(record), scratch);
+  out[static_cast<size_t>(kind.dateTimeField)] = scratch;
+}
+
+}  // namespace vantorel

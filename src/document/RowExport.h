@@ -1,0 +1,45 @@
+#pragma once
+// A view's rows as text for people and for other programs, in UTF-8: TSV (cells joined by
+// tabs, a line feed after each row), CSV as RFC 4180 writes it (a field with a comma, a
+// quote or a line break in quotes, quotes doubled, CR LF after each row), or JSON lines (one
+// object a row, keyed by the column titles).
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/JournalDocument.h"
+
+namespace vantorel {
+
+enum class RowFormat { Tsv, Csv, JsonLines };
+
+class RowExport {
+ public:
+  // `titles` in Windows-1251, as the title row shows them: one per column of `columns`.
+  RowExport(RowFormat format, int columns, const std::vector<std::string>& titles);
+
+  // The title row; JSON lines have none, their rows carry the titles.
+  void AppendTitles(std::string& out) const;
+  // One row of `columns` cells in Windows-1251.
+  void AppendRow(const std::string_view* cells, std::string& out) const;
+  // The record's row of `document`; `scratch` holds its date-time text meanwhile.
+  void AppendRecord(const JournalDocument& document, size_t record, std::string& out, std::string& scratch) const;
+
+ private:
+  void AppendCell(std::string_view cell, std::string& out) const;
+
+  RowFormat format_;
+  int columns_;
+  // UTF-8; in JSON, each already written as a quoted key.
+  std::vector<std::string> titles_;
+};
+
+// The title row a view shows: the first `columns` titles, empty ones for those the first
+// line lacks.
+std::vector<std::string> ShownTitles(const std::vector<std::string>& titles, int columns);
+
+// Appends `text`, UTF-8, as a JSON string in quotes.
+void AppendJsonString(std::string_view utf8, std::string& out);
+
+}  // namespace vantorel

@@ -1,0 +1,29 @@
+#pragma once
+// The day at a glance: how many records of each colour fall into each quarter of an hour.
+#include <array>
+#include <cstdint>
+
+#include "document/JournalDocument.h"
+
+namespace vantorel {
+
+inline constexpr int kTimelineBins = 96;
+inline constexpr int32_t kBinMs = 15 * 60 * 1000;
+
+// The records of one bin, by the colour class of their text (Plain for journals that are not
+// coloured).
+struct BinCounts {
+  std::array<uint32_t, 4> tones{};
+  uint32_t Total() const { return tones[0] + tones[1] + tones[2] + tones[3]; }
+};
+
+using TimelineCounts = std::array<BinCounts, kTimelineBins>;
+
+// The bin of a moment: its time of day, to the millisecond, in quarters of an hour.
+inline int BinOf(TDateTime time) { return TimeOfDayMs(time) / kBinMs; }
+
+// Every record that passes `state` but for its time window, counted into the bin of its time
+// of day; for kinds with a date range, the days from the start day to the end day count.
+TimelineCounts CountTimeline(const JournalDocument& document, const FilterState& state);
+
+}  // namespace vantorel

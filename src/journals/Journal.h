@@ -1,0 +1,82 @@
+#pragma once
+// A loaded journal: its bytes, its records and its filter lists.
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datetime/DateTime.h"
+#include "journals/FileBytes.h"
+#include "journals/JournalKinds.h"
+#include "journals/Records.h"
+#include "uStrUtils/DistinctList.h"
+#include "uStrUtils/StrUtils.h"
+
+namespace vantorel {
+
+struct Journal {
+  const KindDescription* kind = &kNoKind;
+  FileBytes bytes;
+  JournalRecords records;
+  // The kind's filter lists: item 0 the all-values text, then the distinct values in order of
+  // first occurrence; the items are views into the bytes.
+  std::array<DistinctList, kMaxLists> lists;
+  // The titles the first line writes into the title row.
+  std::vector<std::string> titles;
+  // The first record of the earliest and of the latest day (parameter-change and statistics
+  // journals); both the given start date when there are no records.
+  TDateTime earliest = 0;
+  TDateTime latest = 0;
+  // The progress bar's maximum: the file's whole-file line count.
+  size_t progressMax = 0;
+
+  // Where growth of the file goes on from: the end of the last record line read, and what
+  // stands there.
+  size_t parsedEnd = 0;
+  // The last record's line had no line end: more bytes would change that record.
+  bool lastLineOpen = false;
+  // Whole-file lines: the bytes end with a CR, whose LF may still come.
+  bool endsWithCr = false;
+  // A NUL (whole-file lines) or Ctrl-Z (text lines) ended the text: nothing after it counts.
+  bool textEnded = false;
+  // The file's last bytes as they were read, before any CR was dropped from a text line, and
+  // which file it was: a file whose read bytes changed is another journal.
+  std::string rawTail;
+  uint64_t device = 0;
+  uint64_t inode = 0;
+
+  size_t size() const { return records.size(); }
+  bool empty() const { return records.size() == 0; }
+  std::string_view Line(size_t record) const { return records.Line(bytes.data(), record); }
+  const std::vector<std::string_view>& List(int list) const { return lists[static_cast<size_t>(list)].Items(); }
+};
+
+// Field `field` of a record line: the fields before it cut off the front of the line at tabs
+// (a run of tabs is one separator), the last column taking the rest of the line; a capped
+// kind's text keeps its first kFieldCap bytes. The date-time field comes back whole.
+inline std::string_view FieldOfLine(const KindDescription& kind, std::string_view line, int field) {
+  std::string_view text;
+  for (int f = 0; f <= field; ++f) {
+    if (f == kind.columns - 1) {
+      text = line;
+      break;
+    }
+    CutField(line, '\t', text);
+  }
+  if (kind.capped && field != kind.dateTimeField) text = text.substr(0, kFieldCap);
+  return text;
+}
+
+// Every field of a record line at once, as FieldOfLine gives them one by one.
+inline void FieldsOfLine(const KindDescription& kind, std::string_view line, std::array<std::string_view, kMaxColumns>& out) {
+  for (int f = 0; f < kind.columns; ++f) {
+    if (f == kind.columns - 1) {
+      out[static_cast<size_t>(f)] = line;
+    } else {
+      CutField(line, '\t', out[static_cast<size_t>(f)]);
+    }
+    if (kind.capped && f != kind.dateTimeField) out[static_cast<size_t>(f)] = out[static_cast<size_t>(f)].substr(0, kFieldCap);
+  }
+}
+
+}  // namespace vantorel

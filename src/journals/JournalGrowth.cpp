@@ -1,0 +1,142 @@
+#include "journals/JournalGrowth.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <cstring>
+
+#include "journals/LineReaders.h"
+#include "journals/RecordParser.h"
+#include "uStrUtils/AppError.h"
+
+namespace vantorel {
+namespace {
+
+// Reads [offset, offset + size) of the file; false when it cannot.
+bool ReadAt(int fd, uint64_t offset, size_t size, std::string& out) {
+  out.resize(size);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::pread(fd, out.data() + done, size - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
+  }
+  return true;
+}
+
+template <JournalKind K>
+Growth GrowKind(Journal& journal, const DateTimeRules& rules) {
+  constexpr const KindDescription& kind = Describe<K>();
+  Growth growth;
+  JournalRecords& records = journal.records;
+  char* base = journal.bytes.data();
+  char* end = base + journal.bytes.size;
+  RecordParser<K> parser(rules, journal.lists);
+  ParsedRecord values;
+  std::string_view line;
+  // A CR that ended the bytes read and the LF that now follows it are one line end.
+  if (journal.endsWithCr && journal.parsedEnd < journal.bytes.size && base[journal.parsedEnd] == '\n') {
+    ++journal.parsedEnd;
+  }
+  journal.endsWithCr = false;
+  for (;;) {
+    char* begin = base + journal.parsedEnd;
+    char* next = nullptr;
+    bool any = false;
+    if constexpr (kind.lines == LineRule::WholeFile) {
+      WholeFileLines lines(begin, end);
+      any = lines.Next(line);
+      // A line without its line end waits; so does one ended by a CR whose LF may follow.
+      if (lines.Cut()) break;
+      next = const_cast<char*>(lines.Position());
+      if (lines.AtNul()) journal.textEnded = true;
+    } else {
+      const char* lineEnd = TextLineEnd(begin, end);
+      if (lineEnd == end) break;
+      next = base + (lineEnd - base) + 1;
+      TextLines lines(begin, next);
+      any = lines.Next(line);
+      if (*lineEnd == '\x1A') journal.textEnded = true;
+    }
+    if (!any) break;
+    try {
+      parser.Parse(line, values);
+    } catch (const AppError& error) {
+      growth.error = error.Message();
+      break;
+    }
+    records.times.PushBack(values.time);
+    LineText text{static_cast<uint64_t>(line.data() - base), 0};
+    if (line.size() < kLongLine) {
+      text.length = line.size();
+    } else {
+      text.length = kLongLine;
+      records.longLines[text.offset] = line.size();
+    }
+    records.lines.PushBack(text);
+    for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)].PushBack(values.items[static_cast<size_t>(l)]);
+    if constexpr (kind.messageField >= 0) records.tones.PushBack(values.tone);
+    if constexpr (kind.findsDays) {
+      if (records.size() == 1) journal.earliest = journal.latest = values.time;
+      if (CompareDatePart(values.time, journal.earliest) < 0) journal.earliest = values.time;
+      if (CompareDatePart(values.time, journal.latest) > 0) journal.latest = values.time;
+    }
+    ++growth.added;
+    journal.parsedEnd = static_cast<size_t>(next - base);
+    if (journal.textEnded) break;
+  }
+  return growth;
+}
+
+}  // namespace
+
+FileChange LookAtFile(const std::string& path, const Journal& journal, std::string& added) {
+  added.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileChange::Gone : FileChange::Same;
+  struct stat st {};
+  FileChange change = FileChange::Same;
+  std::string tail;
+  const size_t read = journal.bytes.size;
+  if (::fstat(fd, &st) != 0) {
+    change = FileChange::Same;
+  } else if (static_cast<uint64_t>(st.st_dev) != journal.device || static_cast<uint64_t>(st.st_ino) != journal.inode ||
+             static_cast<size_t>(st.st_size) < read) {
+    change = FileChange::Rewritten;
+  } else if (!ReadAt(fd, read - journal.rawTail.size(), journal.rawTail.size(), tail) || tail != journal.rawTail) {
+    change = FileChange::Rewritten;
+  } else if (static_cast<size_t>(st.st_size) > read) {
+    change = ReadAt(fd, read, static_cast<size_t>(st.st_size) - read, added) ? FileChange::Grew : FileChange::Same;
+  }
+  ::close(fd);
+  return change;
+}
+
+Growth GrowJournal(Journal& journal, std::string_view bytes, const DateTimeRules& rules) {
+  if (bytes.empty()) return {};
+  if (journal.lastLineOpen) return Growth{0, true, {}};
+  // The file's last bytes as read, for the next look.
+  journal.rawTail.append(bytes);
+  if (journal.rawTail.size() > 4096) journal.rawTail.erase(0, journal.rawTail.size() - 4096);
+  const size_t size = journal.bytes.size;
+  char* before = journal.bytes.data();
+  // Room for a quarter more: a journal that grows by a few lines a second is seldom copied.
+  if (size + bytes.size() + 1 > journal.bytes.block.capacity()) {
+    journal.bytes.block.Reserve(size + bytes.size() + 1 + std::max<size_t>(size / 4, size_t{1} << 20));
+  }
+  char* after = journal.bytes.data();
+  if (after != before) {
+    for (DistinctList& list : journal.lists) list.Rebase(before, size, after);
+  }
+  std::memcpy(after + size, bytes.data(), bytes.size());
+  journal.bytes.size = size + bytes.size();
+  // Nothing after the end of the text is read.
+  if (journal.textEnded) return {};
+  return WithKind(journal.kind->kind, [&](auto k) { return GrowKind<decltype(k)::value>(journal, rules); });
+}
+
+}  // namespace vantorel

@@ -1,0 +1,303 @@
+#include "journals/JournalLoad.h"
+
+#include <climits>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <unordered_map>
+
+#include "journals/Extension.h"
+#include "journals/HeaderRow.h"
+#include "journals/LineReaders.h"
+#include "journals/RecordParser.h"
+#include "uStrUtils/AppError.h"
+
+namespace vantorel {
+namespace {
+
+// A share of the record lines, parsed by one thread into records [first, limit).
+struct Part {
+  char* begin = nullptr;
+  char* end = nullptr;
+  size_t first = 0;
+  size_t limit = 0;
+  std::array<DistinctList, kMaxLists> lists;
+  std::unordered_map<uint64_t, uint64_t> longLines;
+  std::atomic<size_t> done{0};
+  bool anyRecord = false;
+  TDateTime earliest = 0;
+  TDateTime latest = 0;
+  std::exception_ptr failure;
+};
+
+// What the parts of one load share.
+struct LoadRun {
+  Journal& journal;
+  const LoadOptions& options;
+  std::vector<std::unique_ptr<Part>>& parts;
+  // The progress total the observer is told: records, or for actions the whole-file lines
+  // after the title, which the records may not match.
+  size_t progressTotal = 0;
+  size_t lastReported = 0;
+  // The first part, in file order, that failed: the parts after it need not go on.
+  std::atomic<int> firstFailed{INT_MAX};
+};
+
+// The file's last bytes a journal keeps, to tell whether they are still there.
+constexpr size_t kRawTail = 4096;
+
+// Thrown inside a part that a failure of an earlier part made useless.
+struct PartStopped {};
+
+void Checkpoint(LoadRun& run, Part& part, int index, size_t local) {
+  part.done.store(local, std::memory_order_relaxed);
+  if (run.options.cancel != nullptr && run.options.cancel->load(std::memory_order_relaxed)) throw LoadCancelled();
+  if (run.firstFailed.load(std::memory_order_relaxed) < index) throw PartStopped();
+  if (index != 0 || run.options.observer == nullptr) return;
+  // The first report is the first record's, whatever the other parts have read meanwhile.
+  size_t done = local;
+  if (local != 1) {
+    done = 0;
+    for (const auto& p : run.parts) done += p->done.load(std::memory_order_relaxed);
+  }
+  run.options.observer->Progress(done, run.progressTotal);
+  run.lastReported = done;
+}
+
+template <JournalKind K>
+void ParsePart(LoadRun& run, Part& part, int index) {
+  constexpr const KindDescription& kind = Describe<K>();
+  JournalRecords& records = run.journal.records;
+  const char* base = run.journal.bytes.data();
+  RecordParser<K> parser(run.options.rules, part.lists);
+  ParsedRecord values;
+  std::conditional_t<kind.lines == LineRule::Text, TextLines, WholeFileLines> lines(part.begin, part.end);
+  std::string_view line;
+  size_t i = part.first;
+  while (lines.Next(line)) {
+    if (i == part.limit) throw std::logic_error("a part holds more lines than were counted");
+    parser.Parse(line, values);
+    records.times[i] = values.time;
+    for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)][i] = values.items[static_cast<size_t>(l)];
+    if constexpr (kind.messageField >= 0) records.tones[i] = values.tone;
+    const auto offset = static_cast<uint64_t>(line.data() - base);
+    if (line.size() < kLongLine) {
+      records.lines[i] = LineText{offset, line.size()};
+    } else {
+      records.lines[i] = LineText{offset, kLongLine};
+      part.longLines[offset] = line.size();
+    }
+    if constexpr (kind.findsDays) {
+      if (!part.anyRecord) {
+        part.anyRecord = true;
+        part.earliest = part.latest = values.time;
+      }
+      if (CompareDatePart(values.time, part.earliest) < 0) part.earliest = values.time;
+      if (CompareDatePart(values.time, part.latest) > 0) part.latest = values.time;
+    }
+    ++i;
+    const size_t local = i - part.first;
+    if (local == 1 || local % kProgressStride == 0) Checkpoint(run, part, index, local);
+  }
+  if (i != part.limit) throw std::logic_error("a part holds fewer lines than were counted");
+}
+
+// Runs a part, keeping what it raises; the parts after a failed one are stopped.
+template <JournalKind K>
+void RunPart(LoadRun& run, Part& part, int index) {
+  try {
+    ParsePart<K>(run, part, index);
+  } catch (const PartStopped&) {
+  } catch (...) {
+    part.failure = std::current_exception();
+    int seen = run.firstFailed.load();
+    while (index < seen && !run.firstFailed.compare_exchange_weak(seen, index)) {
+    }
+  }
+}
+
+// The lists of the later parts joined to the first part's, in file order, and the later
+// parts' items made items of the joined lists.
+void MergeLists(Journal& journal, std::vector<std::unique_ptr<Part>>& parts) {
+  const KindDescription& kind = *journal.kind;
+  for (int l = 0; l < kind.listCount; ++l) {
+    const auto list = static_cast<size_t>(l);
+    DistinctList& joined = parts[0]->lists[list];
+    std::vector<uint32_t> remap;
+    for (size_t p = 1; p < parts.size(); ++p) {
+      const std::vector<std::string_view>& items = parts[p]->lists[list].Items();
+      remap.resize(items.size());
+      for (size_t i = 0; i < items.size(); ++i) remap[i] = joined.Add(items[i]);
+      uint32_t* records = journal.records.items[list].data();
+      for (size_t r = parts[p]->first; r < parts[p]->limit; ++r) records[r] = remap[records[r]];
+    }
+    journal.lists[list] = std::move(joined);
+  }
+}
+
+template <JournalKind K>
+Journal ParseKind(JournalBytes read, const LoadOptions& options) {
+  constexpr const KindDescription& kind = Describe<K>();
+  Journal journal;
+  journal.kind = &kind;
+  journal.bytes = std::move(read.bytes);
+  journal.device = read.device;
+  journal.inode = read.inode;
+  // Kept before any text line drops a CR in place.
+  const size_t tail = std::min<size_t>(journal.bytes.size, kRawTail);
+  journal.rawTail.assign(journal.bytes.data() + journal.bytes.size - tail, tail);
+  journal.earliest = journal.latest = options.startDate;
+  char* base = journal.bytes.data();
+
+  journal.titles = HeaderTitles(FirstTextLine(journal.bytes.View()));
+  if (options.observer != nullptr) options.observer->Titles(journal.titles);
+  const size_t wholeLines = read.lines.WholeLines();
+  journal.progressMax = wholeLines;
+  if (options.observer != nullptr) options.observer->Started(wholeLines);
+  if constexpr (kind.emptyFileFails) {
+    if (wholeLines == 0) throw AppError("Range check error");
+  }
+  const Literals& words = Cp1251Literals();
+  for (int l = 0; l < kind.listCount; ++l) journal.lists[static_cast<size_t>(l)].Reset(words.*kind.lists[l].allValues);
+
+  // The record lines begin after the title line and end where the text does.
+  constexpr bool kText = kind.lines == LineRule::Text;
+  const size_t textEnd = kText ? read.lines.TextEnd() : read.lines.WholeTextEnd();
+  const size_t lineCount = kText ? read.lines.TextLineCount() : wholeLines;
+  std::conditional_t<kText, TextLines, WholeFileLines> titleLine(base, base + textEnd);
+  std::string_view title;
+  titleLine.Next(title);
+  const auto recordsBegin = static_cast<size_t>(titleLine.Position() - base);
+  const size_t total = lineCount > 0 ? lineCount - 1 : 0;
+
+  JournalRecords& records = journal.records;
+  records.times.Resize(total);
+  records.lines.Resize(total);
+  for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)].Resize(total);
+  if constexpr (kind.messageField >= 0) records.tones.Resize(total);
+
+  std::vector<std::unique_ptr<Part>> parts;
+  auto addPart = [&](size_t at, size_t first) {
+    auto part = std::make_unique<Part>();
+    part->begin = base + at;
+    part->first = first;
+    part->lists = journal.lists;
+    if (!parts.empty()) {
+      parts.back()->end = part->begin;
+      parts.back()->limit = first;
+    }
+    parts.push_back(std::move(part));
+  };
+  addPart(recordsBegin, 0);
+  for (const SplitPoint& split : read.splits) {
+    const size_t linesBefore = kText ? split.lineFeeds : split.wholeEnds;
+    if (split.at <= recordsBegin || split.at >= textEnd || linesBefore < 1) continue;
+    if (linesBefore - 1 <= parts.back()->first || linesBefore - 1 >= total) continue;
+    addPart(split.at, linesBefore - 1);
+  }
+  parts.back()->end = base + textEnd;
+  parts.back()->limit = total;
+
+  LoadRun run{journal, options, parts};
+  run.progressTotal = kText ? (wholeLines > 0 ? wholeLines - 1 : 0) : total;
+  if (parts.size() == 1) {
+    ParsePart<K>(run, *parts[0], 0);
+  } else {
+    std::vector<std::thread> threads;
+    for (size_t p = 1; p < parts.size(); ++p) {
+      threads.emplace_back([&run, &parts, p] { RunPart<K>(run, *parts[p], static_cast<int>(p)); });
+    }
+    RunPart<K>(run, *parts[0], 0);
+    for (std::thread& thread : threads) thread.join();
+    // The first failure in file order is the load's.
+    for (const auto& part : parts) {
+      if (part->failure) std::rethrow_exception(part->failure);
+    }
+  }
+
+  MergeLists(journal, parts);
+  for (const auto& part : parts) records.longLines.insert(part->longLines.begin(), part->longLines.end());
+  if constexpr (kind.findsDays) {
+    bool any = false;
+    for (const auto& part : parts) {
+      if (!part->anyRecord) continue;
+      if (!any) {
+        any = true;
+        journal.earliest = part->earliest;
+        journal.latest = part->latest;
+        continue;
+      }
+      if (CompareDatePart(part->earliest, journal.earliest) < 0) journal.earliest = part->earliest;
+      if (CompareDatePart(part->latest, journal.latest) > 0) journal.latest = part->latest;
+    }
+  }
+  if (options.observer != nullptr && total > 0 && run.lastReported != total) options.observer->Progress(total, run.progressTotal);
+  journal.parsedEnd = textEnd;
+  journal.textEnded = textEnd < journal.bytes.size;
+  // With no line read yet, or a last line without its line end (the title's too), more bytes
+  // change what was read: growth then reads the file again.
+  journal.lastLineOpen = textEnd == 0 && !journal.textEnded;
+  if (textEnd > 0) {
+    const char last = base[textEnd - 1];
+    journal.lastLineOpen = kText ? last != '\n' && !journal.textEnded : last != '\n' && last != '\r';
+    journal.endsWithCr = !kText && last == '\r';
+  }
+  return journal;
+}
+
+// 1450 as "1,450".
+std::string Grouped(size_t value) {
+  const std::string digits = std::to_string(value);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
+    out.push_back(digits[i]);
+  }
+  return out;
+}
+
+// What a journal of `size` bytes and about `records` records takes in memory.
+size_t BytesNeeded(JournalKind kind, size_t size, size_t records) {
+  return size + records * RecordBytes(DescriptionOf(kind));
+}
+
+int ThreadsOf(const LoadOptions& options) {
+  if (options.threads > 0) return options.threads;
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(cores);
+}
+
+}  // namespace
+
+std::string NotEnoughMemoryMessage(std::string_view fileName, size_t bytesNeeded) {
+  const size_t megabytes = (bytesNeeded + 999999) / 1000000;
+  return "Not enough memory to load " + std::string(fileName) + ": about " + Grouped(megabytes) + " MB needed.";
+}
+
+Journal ParseJournal(JournalBytes read, JournalKind kind, const LoadOptions& options, std::string_view name) {
+  const size_t size = read.bytes.size;
+  const size_t records = read.lines.WholeLines();
+  try {
+    return WithKind(kind, [&](auto k) { return ParseKind<decltype(k)::value>(std::move(read), options); });
+  } catch (const std::bad_alloc&) {
+    throw AppError(NotEnoughMemoryMessage(name, BytesNeeded(kind, size, records)));
+  }
+}
+
+Journal LoadJournal(const std::string& path, JournalKind kind, const LoadOptions& options) {
+  JournalBytes read;
+  try {
+    read = ReadJournalBytes(path, ReadErrorStyle::TextFile, ThreadsOf(options), options.minPartBytes, options.cancel);
+  } catch (const OutOfMemory& error) {
+    // Nothing is counted yet: a record per hundred bytes is what journals hold.
+    throw AppError(NotEnoughMemoryMessage(FileNameOf(path), BytesNeeded(kind, error.Bytes(), error.Bytes() / 100)));
+  }
+  return ParseJournal(std::move(read), kind, options, FileNameOf(path));
+}
+
+Journal LoadParamStatLog(const std::string& path, const LoadOptions& options) {
+  return LoadJournal(path, KindOfPath(path) == JournalKind::Stat ? JournalKind::Stat : JournalKind::Param, options);
+}
+
+}  // namespace vantorel

@@ -1,0 +1,54 @@
+#pragma once
+// Loading a journal: its bytes read once, its record lines parsed on every core, its filter
+// lists built in order of first occurrence.
+#include <atomic>
+#include <string>
+#include <string_view>
+
+#include "datetime/RegionalSettings.h"
+#include "journals/FileBytes.h"
+#include "journals/Journal.h"
+#include "journals/LoadObserver.h"
+
+namespace vantorel {
+
+struct LoadOptions {
+  DateTimeRules rules;
+  // The date range of a parameter-change or statistics journal without records: the date
+  // picker's value when the load starts.
+  TDateTime startDate = 0;
+  // Told of titles and progress, from the thread that runs the load; may be null.
+  LoadObserver* observer = nullptr;
+  // When set, the load ends soon with LoadCancelled.
+  const std::atomic<bool>* cancel = nullptr;
+  // Threads that parse; 0 takes every core.
+  int threads = 0;
+  // A journal is cut into parts of at least this many bytes, one per thread.
+  size_t minPartBytes = size_t{4} << 20;
+};
+
+// Reads the journal at `path` as a journal of `kind`: titles, then one record per record line
+// (whole-file lines after the first for every kind but actions, text lines after the first
+// for actions), then the lists. Raises AppError: the file's input/output error, "Range check
+// error" for a file without lines (not for actions), the date-time conversion error of the
+// first bad record in file order, or "Not enough memory to load NAME: about N MB needed.".
+// Raises LoadCancelled when the cancel flag is set.
+Journal LoadJournal(const std::string& path, JournalKind kind, const LoadOptions& options);
+
+// The same over bytes already read and counted; `name` names the file in messages.
+Journal ParseJournal(JournalBytes bytes, JournalKind kind, const LoadOptions& options, std::string_view name = {});
+
+// The kinds' loaders.
+inline Journal LoadAlarmLog(const std::string& path, const LoadOptions& options) {
+  return LoadJournal(path, JournalKind::Alarms, options);
+}
+inline Journal LoadActionLog(const std::string& path, const LoadOptions& options) {
+  return LoadJournal(path, JournalKind::Action, options);
+}
+// Parameter-change and statistics journals have one format; the extension tells which.
+Journal LoadParamStatLog(const std::string& path, const LoadOptions& options);
+
+// The message of a load that could not have the memory it needed.
+std::string NotEnoughMemoryMessage(std::string_view fileName, size_t bytesNeeded);
+
+}  // namespace vantorel

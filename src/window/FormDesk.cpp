@@ -1,0 +1,310 @@
+// What a desktop table viewer is expected to do, around the window's own controls: copy and
+// save the rows, find text in them, open a journal named on the command line or dropped on
+// the window.
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "document/RowExport.h"
+#include "journals/FileWrite.h"
+#include "platform/DisplayText.h"
+#include "uStrUtils/AppError.h"
+#include "window/CorvanelForm.h"
+
+namespace vantorel {
+namespace {
+
+constexpr const char* kTsvFilter = "Текст с разделителями-табуляциями (*.tsv)";
+constexpr const char* kCsvFilter = "CSV (*.csv)";
+// A search looks at this many rows between two looks at the clock.
+constexpr size_t kFindSlice = 2048;
+
+// The find bar's line: Enter finds the next row, Shift+Enter the one before, Esc closes.
+class FindLine : public QLineEdit {
+ public:
+  FindLine(TCorvanelForm* form, QWidget* parent) : QLineEdit(parent), form_(form) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      form_->FindNext(!(event->modifiers() & Qt::ShiftModifier));
+      return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+      form_->HideFindBar();
+      return;
+    }
+    QLineEdit::keyPressEvent(event);
+  }
+
+ private:
+  TCorvanelForm* form_;
+};
+
+// The local file a drag brings, if it brings exactly one.
+QString DraggedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().first();
+  return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+}  // namespace
+
+void TCorvanelForm::CreateDeskControls() {
+  CopyRows = new QAction("Копировать", this);
+  CopyRows->setObjectName("CopyRows");
+  CopyRows->setShortcut(QKeySequence::Copy);
+  CopyRows->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  CopyRowsWithTitles = new QAction("Копировать с заголовками", this);
+  CopyRowsWithTitles->setObjectName("CopyRowsWithTitles");
+  SaveShownRows = new QAction("Сохранить показанные строки…", this);
+  SaveShownRows->setObjectName("SaveShownRows");
+  Refresh = new QAction("Обновить", this);
+  Refresh->setObjectName("Refresh");
+  Refresh->setShortcut(QKeySequence(Qt::Key_F5));
+  Refresh->setShortcutContext(Qt::WindowShortcut);
+  addAction(Refresh);
+  FollowFile = new QAction("Следить за файлом", this);
+  FollowFile->setObjectName("FollowFile");
+  FollowFile->setCheckable(true);
+  ShowTimeline = new QAction("Шкала времени", this);
+  ShowTimeline->setObjectName("ShowTimeline");
+  ShowTimeline->setCheckable(true);
+  ShowTimeline->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+  ShowTimeline->setShortcutContext(Qt::WindowShortcut);
+  addAction(ShowTimeline);
+  auto* separator = new QAction(this);
+  separator->setSeparator(true);
+  StringGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+  StringGrid->addActions({CopyRows, CopyRowsWithTitles, SaveShownRows, separator, Refresh, FollowFile, ShowTimeline});
+
+  Timeline = new TimelineStrip(centralWidget());
+  Timeline->setObjectName("Timeline");
+  Timeline->hide();
+  if (auto* column = qobject_cast<QVBoxLayout*>(centralWidget()->layout())) {
+    column->insertWidget(column->indexOf(StringGrid), Timeline);
+  }
+  connect(ShowTimeline, &QAction::toggled, this, [this](bool on) {
+    Timeline->setVisible(on);
+    if (on) Guarded([this] { UpdateTimeline(); });
+  });
+  connect(Timeline, &TimelineStrip::WindowChosen, this, [this](int start, int end) {
+    Guarded([this, start, end] {
+      if (loading_) return;
+      {
+        const QSignalBlocker blockStart(StartTime), blockEnd(EndTime);
+        StartTime->setTime(QTime::fromMSecsSinceStartOfDay(start * 1000));
+        EndTime->setTime(QTime::fromMSecsSinceStartOfDay(end * 1000));
+      }
+      // As a change of the pickers would.
+      StartTimeChange();
+      UpdateTimeline();
+    });
+  });
+  connect(Refresh, &QAction::triggered, this, [this] { Guarded([this] { RefreshClick(); }); });
+  connect(FollowFile, &QAction::triggered, this, [this](bool on) { Guarded([this, on] {
+    SetFollowing(on);
+    FollowCheck();
+  }); });
+  followTimer_ = new QTimer(this);
+  followTimer_->setInterval(1000);
+  connect(followTimer_, &QTimer::timeout, this, [this] { Guarded([this] { FollowCheck(); }); });
+  watcher_ = new QFileSystemWatcher(this);
+  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] { Guarded([this] { FollowCheck(); }); });
+  connect(CopyRows, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(false); }); });
+  connect(CopyRowsWithTitles, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(true); }); });
+  connect(SaveShownRows, &QAction::triggered, this, [this] { Guarded([this] { SaveRowsClick(); }); });
+
+  SaveDialog = new QFileDialog(this, "Сохранить показанные строки");
+  SaveDialog->setObjectName("SaveDialog");
+  SaveDialog->setOption(QFileDialog::DontUseNativeDialog, true);
+  SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+  SaveDialog->setFileMode(QFileDialog::AnyFile);
+  SaveDialog->setNameFilters({kTsvFilter, kCsvFilter});
+  runSaveDialog = [](QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().first();
+  };
+
+  FindBar = new QWidget(centralWidget());
+  FindBar->setObjectName("FindBar");
+  auto* row = new QHBoxLayout(FindBar);
+  row->setContentsMargins(4, 2, 4, 2);
+  auto* caption = new QLabel("Найти:", FindBar);
+  FindEdit = new FindLine(this, FindBar);
+  FindEdit->setObjectName("FindEdit");
+  FindStatus = new QLabel(FindBar);
+  FindStatus->setObjectName("FindStatus");
+  row->addWidget(caption);
+  row->addWidget(FindEdit, 1);
+  row->addWidget(FindStatus);
+  FindBar->hide();
+  // Under the table, above the progress bar.
+  if (auto* column = qobject_cast<QVBoxLayout*>(centralWidget()->layout())) {
+    column->insertWidget(column->indexOf(StringGrid) + 1, FindBar);
+  }
+  connect(FindEdit, &QLineEdit::textEdited, this, [this] { FindStatus->clear(); });
+  auto* find = new QShortcut(QKeySequence::Find, this);
+  connect(find, &QShortcut::activated, this, [this] { ShowFindBar(); });
+  auto* next = new QShortcut(QKeySequence(Qt::Key_F3), this);
+  connect(next, &QShortcut::activated, this, [this] { FindNext(true); });
+  auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+  connect(previous, &QShortcut::activated, this, [this] { FindNext(false); });
+  setAcceptDrops(true);
+}
+
+void TCorvanelForm::OpenFile(const QString& path) {
+  if (loading_ || path.isEmpty()) return;
+  // A journal opened anew is not followed until asked.
+  SetFollowing(false);
+  lastChosenFile_ = QFileInfo(path).absoluteFilePath();
+  SetStatusText(0, "Открыт файл: " + QFileInfo(path).fileName());
+  currentLogFile_ = lastChosenFile_;
+  // Worked out once here, not on every cell painted.
+  currentKind_ = KindOfPath(currentLogFile_.toStdString());
+  StringGrid->Model().SetColoured(DescriptionOf(currentKind_).messageField >= 0);
+  OpenLogFile(currentLogFile_);
+}
+
+void TCorvanelForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (!loading_ && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TCorvanelForm::dropEvent(QDropEvent* event) {
+  const QString path = DraggedFile(event->mimeData());
+  if (path.isEmpty() || loading_) return;
+  event->acceptProposedAction();
+  Guarded([this, path] { OpenFile(path); });
+}
+
+QString TCorvanelForm::SelectedRowsText(bool withTitles) const {
+  const JournalDocument* document = StringGrid->Model().Document();
+  if (document == nullptr) return {};
+  const int columns = document->Kind().columns;
+  const RowExport rows(RowFormat::Tsv, columns, ShownTitles(document->Titles(), columns));
+  std::string text, scratch;
+  if (withTitles) rows.AppendTitles(text);
+  for (uint32_t record : StringGrid->SelectedRecords()) rows.AppendRecord(*document, record, text, scratch);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void TCorvanelForm::CopyClick(bool withTitles) {
+  if (loading_) return;
+  QApplication::clipboard()->setText(SelectedRowsText(withTitles));
+}
+
+void TCorvanelForm::SaveRowsClick() {
+  const JournalDocument* document = StringGrid->Model().Document();
+  if (loading_ || document == nullptr) return;
+  if (!lastChosenFile_.isEmpty()) SaveDialog->setDirectory(QFileInfo(lastChosenFile_).absolutePath());
+  QString path = runSaveDialog(*SaveDialog);
+  if (path.isEmpty()) return;
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const bool csv = suffix == "csv" || (suffix != "tsv" && SaveDialog->selectedNameFilter() == kCsvFilter);
+  if (suffix.isEmpty()) path += csv ? ".csv" : ".tsv";
+  const std::string target = QFile::encodeName(path).toStdString();
+  if (SameFile(target, QFile::encodeName(currentLogFile_).toStdString())) {
+    throw AppError(ToCp1251("Нельзя сохранить строки поверх открытого журнала: выберите другой файл"));
+  }
+  const int columns = document->Kind().columns;
+  const RowExport rows(csv ? RowFormat::Csv : RowFormat::Tsv, columns, ShownTitles(document->Titles(), columns));
+  const RowSet& shown = StringGrid->Model().Rows();
+  WriteFileReplacing(target, [&](const std::function<void(std::string_view)>& write) {
+    std::string text, scratch;
+    rows.AppendTitles(text);
+    for (uint32_t record : shown.rows) {
+      rows.AppendRecord(*document, record, text, scratch);
+      if (text.size() >= (size_t{1} << 20)) {
+        write(text);
+        text.clear();
+      }
+    }
+    write(text);
+  });
+}
+
+void TCorvanelForm::UpdateTimeline() {
+  if (!Timeline->isVisible()) return;
+  Timeline->SetWindow(StartTime->time().msecsSinceStartOfDay() / 1000, EndTime->time().msecsSinceStartOfDay() / 1000);
+  if (loading_ || currentKind_ == JournalKind::None) {
+    Timeline->SetCounts({}, false);
+    return;
+  }
+  Timeline->SetCounts(CountTimeline(*Slot(currentKind_), ReadFilterState()), DescriptionOf(currentKind_).messageField >= 0);
+}
+
+void TCorvanelForm::ShowFindBar() {
+  FindBar->show();
+  FindEdit->setFocus();
+  FindEdit->selectAll();
+}
+
+void TCorvanelForm::HideFindBar() {
+  ++search_;
+  FindBar->hide();
+  StringGrid->setFocus();
+}
+
+void TCorvanelForm::FindNext(bool forward) {
+  if (!FindBar->isVisible()) {
+    ShowFindBar();
+    return;
+  }
+  const JournalDocument* document = StringGrid->Model().Document();
+  const std::string needle = ToCp1251(FindEdit->text());
+  // A character the journals' code page lacks can be in none of their texts.
+  const bool writable = FromCp1251(needle) == FindEdit->text();
+  const size_t count = StringGrid->Model().Rows().size();
+  if (loading_ || document == nullptr || needle.empty() || !writable || count == 0) {
+    FindStatus->setText(needle.empty() ? QString() : "Не найдено");
+    emit FindEnded();
+    return;
+  }
+  finder_ = std::make_unique<TextFinder>(needle);
+  const int current = StringGrid->currentIndex().isValid() ? StringGrid->currentIndex().row() : -1;
+  findStep_ = FindStep{};
+  findStep_.left = count;
+  if (current < 0) {
+    findStep_.next = forward ? 0 : count - 1;
+  } else {
+    findStep_.next = forward ? (static_cast<size_t>(current) + 1) % count : (static_cast<size_t>(current) + count - 1) % count;
+  }
+  FindStatus->setText("Поиск…");
+  FindSlice(++search_, forward);
+}
+
+void TCorvanelForm::FindSlice(uint64_t search, bool forward) {
+  if (search != search_) return;
+  const JournalDocument* document = StringGrid->Model().Document();
+  if (document == nullptr) return;
+  QElapsedTimer slice;
+  slice.start();
+  // About 20 ms of looking, then the window's events have their turn.
+  while (findStep_.left > 0 && findStep_.found < 0 && slice.elapsed() < 20) {
+    FindRows(*document, StringGrid->Model().Rows(), *finder_, forward, kFindSlice, findStep_);
+  }
+  if (findStep_.found >= 0) {
+    FindStatus->clear();
+    StringGrid->GoToRow(static_cast<int>(findStep_.found) + 1);
+    emit FindEnded();
+  } else if (findStep_.left == 0) {
+    FindStatus->setText("Не найдено");
+    emit FindEnded();
+  } else {
+    QTimer::singleShot(0, this, [this, search, forward] { FindSlice(search, forward); });
+  }
+}
+
+}  // namespace vantorel

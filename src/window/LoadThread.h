@@ -1,0 +1,70 @@
+#pragma once
+// A journal load beside the window: the core's loader reads and parses on a thread of its
+// own, and what it finds reaches the window on the window's thread, through queued calls.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "datetime/RegionalSettings.h"
+#include "document/ColumnWidths.h"
+#include "document/JournalDocument.h"
+
+namespace vantorel {
+
+struct LoadRequest {
+  std::string path;  // as the file system names it
+  JournalKind kind = JournalKind::None;
+  DateTimeRules rules;
+  TDateTime startDate = 0;
+  // The table's font, to measure the new journal's widths with.
+  TextMeasure measure;
+};
+
+// What a load ends with: the document and its widths, or the error report's text.
+struct LoadOutcome {
+  std::unique_ptr<JournalDocument> document;
+  std::unique_ptr<WidthIndex> widths;
+  // Room for the rows of a view of every record, its memory touched beside the window: the
+  // first view does not stop the window for fresh pages.
+  RowSet rows;
+  QString error;
+};
+
+class LoadThread : public QObject {
+  Q_OBJECT
+ public:
+  explicit LoadThread(QObject* parent = nullptr) : QObject(parent) {}
+  ~LoadThread() override { Cancel(); }
+
+  // Called on the window's thread, in this order: the first line's titles, the progress
+  // maximum, progress after the first record, about every 16 ms and after the last, then
+  // the end.
+  std::function<void(const QStringList&)> onTitles;
+  std::function<void(size_t progressMax)> onStarted;
+  std::function<void(size_t done, size_t total)> onProgress;
+  std::function<void(LoadOutcome& outcome)> onFinished;
+
+  // Starts a load; one at a time.
+  void Start(LoadRequest request);
+  // Stops the load under way through the core's cancel flag and waits for its thread;
+  // nothing of it is reported afterwards.
+  void Cancel();
+
+ private:
+  // Runs `call` on the window's thread unless the load it belongs to was cancelled.
+  void Post(uint64_t load, std::function<void()> call);
+  void Run(LoadRequest request, uint64_t load);
+
+  std::thread thread_;
+  std::atomic<bool> cancel_{false};
+  // Counts loads; a report of an older load than the current one is dropped.
+  uint64_t current_ = 0;
+};
+
+}  // namespace vantorel

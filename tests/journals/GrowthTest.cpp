@@ -1,0 +1,131 @@
+// A journal that grows: the records its new bytes bring equal those of a fresh load of the
+// whole file, whatever pieces the bytes come in.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "journals/JournalGrowth.h"
+#include "support/CoreTestSupport.h"
+#include "support/TestFiles.h"
+
+namespace vantorel {
+namespace {
+
+using test::W;
+
+struct Sample {
+  JournalKind kind;
+  std::string title;
+  std::string (*line)(int i);
+};
+
+// A line made by printf: the format's %d are filled with `i` modulo the numbers after it.
+std::string Printed(const char* format, int a, int b) {
+  char line[128];
+  std::snprintf(line, sizeof line, format, a, b);
+  return line;
+}
+
+const Sample kSamples[] = {
+    {JournalKind::Alarms, "T\tG\tC\tN\tP\tM\tD\r\n",
+     [](int i) { return Printed("25.11.2013 10:00:0%d\tG%d\tc\tN\tP\tНорма\td\r\n", i % 10, i % 3); }},
+    {JournalKind::Action, "U\tT\tA\tB\tC\tD\r\n",
+     [](int i) { return Printed("u%d\t25.11.2013 10:00:0%d\ta\tb\tc\tact\r\n", i % 4, i % 10); }},
+    {JournalKind::Param, "T\tG\tC\tN\tP\tPar\tO\tN\r\n",
+     [](int i) { return Printed("%d.11.2013 10:00:00\tG%d\tc\tN\tP\tpar\t1\t2\r\n", 20 + i % 5, i % 7); }},
+};
+
+// The records and lists of a journal, as comparable values.
+struct Seen {
+  std::vector<double> times;
+  std::vector<std::vector<std::string>> fields;
+  std::vector<std::vector<std::string>> lists;
+  double earliest = 0, latest = 0;
+  bool operator==(const Seen&) const = default;
+};
+
+Seen SeenOf(const Journal& journal) {
+  Seen seen;
+  for (size_t i = 0; i < journal.size(); ++i) {
+    seen.times.push_back(journal.records.times[i]);
+    seen.fields.push_back(test::Fields(journal, i));
+  }
+  for (int l = 0; l < journal.kind->listCount; ++l) seen.lists.push_back(test::Strings(journal.List(l)));
+  seen.earliest = journal.earliest;
+  seen.latest = journal.latest;
+  return seen;
+}
+
+TEST(GrowJournal, NewBytesInAnyPiecesGiveTheRecordsOfAFreshLoad) {
+  for (const Sample& sample : kSamples) {
+    SCOPED_TRACE(DescriptionOf(sample.kind).extension);
+    std::string whole = W(sample.title);
+    for (int i = 0; i < 3; ++i) whole += W(sample.line(i));
+    Journal journal = test::Parse(sample.kind, whole);
+    std::string more;
+    for (int i = 3; i < 40; ++i) more += W(sample.line(i));
+    // Pieces of 7 bytes cut lines anywhere, CR and LF of one line end apart too.
+    size_t added = 0;
+    for (size_t at = 0; at < more.size(); at += 7) {
+      const Growth growth = GrowJournal(journal, more.substr(at, 7), test::JournalRules());
+      ASSERT_FALSE(growth.reload);
+      ASSERT_TRUE(growth.error.empty()) << growth.error;
+      added += growth.added;
+    }
+    EXPECT_EQ(added, 37u);
+    EXPECT_EQ(SeenOf(journal), SeenOf(test::Parse(sample.kind, whole + more)));
+  }
+}
+
+TEST(GrowJournal, ALastLineWithoutItsEndOrABadRecord) {
+  const Sample& alarms = kSamples[0];
+  // The last line of the bytes read had no line end: more bytes would change its record.
+  std::string open = W(alarms.title) + W(alarms.line(0));
+  open.resize(open.size() - 2);
+  Journal journal = test::Parse(JournalKind::Alarms, open);
+  ASSERT_EQ(journal.size(), 1u);
+  EXPECT_TRUE(GrowJournal(journal, "\r\n", test::JournalRules()).reload);
+
+  // A bad record stops the growth there; the records before it stay.
+  Journal good = test::Parse(JournalKind::Alarms, W(alarms.title) + W(alarms.line(0)));
+  const Growth growth = GrowJournal(good, W(alarms.line(1)) + "yesterday\tG\r\n" + W(alarms.line(2)), test::JournalRules());
+  EXPECT_EQ(growth.added, 1u);
+  EXPECT_EQ(growth.error, "'yesterday' is not a valid date and time");
+  EXPECT_EQ(good.size(), 2u);
+
+  // A NUL ends the text: nothing after it is read, then or later.
+  Journal nul = test::Parse(JournalKind::Alarms, W(alarms.title) + W(alarms.line(0)));
+  EXPECT_EQ(GrowJournal(nul, W(alarms.line(1)) + std::string(1, '\0') + W(alarms.line(2)), test::JournalRules()).added, 1u);
+  EXPECT_EQ(GrowJournal(nul, W(alarms.line(3)), test::JournalRules()).added, 0u);
+  EXPECT_EQ(nul.size(), 2u);
+}
+
+TEST(LookAtFile, TellsGrowthFromARewrite) {
+  const Sample& alarms = kSamples[0];
+  const std::string text = W(alarms.title) + W(alarms.line(0)) + W(alarms.line(1));
+  const std::string path = test::WriteScratchFile("look.alarms", text);
+  LoadOptions options;
+  options.rules = test::JournalRules();
+  const Journal journal = LoadJournal(path, JournalKind::Alarms, options);
+  std::string added;
+  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Same);
+  std::ofstream(path, std::ios::app | std::ios::binary) << W(alarms.line(2));
+  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Grew);
+  EXPECT_EQ(added, W(alarms.line(2)));
+  // The same length with other bytes, a shorter file, a file replaced, no file.
+  std::string changed = text + W(alarms.line(2));
+  changed[changed.size() - 40] = 'X';
+  test::WriteScratchFile("look.alarms", changed);
+  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Rewritten);
+  test::WriteScratchFile("look.alarms", text.substr(0, text.size() - 5));
+  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Rewritten);
+  const std::string other = test::WriteScratchFile("look-other.alarms", text + W(alarms.line(2)));
+  ASSERT_EQ(std::rename(other.c_str(), path.c_str()), 0);
+  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Rewritten);
+  std::remove(path.c_str());
+  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Gone);
+}
+
+}  // namespace
+}  // namespace vantorel

@@ -1,0 +1,223 @@
+// What the operator expects of a desktop table viewer, around the window's own controls:
+// copy, save, find, open from outside, the keyboard, completion in the filter boxes.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <csignal>
+#include <QClipboard>
+#include <QCompleter>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include "support/FormFixture.h"
+
+namespace vantorel::test {
+namespace {
+
+using Desk = FormTest;
+
+const std::string kTitle = "Время\tГруппа\tКласс\tУзел\tПорт\tСообщение\tДетали\r\n";
+
+std::string Line(const std::string& time, const std::string& group, const std::string& message,
+                 const std::string& detail = "д") {
+  return "25.11.2013 " + time + "\t" + group + "\tкласс\tузел\tпорт\t" + message + "\t" + detail + "\r\n";
+}
+
+const std::string kJournal = kTitle + Line("10:00:00", "Юг", "Норма") + Line("11:00:00", "Урал", "Авария, \"А\"") +
+                             Line("12:00:00", "Юго-Запад", "Авария") + Line("13:00:00", "юг", "Норма", "ПОИСК");
+
+std::string FileText(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<cannot read>";
+  return file.readAll().toStdString();
+}
+
+TEST_F(Desk, CopyTakesTheSelectedRowsAsShownAndSelectAllTakesEvery) {
+  OpenJournal("copy.alarms", kJournal);
+  ASSERT_EQ(Count(), "Показано строк: 4 из 4");
+  form->StringGrid->selectRow(2);
+  form->StringGrid->selectionModel()->select(form->StringGrid->Model().index(0, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  form->CopyRows->trigger();
+  // Shown order, not the order of selecting.
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+            "10:00:00\tЮг\tкласс\tузел\tпорт\tНорма\tд\n12:00:00\tЮго-Запад\tкласс\tузел\tпорт\tАвария\tд\n");
+  form->StringGrid->setFocus();
+  form->StringGrid->selectAll();
+  form->CopyRowsWithTitles->trigger();
+  const QStringList lines = QApplication::clipboard()->text().split('\n');
+  ASSERT_EQ(lines.size(), 6);
+  EXPECT_EQ(lines[0], "Время\tГруппа\tКласс\tУзел\tПорт\tСообщение\tДетали");
+  EXPECT_EQ(lines[4], "13:00:00\tюг\tкласс\tузел\tпорт\tНорма\tПОИСК");
+  EXPECT_EQ(lines[5], "");
+  // The three commands are the table's context menu.
+  EXPECT_EQ(form->StringGrid->contextMenuPolicy(), Qt::ActionsContextMenu);
+  EXPECT_EQ(form->StringGrid->actions().mid(0, 3),
+            (QList<QAction*>{form->CopyRows, form->CopyRowsWithTitles, form->SaveShownRows}));
+}
+
+TEST_F(Desk, SavingWritesTheShownRowsWholeOrLeavesTheEarlierFile) {
+  const QString journal = OpenJournal("save.alarms", kJournal);
+  form->GroupCB->setCurrentIndex(2);
+  emit form->GroupCB->UserChanged();
+  ASSERT_EQ(Count(), "Показано строк: 1 из 4");
+  QString target;
+  form->runSaveDialog = [&](QFileDialog& dialog) {
+    dialog.selectNameFilter(target.endsWith("csv") ? "CSV (*.csv)" : "Текст с разделителями-табуляциями (*.tsv)");
+    return target;
+  };
+  target = QString::fromStdString(MissingScratchPath("rows.csv"));
+  form->SaveShownRows->trigger();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+  EXPECT_EQ(FileText(target),
+            "Время,Группа,Класс,Узел,Порт,Сообщение,Детали\r\n11:00:00,Урал,класс,узел,порт,\"Авария, \"\"А\"\"\",д\r\n");
+
+  target = QString::fromStdString(MissingScratchPath("rows"));
+  form->SaveShownRows->trigger();
+  EXPECT_EQ(FileText(target + ".tsv"), "Время\tГруппа\tКласс\tУзел\tПорт\tСообщение\tДетали\n"
+                                       "11:00:00\tУрал\tкласс\tузел\tпорт\tАвария, \"А\"\tд\n");
+
+  // The open journal is never written over.
+  target = journal;
+  form->SaveShownRows->trigger();
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_TRUE(errors[0].startsWith("Нельзя сохранить строки поверх открытого журнала")) << errors[0].toStdString();
+  EXPECT_EQ(FileText(journal), W(kJournal));
+
+  // A write that fails (the file-size limit stands in for a full disk) reports it and leaves
+  // the earlier file whole, with no temporary file beside it.
+  const QString folder = QString(VANTOREL_TEST_SCRATCH) + "/save-fails";
+  QDir(folder).removeRecursively();
+  QDir().mkpath(folder);
+  target = folder + "/earlier.tsv";
+  {
+    QFile earlier(target);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
+  rlimit limit{}, small{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  small = limit;
+  small.rlim_cur = 16;
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  form->SaveShownRows->trigger();
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, oldHandler);
+  ASSERT_EQ(errors.size(), 2);
+  EXPECT_TRUE(errors[1].startsWith("Не удалось сохранить файл")) << errors[1].toStdString();
+  EXPECT_EQ(FileText(target), "earlier");
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"earlier.tsv"});
+}
+
+TEST_F(Desk, FindMovesToTheNextMatchLetterCaseAsideAndSaysWhenThereIsNone) {
+  OpenJournal("find.alarms", kJournal);
+  form->show();
+  QCoreApplication::processEvents();
+  auto find = [&](const QString& text, bool forward) {
+    form->ShowFindBar();
+    form->FindEdit->setText(text);
+    QEventLoop ended;
+    QObject::connect(form.get(), &TCorvanelForm::FindEnded, &ended, &QEventLoop::quit);
+    QTimer::singleShot(0, [&] { form->FindNext(forward); });
+    QTimer::singleShot(5000, &ended, &QEventLoop::quit);
+    ended.exec();
+    return form->StringGrid->currentIndex().row() + 1;
+  };
+  // "ЮГ" matches "Юг", "Юго-Запад" and "юг"; the search wraps round the ends.
+  EXPECT_EQ(find("ЮГ", true), 1);
+  EXPECT_TRUE(form->FindBar->isVisible());
+  EXPECT_EQ(find("ЮГ", true), 3);
+  EXPECT_EQ(find("ЮГ", true), 4);
+  EXPECT_EQ(find("ЮГ", true), 1);
+  EXPECT_EQ(find("ЮГ", false), 4);
+  EXPECT_EQ(form->StringGrid->SelectedRecords(), std::vector<uint32_t>{3});
+  // The time column is searched as it is shown; a text that is nowhere says so.
+  EXPECT_EQ(find("11:00", true), 2);
+  EXPECT_EQ(find("поиск", true), 4);
+  find("Сибирь", true);
+  EXPECT_EQ(form->FindStatus->text(), "Не найдено");
+  EXPECT_EQ(form->StringGrid->currentIndex().row() + 1, 4);
+  form->HideFindBar();
+  EXPECT_FALSE(form->FindBar->isVisible());
+}
+
+TEST_F(Desk, OpensAJournalNamedOnTheCommandLineOrDropped) {
+  const QString path = QString::fromStdString(WriteScratchFile("outside.alarms", W(kJournal)));
+  form->OpenFile(path);
+  WaitForLoad();
+  EXPECT_EQ(form->StatusText(0), "Открыт файл: outside.alarms");
+  EXPECT_EQ(form->CurrentLogFile(), path);
+  EXPECT_EQ(Count(), "Показано строк: 4 из 4");
+  EXPECT_TRUE(dialogDirectories.isEmpty());
+
+  const QString other = QString::fromStdString(WriteScratchFile("dropped.alarms", W(kTitle + Line("10:00:00", "Юг", "Норма"))));
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(other)});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &drop);
+  WaitForLoad();
+  EXPECT_EQ(form->CurrentLogFile(), other);
+  EXPECT_EQ(Count(), "Показано строк: 1 из 1");
+}
+
+TEST_F(Desk, KeyboardCompletionAndColumnBorders) {
+  OpenJournal("keys.alarms", kJournal);
+  form->show();
+  form->activateWindow();
+  QCoreApplication::processEvents();
+
+  // Tab leaves the table for the next control; it does not move a cell.
+  form->StringGrid->setFocus();
+  EXPECT_FALSE(form->StringGrid->tabKeyNavigation());
+  EXPECT_NE(form->StringGrid->nextInFocusChain(), form->StringGrid);
+
+  // Typing "Ур" completes the box to "Урал": the table shows that group at once.
+  form->GroupCB->setFocus();
+  form->GroupCB->lineEdit()->selectAll();
+  for (const QString key : {"У", "р"}) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+    QApplication::sendEvent(form->GroupCB->lineEdit(), &press);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->GroupCB->currentText(), "Урал");
+  EXPECT_EQ(Count(), "Показано строк: 1 из 4");
+
+  // A double click on a column border fits it to its widest text plus the pad.
+  form->StringGrid->setColumnWidth(5, 10);
+  emit form->StringGrid->horizontalHeader()->sectionHandleDoubleClicked(5);
+  EXPECT_EQ(form->StringGrid->columnWidth(5), std::max(50, form->StringGrid->TextWidth(W("Авария, \"А\""))) + 50);
+}
+
+TEST_F(Desk, NothingOfTheOpenDialogOutlivesIt) {
+  // The window's own dialog runner, with the dialog's completion popup shown before it ends.
+  TCorvanelForm plain(JournalRules());
+  QFileDialog& dialog = *plain.OpenDialog;
+  QWidget* popup = nullptr;
+  QTimer::singleShot(0, [&] {
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>()) {
+      completer->complete();
+      if (completer->popup() != nullptr && popup == nullptr) popup = completer->popup();
+    }
+    // The completion's popup is up when the dialog ends.
+    if (popup != nullptr) popup->show();
+    EXPECT_TRUE(popup != nullptr && popup->isVisible());
+    dialog.reject();
+  });
+  plain.runOpenDialog(dialog);
+  ASSERT_NE(popup, nullptr);
+  EXPECT_FALSE(popup->isVisible());
+}
+
+}  // namespace
+}  // namespace vantorel::test

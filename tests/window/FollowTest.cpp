@@ -1,0 +1,192 @@
+// A journal the unit goes on writing, through the window: read again with F5, or followed
+// as it grows, shrinks, is replaced or goes away. What the window then shows equals a fresh
+// open of the file as it stands.
+#include <cstdio>
+#include <fstream>
+
+#include "support/FormFixture.h"
+
+namespace vantorel::test {
+namespace {
+
+struct Kind {
+  const char* name;
+  const char* extension;
+  std::string title;
+  std::string (*line)(int i);
+};
+
+std::string Stamp(int i) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d.11.2013 %02d:%02d:00", 25 + i % 3, 8 + i % 12, i % 60);
+  return text;
+}
+
+const Kind kKinds[] = {
+    {"alarms", ".alarms", "Время\tГруппа\tКласс\tУзел\tПорт\tСообщение\tДетали",
+     [](int i) { return Stamp(i) + "\tГ" + std::to_string(i % 5) + "\tк\tузел\tпорт\t" + (i % 4 ? "Авария" : "Норма") + "\tд"; }},
+    {"action", ".action", "Пользователь\tВремя\tУзел\tАдрес\tИтог\tДействие",
+     [](int i) { return "П" + std::to_string(i % 5) + "\t" + Stamp(i) + "\tузел\tадрес\tитог\tдействие"; }},
+    {"param", ".param", "Время\tГруппа\tКласс\tУзел\tПорт\tПараметр\tБыло\tСтало",
+     [](int i) { return Stamp(i) + "\tГ" + std::to_string(i % 5) + "\tк\tузел\tпорт\tпараметр\t1\t2"; }},
+    {"stat", ".stat", "Время\tГруппа\tКласс\tУзел\tПорт\tПараметр\tБыло\tСтало",
+     [](int i) { return Stamp(i) + "\tГ" + std::to_string(i % 5) + "\tк\tузел\tпорт\tпараметр\t1\t2"; }},
+};
+
+void PrintTo(const Kind& kind, std::ostream* out) { *out << kind.name; }
+
+// Everything the table and the lists show.
+struct Shown {
+  QStringList cells;
+  QStringList lists;
+  QString count;
+  bool operator==(const Shown&) const = default;
+};
+
+Shown ShownBy(TCorvanelForm& form) {
+  Shown shown;
+  for (int row = 0; row < form.StringGrid->RowCount(); ++row) {
+    for (int column = 0; column < form.StringGrid->ColumnCount(); ++column) shown.cells.append(form.StringGrid->Cell(column, row));
+  }
+  for (FilterComboBox* list : form.ListsOf(KindOfPath(form.CurrentLogFile().toStdString()))) {
+    if (list == nullptr) continue;
+    for (int i = 0; i < list->count(); ++i) shown.lists.append(list->itemText(i));
+    shown.lists.append(list->currentText());
+  }
+  shown.count = form.StatusText(1);
+  return shown;
+}
+
+class Follow : public FormTest, public ::testing::WithParamInterface<Kind> {
+ protected:
+  std::string Lines(int from, int to) const {
+    std::string text;
+    for (int i = from; i < to; ++i) text += W(GetParam().line(i)) + "\r\n";
+    return text;
+  }
+  std::string Journal(int records) const { return W(GetParam().title) + "\r\n" + Lines(0, records); }
+  void Append(const std::string& bytes) const { std::ofstream(path_, std::ios::app | std::ios::binary) << bytes; }
+
+  // What a new window shows when it opens the file as it stands, with the same filters set.
+  Shown Fresh(const std::function<void(TCorvanelForm&)>& setFilters = {}) {
+    TCorvanelForm fresh(JournalRules());
+    fresh.showErrorReport = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
+    fresh.OpenFile(QString::fromStdString(path_));
+    while (fresh.IsLoading()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (setFilters) setFilters(fresh);
+    return ShownBy(fresh);
+  }
+
+  void OpenFollowed(int records) {
+    path_ = WriteScratchFile(std::string("followed") + GetParam().extension, Journal(records));
+    Open(QString::fromStdString(path_));
+    ASSERT_FALSE(form->FollowFile->isChecked());
+    form->FollowFile->trigger();
+    ASSERT_TRUE(form->FollowFile->isChecked());
+  }
+
+  // What the window does when the file system tells of a change, or its second comes.
+  void Check() {
+    form->Guarded([this] { form->FollowCheck(); });
+    WaitForLoad();
+  }
+
+  std::string path_;
+};
+
+TEST_P(Follow, GrowthInLinesAndPiecesShowsWhatAFreshOpenShows) {
+  OpenFollowed(4);
+  Append(Lines(4, 9));
+  Check();
+  EXPECT_EQ(ShownBy(*form), Fresh());
+  // A line in pieces: until its line end comes it is not shown.
+  const std::string next = Lines(9, 10);
+  Append(next.substr(0, 12));
+  Check();
+  EXPECT_EQ(Count().toStdString(), "Показано строк: 9 из 9");
+  Append(next.substr(12, next.size() - 13));
+  Check();
+  EXPECT_EQ(Count().toStdString(), "Показано строк: 9 из 9");
+  Append(next.substr(next.size() - 1) + Lines(10, 12));
+  Check();
+  EXPECT_EQ(ShownBy(*form), Fresh());
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+
+  // A value list keeps its selection while it grows.
+  FilterComboBox* list = form->ListsOf(KindOfPath(GetParam().extension))[0];
+  list->setCurrentIndex(2);
+  emit list->UserChanged();
+  const QString chosen = list->currentText();
+  Append(Lines(12, 20));
+  Check();
+  EXPECT_EQ(list->currentText(), chosen);
+  EXPECT_EQ(ShownBy(*form), Fresh([&](TCorvanelForm& fresh) {
+    FilterComboBox* same = fresh.ListsOf(KindOfPath(GetParam().extension))[0];
+    same->setCurrentIndex(same->findText(chosen));
+    emit same->UserChanged();
+  }));
+}
+
+TEST_P(Follow, ShrunkReplacedOrGoneAndABadRecord) {
+  OpenFollowed(6);
+  // Rewritten shorter: read again whole.
+  WriteScratchFile(std::string("followed") + GetParam().extension, Journal(3));
+  Check();
+  EXPECT_EQ(ShownBy(*form), Fresh());
+  // Replaced under its name by another journal of the same length.
+  const std::string other = WriteScratchFile(std::string("other") + GetParam().extension, W(GetParam().title) + "\r\n" + Lines(30, 33));
+  ASSERT_EQ(std::rename(other.c_str(), path_.c_str()), 0);
+  Check();
+  EXPECT_EQ(ShownBy(*form), Fresh());
+  EXPECT_TRUE(form->FollowFile->isChecked());
+
+  // A bad record: reported once, the following stops, the records before it stay.
+  const bool action = KindOfPath(GetParam().extension) == JournalKind::Action;
+  Append(Lines(40, 42) + W(action ? "u\tвчера\r\n" : "вчера\tГ\r\n") + Lines(42, 44));
+  Check();
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_EQ(errors[0], "'вчера' is not a valid date and time.");
+  EXPECT_FALSE(form->FollowFile->isChecked());
+  EXPECT_EQ(Count().toStdString(), "Показано строк: 5 из 5");
+  Check();
+  EXPECT_EQ(errors.size(), 1);
+
+  // Gone: the following stops, the table stays.
+  form->FollowFile->trigger();
+  const Shown before = ShownBy(*form);
+  std::remove(path_.c_str());
+  Check();
+  EXPECT_FALSE(form->FollowFile->isChecked());
+  EXPECT_EQ(form->StatusText(0), "Файл удалён: " + QString("followed") + GetParam().extension);
+  EXPECT_EQ(ShownBy(*form), before);
+}
+
+TEST_P(Follow, RefreshKeepsTheFiltersTheTopRowAndTheSelection) {
+  path_ = WriteScratchFile(std::string("refreshed") + GetParam().extension, Journal(40));
+  Open(QString::fromStdString(path_));
+  const JournalKind kind = KindOfPath(GetParam().extension);
+  FilterComboBox* list = form->ListsOf(kind)[0];
+  list->setCurrentIndex(list->findText("Г3") >= 0 ? list->findText("Г3") : list->findText("П3"));
+  emit list->UserChanged();
+  form->StartTime->setTime(QTime(9, 0, 0));
+  const QDate startDay = form->StartDate->date().addDays(1);
+  form->StartDate->setDate(startDay);
+  form->StringGrid->selectRow(1);
+  const std::vector<uint32_t> selected = form->StringGrid->SelectedRecords();
+  ASSERT_EQ(selected.size(), 1u);
+  Append(Lines(40, 50));
+  form->Refresh->trigger();
+  WaitForLoad();
+  EXPECT_EQ(list->currentText(), list->findText("Г3") >= 0 ? "Г3" : "П3");
+  EXPECT_EQ(form->StartTime->time(), QTime(9, 0, 0));
+  EXPECT_EQ(form->StartDate->date(), startDay);
+  EXPECT_EQ(form->StringGrid->SelectedRecords(), selected);
+  EXPECT_EQ(form->Actions().size() + form->Alarms().size() + form->Params().size(), 50u);
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(, Follow, ::testing::ValuesIn(kKinds),
+                         [](const ::testing::TestParamInfo<Kind>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vantorel::test
