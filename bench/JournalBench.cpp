@@ -28,6 +28,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 #include "journals/Extension.h"
@@ -315,16 +316,95 @@ int WindowRun(int argc, char** argv, const std::string& path) {
   Figure("time_change", Median(timeChanges));
   Figure("value_change", Median(valueChanges));
   std::printf("status_after %s\n", form.StatusText(1).toStdString().c_str());
+
+  // The same time-window change with the timeline strip shown.
+  form.ShowTimeline->trigger();
+  QApplication::processEvents();
+  std::vector<double> stripChanges;
+  for (int round = 0; round < 5; ++round) {
+    change([&] { form.StartTime->setTime(QTime(0, 0, 0)); });
+    stripChanges.push_back(change([&] { form.StartTime->setTime(QTime(8, 0, 0)); }));
+  }
+  Figure("strip_change", Median(stripChanges));
+  return 0;
+}
+
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+long long EpochMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// The window following a copy of an alarm journal while a writer appends 1,000 records a
+// second, 100 every 100 ms, for five seconds: the window thread's share of a core, and the
+// longest time from a record's writing to its row in the table (each record carries its
+// writing time).
+int FollowRun(int argc, char** argv, const std::string& original) {
+  QApplication app(argc, argv);
+  const std::string path = original + ".followed.alarms";
+  if (std::system(("cp '" + original + "' '" + path + "'").c_str()) != 0) return 1;
+  TCorvanelForm form(RussianRules());
+  form.runOpenDialog = [&path](QFileDialog&) { return QString::fromLocal8Bit(path.c_str()); };
+  form.showErrorReport = [](const QString& text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); };
+  form.show();
+  QEventLoop ended;
+  QObject::connect(&form, &TCorvanelForm::LoadEnded, &ended, &QEventLoop::quit);
+  form.OpenClick();
+  if (form.IsLoading()) ended.exec();
+  form.FollowFile->trigger();
+  // Every record written is seen: each new count, the last record's writing time.
+  long long latest = 0;
+  const JournalDocument& journal = form.Alarms();
+  QObject::connect(&form, &TCorvanelForm::StatusTextChanged, [&](int panel, const QString&) {
+    if (panel != 1 || journal.RecordCount() == 0) return;
+    std::string scratch;
+    const std::string_view stamp = journal.Cell(journal.RecordCount() - 1, 6, scratch);
+    if (stamp.size() > 1 && stamp[0] == 'w') latest = std::max(latest, EpochMs() - std::atoll(std::string(stamp.substr(1)).c_str()));
+  });
+  std::FILE* out = std::fopen(path.c_str(), "ab");
+  if (out == nullptr) return 1;
+  // The writer is a thread of its own: the window thread's time is the window's alone.
+  const double cpuStart = ThreadCpuMs();
+  const Clock::time_point start = Clock::now();
+  std::thread writer([out, start] {
+    int written = 0;
+    for (int tick = 1; tick <= 50; ++tick) {
+      std::string lines;
+      for (int i = 0; i < 100; ++i, ++written) {
+        char line[160];
+        std::snprintf(line, sizeof line, "24.12.2013 %02d:%02d:%02d\tG%d\tD\tN%d\tP\tM\tw%lld\r\n", written / 3600 % 24,
+                      written / 60 % 60, written % 60, written % 7, written % 11, EpochMs());
+        lines += line;
+      }
+      std::fwrite(lines.data(), 1, lines.size(), out);
+      std::fflush(out);
+      std::this_thread::sleep_until(start + std::chrono::milliseconds(100 * tick));
+    }
+  });
+  // The last records written are given a second to show.
+  QTimer::singleShot(6100, &ended, &QEventLoop::quit);
+  ended.exec();
+  writer.join();
+  const double wall = MsSince(start);
+  std::fclose(out);
+  Figure("follow_cpu_share", (ThreadCpuMs() - cpuStart) / wall * 100);
+  Figure("follow_latency", static_cast<double>(latest));
+  Figure("follow_records", static_cast<double>(journal.RecordCount()));
+  std::remove(path.c_str());
   return 0;
 }
 
 // The figures of `runs` window processes: the median of each, and the last status texts.
 bool WindowRuns(int runs, const std::string& path, std::map<std::string, double>& figures,
-                std::map<std::string, std::string>& statuses) {
+                std::map<std::string, std::string>& statuses, const char* mode = "--window") {
   std::map<std::string, std::vector<double>> all;
   for (int run = 0; run < runs; ++run) {
     std::string output;
-    if (TimeProcess({"/proc/self/exe", "--window", path}, environ, &output).wall < 0) return false;
+    if (TimeProcess({"/proc/self/exe", mode, path}, environ, &output).wall < 0) return false;
     size_t at = 0;
     while (at < output.size()) {
       const size_t end = output.find('\n', at);
@@ -355,6 +435,7 @@ int Main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--window" && i + 1 < argc) return WindowRun(argc, argv, argv[i + 1]);
+    if (arg == "--follow" && i + 1 < argc) return FollowRun(argc, argv, argv[i + 1]);
     if (arg == "--query" && i + 1 < argc) {
       query = argv[++i];
     } else if (arg == "--awk" && i + 1 < argc) {
@@ -438,6 +519,22 @@ int Main(int argc, char** argv) {
       Line(kind, "window filter change: value filter", Fixed("%.1f ms", window["value_change"]),
            judged ? Verdict(Fixed("<= %.0f ms", changeBound), window["value_change"], changeBound) : "");
       Line(kind, "window status after changes", texts["status_after"]);
+      Line(kind, "window filter change: time, timeline shown", Fixed("%.1f ms", window["strip_change"]),
+           judged ? Verdict(Fixed("<= time window change + 20 ms = %.1f ms", window["time_change"] + 20), window["strip_change"],
+                            window["time_change"] + 20)
+                  : "");
+    }
+    if (judged) {
+      std::map<std::string, double> follow;
+      if (WindowRuns(1, path, follow, texts, "--follow")) {
+        Line(kind, "following, 1000 records/s: window thread", Fixed("%.1f %% of a core", follow["follow_cpu_share"]),
+             Verdict("< 5 %", follow["follow_cpu_share"], 5));
+        Line(kind, "following: new records shown after (max)", Fixed("%.0f ms", follow["follow_latency"]),
+             Verdict("<= 1000 ms", follow["follow_latency"], 1000));
+      } else {
+        std::fprintf(stderr, "%s: the follow run failed\n", path.c_str());
+        status = 1;
+      }
     }
 
     const std::vector<std::string> queryArgs = QueryArgs(kind, query, path, selection);

@@ -102,6 +102,7 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
 }
 
 void WidthIndex::SortBlocks() {
+  sorted_ = blockWidest_.empty() ? 0 : blockWidest_[0].size();
   for (int c = 0; c < columns_; ++c) {
     const std::vector<uint32_t>& widest = blockWidest_[static_cast<size_t>(c)];
     std::vector<uint32_t>& order = widestFirst_[static_cast<size_t>(c)];
@@ -120,7 +121,9 @@ void WidthIndex::Extend(const JournalDocument& document) {
   const size_t blocks = (count + kRecordBlock - 1) / kRecordBlock;
   for (auto& widest : blockWidest_) widest.resize(blocks, 0);
   MeasureBlocks(document, firstBlock, blocks);
-  SortBlocks();
+  // A few blocks changed at the end: they are looked at one by one until there are many.
+  sorted_ = std::min(sorted_, firstBlock);
+  if (blocks - sorted_ > 256) SortBlocks();
 }
 
 int WidthIndex::CellWidth(const JournalDocument& document, size_t record, int column) {
@@ -135,10 +138,18 @@ std::vector<int> WidthIndex::Widest(const JournalDocument& document, const RowSe
   for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
   for (int c = 0; c < columns_; ++c) {
     const std::vector<uint32_t>& widest = blockWidest_[static_cast<size_t>(c)];
+    const std::vector<uint32_t>& order = widestFirst_[static_cast<size_t>(c)];
     uint64_t best = 0;
     bool found = false;
-    for (uint32_t block : widestFirst_[static_cast<size_t>(c)]) {
-      if (found && widest[block] <= best) break;
+    // The blocks not sorted yet, then the sorted ones widest first; the search stops at the
+    // first sorted block no wider than what was found.
+    const size_t blocks = widest.size();
+    for (size_t k = 0; k < (blocks - sorted_) + order.size(); ++k) {
+      const bool tail = k < blocks - sorted_;
+      const uint32_t block = tail ? static_cast<uint32_t>(sorted_ + k) : order[k - (blocks - sorted_)];
+      if (!tail && block >= sorted_) continue;
+      if (!tail && found && widest[block] <= best) break;
+      if (found && widest[block] <= best) continue;
       const uint32_t begin = rows.blockStarts[block], end = rows.blockStarts[block + 1];
       if (begin == end) continue;
       const size_t inBlock = std::min(records_, (static_cast<size_t>(block) + 1) * kRecordBlock) - block * kRecordBlock;

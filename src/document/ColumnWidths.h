@@ -65,8 +65,10 @@ class WidthIndex {
   size_t records_ = 0;
   // blockWidest_[column][block], in pixels.
   std::vector<std::vector<uint32_t>> blockWidest_;
-  // Blocks by their widest text in a column, widest first.
+  // Blocks by their widest text in a column, widest first: the blocks before sorted_; those
+  // from it on (the ones a growing journal changes) are looked at one by one.
   std::vector<std::vector<uint32_t>> widestFirst_;
+  size_t sorted_ = 0;
   // Raw widths of the time texts of each second of the day, made when first needed.
   std::vector<uint64_t> secondRaw_;
   std::unordered_map<int64_t, uint64_t> dayRaw_;

@@ -134,8 +134,10 @@ JournalBytes ReadJournalBytes(const std::string& path, ReadErrorStyle style, int
   out.device = static_cast<uint64_t>(st.st_dev);
   out.inode = static_cast<uint64_t>(st.st_ino);
   FileBytes& bytes = out.bytes;
-  // One byte more than the file: a read that returns nothing there confirms the end.
-  bytes.block = LargeBlock(expected + 1);
+  // One byte more than the file: a read that returns nothing there confirms the end. A
+  // quarter more is kept for a journal that grows while it is followed: pages not written
+  // cost nothing.
+  bytes.block = LargeBlock(expected + 1 + expected / 4);
   PieceCounter counter(out, expected, PartsFor(expected, maxParts, minPartBytes));
   for (;;) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) throw LoadCancelled();

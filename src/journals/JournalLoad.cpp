@@ -172,6 +172,13 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
   const size_t total = lineCount > 0 ? lineCount - 1 : 0;
 
   JournalRecords& records = journal.records;
+  // Room for a quarter more records, for a journal that grows while it is followed: pages
+  // not written cost nothing.
+  const size_t room = total + total / 4 + 1024;
+  records.times.Reserve(room);
+  records.lines.Reserve(room);
+  for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)].Reserve(room);
+  if constexpr (kind.messageField >= 0) records.tones.Reserve(room);
   records.times.Resize(total);
   records.lines.Resize(total);
   for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)].Resize(total);
