@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <system_error>
 #include <thread>
 
 #include "datetime/DateTimeText.h"
@@ -25,12 +26,20 @@ WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measu
                            : 1;
   std::vector<std::thread> workers;
   std::atomic<bool> stopped{false};
+  std::vector<size_t> here;
   for (size_t p = 1; p < parts; ++p) {
-    workers.emplace_back([this, &document, &stopped, cancel, blocks, parts, p] {
-      if (!MeasureBlocks(document, blocks * p / parts, blocks * (p + 1) / parts, cancel)) stopped = true;
-    });
+    try {
+      workers.emplace_back([this, &document, &stopped, cancel, blocks, parts, p] {
+        if (!MeasureBlocks(document, blocks * p / parts, blocks * (p + 1) / parts, cancel)) stopped = true;
+      });
+    } catch (const std::system_error&) {
+      here.push_back(p);
+    }
   }
   if (!MeasureBlocks(document, 0, blocks / parts, cancel)) stopped = true;
+  for (size_t p : here) {
+    if (!MeasureBlocks(document, blocks * p / parts, blocks * (p + 1) / parts, cancel)) stopped = true;
+  }
   for (std::thread& worker : workers) worker.join();
   if (stopped) throw LoadCancelled();
   SortBlocks();

@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -212,10 +213,18 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
     ParsePart<K>(run, *parts[0], 0);
   } else {
     std::vector<std::thread> threads;
+    // A part that gets no thread of its own (the system refused one) is parsed here after the
+    // first part.
+    std::vector<size_t> here;
     for (size_t p = 1; p < parts.size(); ++p) {
-      threads.emplace_back([&run, &parts, p] { RunPart<K>(run, *parts[p], static_cast<int>(p)); });
+      try {
+        threads.emplace_back([&run, &parts, p] { RunPart<K>(run, *parts[p], static_cast<int>(p)); });
+      } catch (const std::system_error&) {
+        here.push_back(p);
+      }
     }
     RunPart<K>(run, *parts[0], 0);
+    for (size_t p : here) RunPart<K>(run, *parts[p], static_cast<int>(p));
     for (std::thread& thread : threads) thread.join();
     // The first failure in file order is the load's.
     for (const auto& part : parts) {

@@ -2,7 +2,12 @@
 // whole file, whatever pieces the bytes come in.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "journals/JournalGrowth.h"
@@ -125,6 +130,67 @@ TEST(LookAtFile, TellsGrowthFromARewrite) {
   EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Rewritten);
   std::remove(path.c_str());
   EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Gone);
+}
+
+}  // namespace
+}  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// A load that cannot have the memory it needs, in a child process whose address space is
+// held to `room` bytes beyond what it uses: its error message, or "<no error>".
+std::string LoadWithRoom(const std::string& path, size_t room) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return "<no pipe>";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipeFds[0]);
+    size_t used = 0;
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+      char line[256];
+      while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::strncmp(line, "VmSize:", 7) == 0) used = std::strtoull(line + 7, nullptr, 10) * 1024;
+      }
+      std::fclose(status);
+    }
+    const rlimit limit{used + room, used + room};
+    setrlimit(RLIMIT_AS, &limit);
+    LoadOptions options;
+    options.rules = test::JournalRules();
+    options.threads = 1;
+    const std::string message = test::ErrorOf([&] { LoadJournal(path, JournalKind::Alarms, options); });
+    if (write(pipeFds[1], message.data(), message.size()) < 0) _exit(2);
+    _exit(0);
+  }
+  close(pipeFds[1]);
+  std::string message;
+  char buffer[512];
+  ssize_t got = 0;
+  while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0) message.append(buffer, static_cast<size_t>(got));
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return message;
+}
+
+TEST(LoadJournal, NotEnoughMemorySaysSoAndHowMuch) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer's own reservations leave no address space to hold to";
+#endif
+  // 48 MB of journal: 600,000 records of 80 bytes.
+  std::string text = "T\tG\tC\tN\tP\tM\tD\r\n";
+  const std::string line = "25.11.2013 10:00:00\tGroup\tClass\tNode-0001\tPort-01\tMessage of an alarm\tdetails\r\n";
+  for (int i = 0; i < 600000; ++i) text += line;
+  const std::string path = test::WriteScratchFile("big.alarms", text);
+  // No room for the bytes: counted from the file's size.
+  const std::string early = LoadWithRoom(path, 8 << 20);
+  EXPECT_EQ(early.rfind("Not enough memory to load big.alarms: about ", 0), 0u) << early;
+  EXPECT_EQ(early.substr(early.size() - 11), " MB needed.") << early;
+  // Room for the bytes, not for the records: counted from the lines read.
+  const std::string midway = LoadWithRoom(path, text.size() + text.size() / 4 + (16 << 20));
+  EXPECT_EQ(midway, "Not enough memory to load big.alarms: about " +
+                        std::to_string((text.size() + 600001 * RecordBytes(kAlarmKind) + 999999) / 1000000) + " MB needed.");
 }
 
 }  // namespace
