@@ -31,5 +31,6 @@ cmake --build "$tsan_dir" -j "$jobs" --target test_journals test_document test_w
   # Qt's own libraries are not instrumented: what they do inside is theirs to answer for.
   export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp}
   cd "$tsan_dir"
-  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R '^(LoadJournal|Parallel|ParseJournal|JournalDocument|Select|Widths|WidthIndex|LoadInput|BadJournals|AlarmWindow|ActionWindow|ParamWindow|Commands|StartState|LoadThread)' "$@"
+  QT_QPA_PLATFORM=offscreen ctest --output-on-failure \
+    -R '^(LoadJournal|Parallel|ParseJournal|JournalDocument|Select|Widths|WidthIndex|LoadInput|BadJournals|AlarmWindow|ActionWindow|ParamWindow|Commands|StartState|Follow|Desk|Timeline|Grow)' "$@"
 )

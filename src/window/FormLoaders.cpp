@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "journals/Extension.h"
+#include "platform/DisplayText.h"
 #include "platform/PickerValues.h"
 #include "uStrUtils/AppError.h"
 #include "window/CorvanelForm.h"
@@ -66,7 +67,7 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
   } ended{this};
   if (outcome.document == nullptr) {
     DropLoad();
-    showErrorReport(outcome.error);
+    showErrorReport(FromCp1251(outcome.error));
     return;
   }
   const KindDescription& kind = DescriptionOf(loadKind_);

@@ -17,6 +17,8 @@ namespace vantorel {
 namespace {
 
 constexpr int kLoadNiceness = 5;
+// How often the window's thread looks for the load's reports.
+constexpr int kPollMs = 4;
 
 // Hands the core's reports to the window: the first record's, the last one's, and between
 // them one at most every 16 ms, so the window repaints often without a queue of reports.
@@ -26,10 +28,10 @@ class PostingObserver final : public LoadObserver {
       : thread_(thread), post_(std::move(post)) {}
 
   void Titles(const std::vector<std::string>& titles) override {
-    QStringList texts;
-    for (const std::string& title : titles) texts.append(FromCp1251(title));
     LoadThread* thread = &thread_;
-    post_([thread, texts] {
+    post_([thread, titles] {
+      QStringList texts;
+      for (const std::string& title : titles) texts.append(FromCp1251(title));
       if (thread->onTitles) thread->onTitles(texts);
     });
   }
@@ -58,34 +60,52 @@ class PostingObserver final : public LoadObserver {
 
 }  // namespace
 
+LoadThread::LoadThread(QObject* parent) : QObject(parent), poll_(new QTimer(this)) {
+  poll_->setInterval(kPollMs);
+  connect(poll_, &QTimer::timeout, this, &LoadThread::Deliver);
+}
+
 void LoadThread::Start(LoadRequest request) {
   if (thread_.joinable()) thread_.join();
   cancel_ = false;
-  const uint64_t load = ++current_;
-  thread_ = std::thread([this, request = std::move(request), load]() mutable { Run(std::move(request), load); });
+  poll_->start();
+  thread_ = std::thread([this, request = std::move(request)]() mutable { Run(std::move(request)); });
 }
 
 void LoadThread::Cancel() {
-  if (!thread_.joinable()) return;
-  cancel_ = true;
-  thread_.join();
-  ++current_;
+  poll_->stop();
+  if (thread_.joinable()) {
+    cancel_ = true;
+    thread_.join();
+  }
+  // Nothing of a cancelled load is reported.
+  const std::lock_guard<std::mutex> lock(mutex_);
+  queue_.clear();
 }
 
-void LoadThread::Post(uint64_t load, std::function<void()> call) {
-  QMetaObject::invokeMethod(
-      this,
-      [this, load, call = std::move(call)] {
-        if (load == current_) call();
-      },
-      Qt::QueuedConnection);
+void LoadThread::Post(std::function<void()> call) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  queue_.push_back(std::move(call));
 }
 
-void LoadThread::Run(LoadRequest request, uint64_t load) {
+void LoadThread::Deliver() {
+  std::deque<std::function<void()>> calls;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    calls.swap(queue_);
+  }
+  for (std::function<void()>& call : calls) {
+    // A call may end the load (its last) or cancel it; what follows a cancel is not told.
+    if (!poll_->isActive()) return;
+    call();
+  }
+}
+
+void LoadThread::Run(LoadRequest request) {
   // The load and the threads it starts yield to the window's own thread, which then keeps
   // painting and taking input however busy the cores are.
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), kLoadNiceness);
-  PostingObserver observer(*this, [this, load](std::function<void()> call) { Post(load, std::move(call)); });
+  PostingObserver observer(*this, [this](std::function<void()> call) { Post(std::move(call)); });
   LoadOptions options;
   options.rules = request.rules;
   options.startDate = request.startDate;
@@ -113,15 +133,17 @@ void LoadThread::Run(LoadRequest request, uint64_t load) {
                outcome->document->RecordCount() * (RecordBytes(outcome->document->Kind()) + 8);
     }
     outcome->document.reset();
-    outcome->error = FromCp1251(ReportText(NotEnoughMemoryMessage(FileNameOf(request.path), needed)));
+    outcome->error = ReportText(NotEnoughMemoryMessage(FileNameOf(request.path), needed));
   } catch (const std::exception& error) {
     outcome->document.reset();
-    outcome->error = FromCp1251(ReportText(MessageOf(error)));
+    outcome->error = ReportText(MessageOf(error));
   } catch (...) {
     outcome->document.reset();
-    outcome->error = FromCp1251(ReportText("Unknown error"));
+    outcome->error = ReportText("Unknown error");
   }
-  Post(load, [this, outcome] {
+  Post([this, outcome] {
+    // The last report: the window's thread stops looking.
+    poll_->stop();
     if (onFinished) onFinished(*outcome);
   });
 }

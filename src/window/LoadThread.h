@@ -1,13 +1,18 @@
 #pragma once
 // A journal load beside the window: the core's loader reads and parses on a thread of its
-// own, and what it finds reaches the window on the window's thread, through queued calls.
+// own, and what it finds reaches the window on the window's thread. The load's thread never
+// touches Qt: it queues its reports under a lock, and the window's thread takes them off the
+// queue a few milliseconds apart.
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -33,13 +38,14 @@ struct LoadOutcome {
   // Room for the rows of a view of every record, its memory touched beside the window: the
   // first view does not stop the window for fresh pages.
   RowSet rows;
-  QString error;
+  // The error report's text, in Windows-1251.
+  std::string error;
 };
 
 class LoadThread : public QObject {
   Q_OBJECT
  public:
-  explicit LoadThread(QObject* parent = nullptr) : QObject(parent) {}
+  explicit LoadThread(QObject* parent = nullptr);
   ~LoadThread() override { Cancel(); }
 
   // Called on the window's thread, in this order: the first line's titles, the progress
@@ -57,14 +63,17 @@ class LoadThread : public QObject {
   void Cancel();
 
  private:
-  // Runs `call` on the window's thread unless the load it belongs to was cancelled.
-  void Post(uint64_t load, std::function<void()> call);
-  void Run(LoadRequest request, uint64_t load);
+  // Queues `call` for the window's thread, from the load's thread.
+  void Post(std::function<void()> call);
+  // On the window's thread: runs the calls queued so far.
+  void Deliver();
+  void Run(LoadRequest request);
 
   std::thread thread_;
   std::atomic<bool> cancel_{false};
-  // Counts loads; a report of an older load than the current one is dropped.
-  uint64_t current_ = 0;
+  std::mutex mutex_;
+  std::deque<std::function<void()>> queue_;
+  QTimer* poll_ = nullptr;
 };
 
 }  // namespace vantorel
