@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds in release mode, writes a journal of each kind, and prints the figures of record.
-#   bench/run.sh [RECORDS] [RUNS]     (1000000 records and 3 runs of each figure by default;
-#                                      10000000 records for the big journal's targets)
+#   bench/run.sh [RECORDS] [RUNS] [KINDS]   (1000000 records, 3 runs of each figure and every
+#                                            kind by default; 10000000 records for the big
+#                                            journal's targets, e.g. KINDS=alarms)
 # VANTOREL_BUILD_DIR names the build folder (build-bench); the journals go to its bench-data/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 records=${1:-1000000}
 runs=${2:-3}
+kinds=${3:-alarms action param stat}
 build_dir=${VANTOREL_BUILD_DIR:-build-bench}
 jobs=${VANTOREL_BUILD_JOBS:-$(nproc)}
 
@@ -18,7 +20,7 @@ cmake --build "$build_dir" -j "$jobs" --target bench_journals bench_core vantore
 data="$build_dir/bench-data"
 mkdir -p "$data"
 files=()
-for kind in alarms action param stat; do
+for kind in $kinds; do
   file="$data/bench-$records.$kind"
   if [ ! -s "$file" ]; then
     "$build_dir/bin/vantorel-generate" --kind "$kind" --records "$records" --seed 7 --days 30 -o "$file"

@@ -110,9 +110,10 @@ QString TCorvanelForm::StartDirectory() const {
 void TCorvanelForm::OpenClick() {
   if (loading_) return;
   SetStatusText(0, QString());
-  OpenDialog->setDirectory(StartDirectory());
-  if (!lastChosenFile_.isEmpty()) OpenDialog->selectFile(lastChosenFile_);
-  const QString chosen = runOpenDialog(*OpenDialog);
+  QFileDialog* dialog = OpenDialog();
+  dialog->setDirectory(StartDirectory());
+  if (!lastChosenFile_.isEmpty()) dialog->selectFile(lastChosenFile_);
+  const QString chosen = runOpenDialog(*dialog);
   if (chosen.isEmpty()) return;
   OpenFile(chosen);
 }

@@ -54,7 +54,8 @@ class TCorvanelForm : public QMainWindow {
   QAction* Open = nullptr;
   QStatusBar* StatusBar = nullptr;
   QAction* ExitMenu = nullptr;
-  QFileDialog* OpenDialog = nullptr;
+  // The open dialog, made when first asked for.
+  QFileDialog* OpenDialog();
   QTimeEdit* StartTime = nullptr;
   QTimeEdit* EndTime = nullptr;
   QLabel* Label1 = nullptr;
@@ -103,6 +104,7 @@ class TCorvanelForm : public QMainWindow {
   QAction* ShowTimeline = nullptr;        // "Шкала времени", Ctrl+T
   // ... the timeline strip between the filter panel and the table, hidden until asked...
   TimelineStrip* Timeline = nullptr;
+  // Made when first used.
   QFileDialog* SaveDialog = nullptr;
   // ... and the find bar under the table, hidden until Ctrl+F.
   QWidget* FindBar = nullptr;
@@ -223,6 +225,7 @@ class TCorvanelForm : public QMainWindow {
   JournalKind loadKind_ = JournalKind::None;
   bool loading_ = false;
   bool destroying_ = false;
+  QFileDialog* openDialog_ = nullptr;
   // The search under way; a new view or a new search makes an older one stop.
   uint64_t search_ = 0;
   std::unique_ptr<TextFinder> finder_;

@@ -127,12 +127,6 @@ void TCorvanelForm::CreateDeskControls() {
   connect(CopyRowsWithTitles, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(true); }); });
   connect(SaveShownRows, &QAction::triggered, this, [this] { Guarded([this] { SaveRowsClick(); }); });
 
-  SaveDialog = new QFileDialog(this, "Сохранить показанные строки");
-  SaveDialog->setObjectName("SaveDialog");
-  SaveDialog->setOption(QFileDialog::DontUseNativeDialog, true);
-  SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-  SaveDialog->setFileMode(QFileDialog::AnyFile);
-  SaveDialog->setNameFilters({kTsvFilter, kCsvFilter});
   runSaveDialog = [](QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().first();
@@ -208,6 +202,15 @@ void TCorvanelForm::CopyClick(bool withTitles) {
 void TCorvanelForm::SaveRowsClick() {
   const JournalDocument* document = StringGrid->Model().Document();
   if (loading_ || document == nullptr) return;
+  // Made when first asked for: a file dialog costs the window memory from its start.
+  if (SaveDialog == nullptr) {
+    SaveDialog = new QFileDialog(this, "Сохранить показанные строки");
+    SaveDialog->setObjectName("SaveDialog");
+    SaveDialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog->setFileMode(QFileDialog::AnyFile);
+    SaveDialog->setNameFilters({kTsvFilter, kCsvFilter});
+  }
   if (!lastChosenFile_.isEmpty()) SaveDialog->setDirectory(QFileInfo(lastChosenFile_).absolutePath());
   QString path = runSaveDialog(*SaveDialog);
   if (path.isEmpty()) return;

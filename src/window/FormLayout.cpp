@@ -204,23 +204,29 @@ void TCorvanelForm::CreateControls() {
   setTabOrder(PortCB2, ParamCB);
   setTabOrder(ParamCB, GroupCB2);
 
-  OpenDialog = new QFileDialog(this, "Открыть журнал");
-  OpenDialog->setObjectName("OpenDialog");
-  OpenDialog->setOption(QFileDialog::DontUseNativeDialog, true);
-  OpenDialog->setOption(QFileDialog::ReadOnly, false);
-  OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-  OpenDialog->setFileMode(QFileDialog::AnyFile);
-  OpenDialog->setSizeGripEnabled(true);
-  QStringList descriptions;
-  const QStringList parts = QString(kOpenDialogFilter).split('|');
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) descriptions.append(parts[i]);
-  OpenDialog->setNameFilters(descriptions);
-  OpenDialog->selectNameFilter(descriptions.first());
 
   // The client area of 719 x 451 below the menu bar; the frame adds the rest of 735 x 510.
   const int menuHeight = MainMenu->sizeHint().height();
   setMinimumSize(664, 451 + menuHeight);
   resize(719, 451 + menuHeight);
+}
+
+QFileDialog* TCorvanelForm::OpenDialog() {
+  // Made when first asked for: a file dialog costs the window megabytes from its start.
+  if (openDialog_ != nullptr) return openDialog_;
+  openDialog_ = new QFileDialog(this, "Открыть журнал");
+  openDialog_->setObjectName("OpenDialog");
+  openDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
+  openDialog_->setOption(QFileDialog::ReadOnly, false);
+  openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+  openDialog_->setFileMode(QFileDialog::AnyFile);
+  openDialog_->setSizeGripEnabled(true);
+  QStringList descriptions;
+  const QStringList parts = QString(kOpenDialogFilter).split('|');
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) descriptions.append(parts[i]);
+  openDialog_->setNameFilters(descriptions);
+  openDialog_->selectNameFilter(descriptions.first());
+  return openDialog_;
 }
 
 }  // namespace vantorel

@@ -202,7 +202,7 @@ TEST_F(Desk, KeyboardCompletionAndColumnBorders) {
 TEST_F(Desk, NothingOfTheOpenDialogOutlivesIt) {
   // The window's own dialog runner, with the dialog's completion popup shown before it ends.
   TCorvanelForm plain(JournalRules());
-  QFileDialog& dialog = *plain.OpenDialog;
+  QFileDialog& dialog = *plain.OpenDialog();
   QWidget* popup = nullptr;
   QTimer::singleShot(0, [&] {
     for (QCompleter* completer : dialog.findChildren<QCompleter*>()) {

@@ -65,15 +65,15 @@ TEST_F(StartState, MenuAndOpenDialogAsConfigured) {
   EXPECT_FALSE(form->ShowOlive->isChecked());
   EXPECT_EQ(form->ShowOlive->icon().cacheKey(), form->ImageList1[2].cacheKey());
 
-  EXPECT_EQ(form->OpenDialog->windowTitle(), "Открыть журнал");
+  EXPECT_EQ(form->OpenDialog()->windowTitle(), "Открыть журнал");
   EXPECT_EQ(QString(kOpenDialogFilter),
             "Журнал аварий (*.alarms)|*.alarms|Журнал действий (*.action)|*.action|"
             "Журнал изменений параметров (*.param)|*.param|Журнал статистики (*.stat)|*.stat");
-  EXPECT_EQ(form->OpenDialog->nameFilters(),
+  EXPECT_EQ(form->OpenDialog()->nameFilters(),
             (QStringList{"Журнал аварий (*.alarms)", "Журнал действий (*.action)",
                          "Журнал изменений параметров (*.param)", "Журнал статистики (*.stat)"}));
-  EXPECT_EQ(form->OpenDialog->selectedNameFilter(), "Журнал аварий (*.alarms)");
-  EXPECT_EQ(form->OpenDialog->fileMode(), QFileDialog::AnyFile);
+  EXPECT_EQ(form->OpenDialog()->selectedNameFilter(), "Журнал аварий (*.alarms)");
+  EXPECT_EQ(form->OpenDialog()->fileMode(), QFileDialog::AnyFile);
 }
 
 TEST_F(StartState, ShowOliveFlipsItsStateAndGlyph) {
