@@ -151,6 +151,30 @@ TEST(WidthIndex, WidestEqualsTheWidestCellOfTheShownRows) {
   }
 }
 
+TEST(WidthIndex, AJournalThatGrewIsMeasuredOnlyWhereItGrew) {
+  std::mt19937 random(5);
+  for (JournalKind kind : {JournalKind::Alarms, JournalKind::Action, JournalKind::Param}) {
+    SCOPED_TRACE(DescriptionOf(kind).extension);
+    const std::string text = RandomJournal(kind, 3000, random);
+    // The first thousand records, then the rest as the file's new bytes, cut mid-line.
+    size_t cut = 0;
+    for (int lines = 0; lines < 1001; ++lines) cut = text.find('\n', cut) + 1;
+    JournalDocument document = test::Document(kind, text.substr(0, cut));
+    WidthIndex widths(document, UnequalMeasure());
+    for (size_t at = cut; at < text.size(); at += 7919) {
+      ASSERT_TRUE(document.Grow(text.substr(at, 7919), test::JournalRules()).error.empty());
+      widths.Extend(document);
+      for (int round = 0; round < 5; ++round) {
+        RowSet rows;
+        const FilterState state = RandomState(document, random);
+        document.Select(state, rows);
+        EXPECT_EQ(widths.Widest(document, rows), BruteForce(document, UnequalMeasure(), rows));
+      }
+    }
+    EXPECT_EQ(document.RecordCount(), 3000u);
+  }
+}
+
 TEST(WidthIndex, ACellWiderThan65535PixelsKeepsItsWidth) {
   TextMeasure measure;
   measure.advance.fill(64);

@@ -5,7 +5,7 @@
 #include "document/FindText.h"
 #include "document/RowExport.h"
 #include "document/Timeline.h"
-#include "generate/Generate.h"
+#include "support/GeneratedJournal.h"
 #include "support/CoreTestSupport.h"
 #include "support/TestFiles.h"
 
@@ -14,21 +14,11 @@ namespace {
 
 using test::W;
 
-std::string Generated(JournalKind kind, size_t records) {
-  GenerateOptions options;
-  options.kind = kind;
-  options.records = records;
-  options.seed = 11;
-  options.days = 3;
-  std::string text;
-  GenerateJournal(options, [&text](std::string_view piece) { text += piece; });
-  return text;
-}
 
 TEST(Timeline, EachBinCountsTheRowsTheViewShowsForItsQuarterOfAnHour) {
   for (JournalKind kind : {JournalKind::Alarms, JournalKind::Action, JournalKind::Param, JournalKind::Stat}) {
     SCOPED_TRACE(DescriptionOf(kind).extension);
-    const JournalDocument document = test::Document(kind, Generated(kind, 3000));
+    const JournalDocument document = test::Document(kind, test::GeneratedJournal(kind, 3000, 11));
     FilterState state;
     state.lists[0].index = 1;
     state.showUnimportant = kind == JournalKind::Alarms;

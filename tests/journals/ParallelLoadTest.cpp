@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "generate/Generate.h"
+#include "support/GeneratedJournal.h"
 #include "journals/JournalLoad.h"
 #include "support/CoreTestSupport.h"
 
@@ -21,16 +21,7 @@ constexpr JournalKind kKinds[] = {JournalKind::Alarms, JournalKind::Action, Jour
 
 std::string KindName(JournalKind kind) { return std::string(DescriptionOf(kind).extension); }
 
-std::string Generated(JournalKind kind) {
-  GenerateOptions options;
-  options.kind = kind;
-  options.records = kRecords;
-  options.seed = 7;
-  options.days = 3;
-  std::string text;
-  GenerateJournal(options, [&text](std::string_view bytes) { text += bytes; });
-  return text;
-}
+std::string Generated(JournalKind kind) { return test::GeneratedJournal(kind, kRecords); }
 
 Journal ParseInParts(JournalKind kind, const std::string& bytes, int parts, LoadObserver* observer = nullptr) {
   // Guards against a test that passes because the journal was never cut.
