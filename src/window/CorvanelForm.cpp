@@ -48,9 +48,11 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
 TCorvanelForm::~TCorvanelForm() {
   // The load thread reads nothing of the window, but its end must not outlive the documents.
   loader_->Cancel();
-  // The controls go after the documents: what their last events ask is no longer answered.
+  // The controls go after the documents and after this window's own part: what their last
+  // events would ask of it is no longer answered.
   destroying_ = true;
   StringGrid->ClearGridColumns();
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void TCorvanelForm::ConnectEvents() {

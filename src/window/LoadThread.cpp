@@ -117,7 +117,7 @@ void LoadThread::Run(LoadRequest request) {
         std::make_unique<JournalDocument>(LoadJournal(request.path, request.kind, options), request.rules.regional);
     const size_t records = outcome->document->RecordCount();
     outcome->rows.rows.Resize(records);
-    std::memset(outcome->rows.rows.data(), 0, records * sizeof(uint32_t));
+    if (records > 0) std::memset(outcome->rows.rows.data(), 0, records * sizeof(uint32_t));
     outcome->rows.rows.Clear();
     outcome->rows.blockStarts.reserve(records / kRecordBlock + 2);
     outcome->widths = std::make_unique<WidthIndex>(*outcome->document, request.measure,
