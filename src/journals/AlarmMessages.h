@@ -21,7 +21,4 @@ inline TextTone ToneOfMessage(std::string_view message) {
   return TextTone::Maroon;
 }
 
-// True for the two messages counted as unimportant.
-inline bool IsUnimportantAlarm(std::string_view message) { return ToneOfMessage(message) == TextTone::Olive; }
-
 }  // namespace vantorel

@@ -202,6 +202,8 @@ class TCorvanelForm : public QMainWindow {
   void ConnectEvents();
   void FindSlice(uint64_t search, bool forward);
   void SetFollowing(bool on);
+  // What every view ends with: the column widths, the title row fixed, the count, the timeline.
+  void FinishView();
   // After a refresh: the lists' selections by text, the top row and the selection.
   void RestoreAfterRefresh();
   void SetStatusText(int panel, const QString& text);

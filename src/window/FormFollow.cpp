@@ -8,10 +8,6 @@
 #include "window/CorvanelForm.h"
 
 namespace vantorel {
-namespace {
-constexpr int kColumnPad = 50;
-}
-
 void TCorvanelForm::RefreshClick() {
   if (loading_ || currentKind_ == JournalKind::None) return;
   keptFilters_ = ReadFilterState();
@@ -72,10 +68,7 @@ void TCorvanelForm::FollowCheck() {
     const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
     for (int l = 0; l < document.ListCount(); ++l) lists[static_cast<size_t>(l)]->Extend(document.List(l));
     StringGrid->AppendView(document, ReadFilterState(), before);
-    StringGrid->FitColumnWidths(kColumnPad);
-    if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
-    SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(document.RecordCount()));
-    UpdateTimeline();
+    FinishView();
   }
   if (!growth.error.empty()) {
     SetFollowing(false);

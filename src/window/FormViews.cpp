@@ -32,9 +32,13 @@ void TCorvanelForm::RefreshView() {
   ++search_;
   StringGrid->ClearGridRows();
   StringGrid->ShowView(document, ReadFilterState());
+  FinishView();
+}
+
+void TCorvanelForm::FinishView() {
   StringGrid->FitColumnWidths(kColumnPad);
   if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
-  SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(document.RecordCount()));
+  SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(Slot(currentKind_)->RecordCount()));
   UpdateTimeline();
 }
 
