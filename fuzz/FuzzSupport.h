@@ -95,6 +95,7 @@ inline DateTimeRules SettingsNumber(int which, int currentYear) {
 #include <vector>
 
 #include "datetime/DateTimeParse.h"
+#include "journals/LineReaders.h"
 #include "journals/JournalLoad.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Literals.h"
@@ -219,6 +220,15 @@ inline void CheckSameJournal(const Journal& one, const Journal& many) {
 // Parses `bytes` in one part into `one` and again in several parts; both must fail with the
 // same message or load the same journal. False when the load failed, after `checkError` has
 // looked at the error.
+// The whole-file lines of `bytes`, read one by one (not counted by the counter under test).
+inline size_t WholeLinesRead(std::string_view bytes) {
+  size_t lines = 0;
+  WholeFileLines reader(bytes);
+  std::string_view line;
+  while (reader.Next(line)) ++lines;
+  return lines;
+}
+
 template <typename CheckError>
 bool ParseBothWays(std::string_view bytes, JournalKind kind, TDateTime startDate, Journal& one, CheckError checkError) {
   std::string oneError, manyError;
@@ -238,6 +248,18 @@ bool ParseBothWays(std::string_view bytes, JournalKind kind, TDateTime startDate
   if (!oneError.empty()) return false;
   CheckSameJournal(one, many);
   return true;
+}
+
+}  // namespace vantorel::fuzz
+
+namespace vantorel::fuzz {
+
+// A whole-file kind's bytes parsed in one part and in several: the error may be only the
+// loader's own, "Range check error" only for a file without any line; false after an error.
+inline bool ParseWholeFileKind(std::string_view bytes, JournalKind kind, TDateTime startDate, size_t lines, Journal& journal) {
+  return ParseBothWays(bytes, kind, startDate, journal, [lines](const AppError& error) {
+    CheckLoaderError(error, kWholeFileBreaks, lines == 0);
+  });
 }
 
 }  // namespace vantorel::fuzz

@@ -13,19 +13,9 @@ using namespace vantorel;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr TDateTime kStartDate = 41600.75;  // 23.11.2013 18:00
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  size_t lines = 0;
-  {
-    WholeFileLines reader(bytes);
-    std::string_view line;
-    while (reader.Next(line)) ++lines;
-  }
+  const size_t lines = fuzz::WholeLinesRead(bytes);
   Journal journal;
-  if (!fuzz::ParseBothWays(bytes, JournalKind::Param, kStartDate, journal, [lines](const AppError& error) {
-        // Only a file without a line is out of range.
-        fuzz::CheckLoaderError(error, fuzz::kWholeFileBreaks, lines == 0);
-      })) {
-    return 0;
-  }
+  if (!fuzz::ParseWholeFileKind(bytes, JournalKind::Param, kStartDate, lines, journal)) return 0;
   FUZZ_CHECK(lines >= 1);
   FUZZ_CHECK(journal.size() == lines - 1);
   FUZZ_CHECK(journal.progressMax == lines);
