@@ -1,10 +1,5 @@
 #include "journals/FileBytes.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <algorithm>
 #include <cstring>
 
@@ -18,25 +13,6 @@ namespace {
 // Read and counted one piece at a time, so that each piece is counted while it is still in
 // the processor's cache.
 constexpr size_t kPiece = size_t{1} << 20;
-
-[[noreturn]] void Fail(const std::string& path, int err, ReadErrorStyle style) {
-  if (style == ReadErrorStyle::TextFile) throw AppError(InOutErrorMessage(InOutCodeOfErrno(err)));
-  throw AppError("Cannot open file \"" + Utf8ToCp1251(path) + "\". " + Utf8ToCp1251(std::strerror(err)));
-}
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Counts a piece that has just come in and marks the split places it holds.
 class PieceCounter {
@@ -70,69 +46,17 @@ class PieceCounter {
 
 }  // namespace
 
-int InOutCodeOfErrno(int err) {
-  switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-      return 2;
-    case ENAMETOOLONG:
-    case EINVAL:
-      return 3;
-    case EMFILE:
-    case ENFILE:
-      return 4;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-      return 5;
-    case ENOSPC:
-      return 101;
-    default:
-      return err;
-  }
-}
-
-std::string InOutErrorMessage(int code) {
-  switch (code) {
-    case 2:
-      return "File not found";
-    case 3:
-      return "Invalid filename";
-    case 4:
-      return "Too many open files";
-    case 5:
-      return "File access denied";
-    case 100:
-      return "Read beyond end of file";
-    case 101:
-      return "Disk full";
-    case 106:
-      return "Invalid numeric input";
-    default:
-      return "I/O error " + std::to_string(code);
-  }
-}
-
 int PartsFor(size_t size, int maxParts, size_t minPartBytes) {
   if (maxParts <= 1) return 1;
   const size_t byShare = minPartBytes == 0 ? static_cast<size_t>(maxParts) : size / minPartBytes;
   return static_cast<int>(std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(maxParts), byShare)));
 }
 
-JournalBytes ReadJournalBytes(const std::string& path, ReadErrorStyle style, int maxParts, size_t minPartBytes,
+JournalBytes ReadJournalBytes(JournalSource& source, int maxParts, size_t minPartBytes,
                               const std::atomic<bool>* cancel) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) Fail(path, errno, style);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) Fail(path, errno, style);
-  if (S_ISDIR(st.st_mode)) Fail(path, EISDIR, style);
-
   // The size is a hint: a file that grows or shrinks while it is read is read as it is.
-  const size_t expected = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+  const size_t expected = source.KnownSize() > source.Offset() ? source.KnownSize() - source.Offset() : 0;
   JournalBytes out;
-  out.device = static_cast<uint64_t>(st.st_dev);
-  out.inode = static_cast<uint64_t>(st.st_ino);
   FileBytes& bytes = out.bytes;
   // One byte more than the file: a read that returns nothing there confirms the end. A
   // quarter more is kept for a journal that grows while it is followed: pages not written
@@ -143,19 +67,19 @@ JournalBytes ReadJournalBytes(const std::string& path, ReadErrorStyle style, int
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) throw LoadCancelled();
     if (bytes.size == bytes.block.capacity()) bytes.block.Reserve(bytes.size + bytes.size / 2 + kPiece);
     const size_t want = std::min(kPiece, bytes.block.capacity() - bytes.size);
-    const ssize_t got = ::read(fd.get(), bytes.data() + bytes.size, want);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) Fail(path, errno, style);
+    const size_t got = source.Read(bytes.data() + bytes.size, want);
     if (got == 0) break;
-    counter.Counted(bytes.size, bytes.size + static_cast<size_t>(got));
-    bytes.size += static_cast<size_t>(got);
+    counter.Counted(bytes.size, bytes.size + got);
+    bytes.size += got;
   }
   out.lines.Finish(bytes.size);
   return out;
 }
 
 FileBytes ReadFileBytes(const std::string& path, ReadErrorStyle style) {
-  return ReadJournalBytes(path, style).bytes;
+  JournalSource source(path);
+  source.Open(style);
+  return ReadJournalBytes(source).bytes;
 }
 
 JournalBytes JournalBytesOf(std::string_view text, int maxParts, size_t minPartBytes) {

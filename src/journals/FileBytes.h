@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "journals/JournalSource.h"
 #include "journals/LargeBlock.h"
 #include "journals/LineReaders.h"
 
@@ -18,14 +19,6 @@ struct FileBytes {
 
   char* data() const { return block.data(); }
   std::string_view View() const { return {block.data(), size}; }
-};
-
-// How a file that cannot be opened or read is reported.
-enum class ReadErrorStyle {
-  // "Cannot open file "%s". %s", with the path and the system's error text.
-  WholeFile,
-  // The input/output messages of text reading: "File not found", "File access denied", ...
-  TextFile,
 };
 
 // A place right after a line feed where a big journal may be cut into parts parsed side by
@@ -42,32 +35,23 @@ struct JournalBytes {
   FileBytes bytes;
   LineCounter lines;
   std::vector<SplitPoint> splits;
-  // Which file was read.
-  uint64_t device = 0;
-  uint64_t inode = 0;
 };
 
 // How many parts of at least `minPartBytes` a journal of `size` bytes is cut into, at most
 // `maxParts`.
 int PartsFor(size_t size, int maxParts, size_t minPartBytes);
 
-// Reads the whole file at `path` (a file-system path), counting its lines as each piece comes
-// in, and marks split places that cut it into PartsFor(its size, maxParts, minPartBytes)
-// shares. Raises AppError in `style`, OutOfMemory when the buffer cannot be had, LoadCancelled
-// when `cancel` is set.
-JournalBytes ReadJournalBytes(const std::string& path, ReadErrorStyle style, int maxParts = 1,
-                              size_t minPartBytes = 0, const std::atomic<bool>* cancel = nullptr);
+// Reads what `source`, open, holds from where it stands to its end, counting its lines as
+// each piece comes in, and marks split places that cut it into PartsFor(its size, maxParts,
+// minPartBytes) shares. Raises AppError as the source does, OutOfMemory when the buffer
+// cannot be had, LoadCancelled when `cancel` is set.
+JournalBytes ReadJournalBytes(JournalSource& source, int maxParts = 1, size_t minPartBytes = 0,
+                              const std::atomic<bool>* cancel = nullptr);
 
 // The bytes alone.
 FileBytes ReadFileBytes(const std::string& path, ReadErrorStyle style);
 
 // A journal's bytes already in memory, counted and split as ReadJournalBytes does.
 JournalBytes JournalBytesOf(std::string_view bytes, int maxParts = 1, size_t minPartBytes = 0);
-
-// The input/output error message of a text-reading error code.
-std::string InOutErrorMessage(int code);
-
-// The text-reading error code that stands for a system errno value.
-int InOutCodeOfErrno(int err);
 
 }  // namespace vantorel

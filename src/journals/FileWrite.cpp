@@ -31,13 +31,20 @@ void WriteFileReplacing(const std::string& path,
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string temporary = folder + "." + name + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
+  // A file without a name until it is whole: a write cut short, even by a kill, leaves
+  // nothing. File systems without unnamed files get a named temporary file instead.
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  const bool unnamed = fd >= 0;
+  if (!unnamed) fd = ::mkstemp(temporary.data());
   if (fd < 0) Fail(path, errno);
   bool open = true;
-  auto fail = [&](int err) {
+  auto drop = [&] {
     open = false;
     ::close(fd);
-    ::unlink(temporary.c_str());
+    if (!unnamed) ::unlink(temporary.c_str());
+  };
+  auto fail = [&](int err) {
+    drop();
     Fail(path, err);
   };
   // A new file gets the usual permissions, an existing one keeps its own.
@@ -58,13 +65,19 @@ void WriteFileReplacing(const std::string& path,
       }
     });
   } catch (...) {
-    if (open) {
-      ::close(fd);
-      ::unlink(temporary.c_str());
-    }
+    if (open) drop();
     throw;
   }
   if (::fsync(fd) != 0) fail(errno);
+  if (unnamed) {
+    // The whole file gets a name beside the target, then takes the target's place.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0;; ++attempt) {
+      temporary = folder + "." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+      if (errno != EEXIST || attempt == 100) fail(errno);
+    }
+  }
   if (::close(fd) != 0) {
     ::unlink(temporary.c_str());
     Fail(path, errno);

@@ -6,10 +6,10 @@
 
 namespace vantorel {
 
-// Writes a temporary file beside `path`, piece by piece as `produce` hands them to `write`,
-// and renames it over `path` once every byte is written and flushed. Raises AppError (in
-// Windows-1251) naming the file and the system's reason when any step fails; the temporary
-// file is then removed.
+// Writes a file without a name beside `path`, piece by piece as `produce` hands them to
+// `write`, and puts it in `path`'s place once every byte is written and flushed: a write cut
+// short leaves no file behind. Raises AppError (in Windows-1251) naming the file and the
+// system's reason when any step fails.
 void WriteFileReplacing(const std::string& path,
                         const std::function<void(const std::function<void(std::string_view)>& write)>& produce);
 

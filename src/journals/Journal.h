@@ -39,11 +39,6 @@ struct Journal {
   bool endsWithCr = false;
   // A NUL (whole-file lines) or Ctrl-Z (text lines) ended the text: nothing after it counts.
   bool textEnded = false;
-  // The file's last bytes as they were read, before any CR was dropped from a text line, and
-  // which file it was: a file whose read bytes changed is another journal.
-  std::string rawTail;
-  uint64_t device = 0;
-  uint64_t inode = 0;
 
   size_t size() const { return records.size(); }
   bool empty() const { return records.size() == 0; }

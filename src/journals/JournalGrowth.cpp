@@ -1,10 +1,5 @@
 #include "journals/JournalGrowth.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <algorithm>
 #include <cstring>
 
@@ -14,19 +9,6 @@
 
 namespace vantorel {
 namespace {
-
-// Reads [offset, offset + size) of the file; false when it cannot.
-bool ReadAt(int fd, uint64_t offset, size_t size, std::string& out) {
-  out.resize(size);
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t got = ::pread(fd, out.data() + done, size - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    done += static_cast<size_t>(got);
-  }
-  return true;
-}
 
 template <JournalKind K>
 Growth GrowKind(Journal& journal, const DateTimeRules& rules) {
@@ -94,34 +76,9 @@ Growth GrowKind(Journal& journal, const DateTimeRules& rules) {
 
 }  // namespace
 
-FileChange LookAtFile(const std::string& path, const Journal& journal, std::string& added) {
-  added.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileChange::Gone : FileChange::Same;
-  struct stat st {};
-  FileChange change = FileChange::Same;
-  std::string tail;
-  const size_t read = journal.bytes.size;
-  if (::fstat(fd, &st) != 0) {
-    change = FileChange::Same;
-  } else if (static_cast<uint64_t>(st.st_dev) != journal.device || static_cast<uint64_t>(st.st_ino) != journal.inode ||
-             static_cast<size_t>(st.st_size) < read) {
-    change = FileChange::Rewritten;
-  } else if (!ReadAt(fd, read - journal.rawTail.size(), journal.rawTail.size(), tail) || tail != journal.rawTail) {
-    change = FileChange::Rewritten;
-  } else if (static_cast<size_t>(st.st_size) > read) {
-    change = ReadAt(fd, read, static_cast<size_t>(st.st_size) - read, added) ? FileChange::Grew : FileChange::Same;
-  }
-  ::close(fd);
-  return change;
-}
-
 Growth GrowJournal(Journal& journal, std::string_view bytes, const DateTimeRules& rules) {
   if (bytes.empty()) return {};
   if (journal.lastLineOpen) return Growth{0, true, {}};
-  // The file's last bytes as read, for the next look.
-  journal.rawTail.append(bytes);
-  if (journal.rawTail.size() > 4096) journal.rawTail.erase(0, journal.rawTail.size() - 4096);
   const size_t size = journal.bytes.size;
   char* before = journal.bytes.data();
   // Room for a quarter more: a journal that grows by a few lines a second is seldom copied.

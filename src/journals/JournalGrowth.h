@@ -1,6 +1,5 @@
 #pragma once
-// A journal that its writer goes on appending to: what became of its file, and the records
-// its new bytes bring.
+// A journal that its writer goes on appending to: the records its new bytes bring.
 #include <string>
 #include <string_view>
 
@@ -8,17 +7,6 @@
 #include "journals/Journal.h"
 
 namespace vantorel {
-
-enum class FileChange {
-  Same,       // nothing new
-  Grew,       // bytes were appended after those read
-  Rewritten,  // shorter, replaced, or bytes already read changed: another journal now
-  Gone,       // the file is no more
-};
-
-// Compares the file at `path` with what `journal` read of it; for a file that grew, `added`
-// receives the bytes after those read.
-FileChange LookAtFile(const std::string& path, const Journal& journal, std::string& added);
 
 struct Growth {
   // Records added to the end of the journal.

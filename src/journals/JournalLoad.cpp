@@ -45,9 +45,6 @@ struct LoadRun {
   std::atomic<int> firstFailed{INT_MAX};
 };
 
-// The file's last bytes a journal keeps, to tell whether they are still there.
-constexpr size_t kRawTail = 4096;
-
 // Thrown inside a part that a failure of an earlier part made useless.
 struct PartStopped {};
 
@@ -143,11 +140,6 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
   Journal journal;
   journal.kind = &kind;
   journal.bytes = std::move(read.bytes);
-  journal.device = read.device;
-  journal.inode = read.inode;
-  // Kept before any text line drops a CR in place.
-  const size_t tail = std::min<size_t>(journal.bytes.size, kRawTail);
-  journal.rawTail.assign(journal.bytes.data() + journal.bytes.size - tail, tail);
   journal.earliest = journal.latest = options.startDate;
   char* base = journal.bytes.data();
 
@@ -301,15 +293,21 @@ Journal ParseJournal(JournalBytes read, JournalKind kind, const LoadOptions& opt
   }
 }
 
-Journal LoadJournal(const std::string& path, JournalKind kind, const LoadOptions& options) {
+Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& options) {
+  if (!source.IsOpen()) source.Open(ReadErrorStyle::TextFile);
   JournalBytes read;
   try {
-    read = ReadJournalBytes(path, ReadErrorStyle::TextFile, ThreadsOf(options), options.minPartBytes, options.cancel);
+    read = ReadJournalBytes(source, ThreadsOf(options), options.minPartBytes, options.cancel);
   } catch (const OutOfMemory& error) {
     // Nothing is counted yet: a record per hundred bytes is what journals hold.
-    throw AppError(NotEnoughMemoryMessage(FileNameOf(path), BytesNeeded(kind, error.Bytes(), error.Bytes() / 100)));
+    throw AppError(NotEnoughMemoryMessage(FileNameOf(source.Path()), BytesNeeded(kind, error.Bytes(), error.Bytes() / 100)));
   }
-  return ParseJournal(std::move(read), kind, options, FileNameOf(path));
+  return ParseJournal(std::move(read), kind, options, FileNameOf(source.Path()));
+}
+
+Journal LoadJournal(const std::string& path, JournalKind kind, const LoadOptions& options) {
+  JournalSource source(path);
+  return LoadJournal(source, kind, options);
 }
 
 Journal LoadParamStatLog(const std::string& path, const LoadOptions& options) {

@@ -34,6 +34,9 @@ struct LoadOptions {
 // first bad record in file order, or "Not enough memory to load NAME: about N MB needed.".
 // Raises LoadCancelled when the cancel flag is set.
 Journal LoadJournal(const std::string& path, JournalKind kind, const LoadOptions& options);
+// The same through `source`, opened here when it is not open yet; it is left at the end of
+// what was read, for growth to go on from.
+Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& options);
 
 // The same over bytes already read and counted; `name` names the file in messages.
 Journal ParseJournal(JournalBytes bytes, JournalKind kind, const LoadOptions& options, std::string_view name = {});

@@ -1,85 +1,79 @@
 #include "journals/JournalStream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
-#include "journals/FileBytes.h"
 #include "journals/HeaderRow.h"
 #include "journals/LineReaders.h"
-#include "uStrUtils/AppError.h"
 
 namespace vantorel {
 namespace {
 
 constexpr size_t kPiece = size_t{1} << 20;
 
-[[noreturn]] void Fail(int err) { throw AppError(InOutErrorMessage(InOutCodeOfErrno(err))); }
-
 }  // namespace
 
-JournalStream::JournalStream(const std::string& path, const KindDescription& kind) : kind_(kind) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) Fail(errno);
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-    const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-    ::close(fd_);
-    fd_ = -1;
-    Fail(err);
-  }
-  device_ = static_cast<uint64_t>(st.st_dev);
-  inode_ = static_cast<uint64_t>(st.st_ino);
+JournalStream::JournalStream(JournalSource& source, const KindDescription& kind) : source_(source), kind_(kind) {
   buffer_.resize(kPiece);
+}
+
+void JournalStream::Restart() {
+  pos_ = filled_ = 0;
+  eof_ = final_ = ended_ = titled_ = hasLines_ = false;
+  titles_.clear();
+}
+
+bool JournalStream::ReadTitles() {
+  if (titled_) return true;
   // The title line is read by the text rule: up to its line feed or a Ctrl-Z.
+  // `looked` counts from where reading stands, which a Fill may move.
   for (size_t looked = 0;;) {
     const char* held = buffer_.data() + filled_;
-    if (TextLineEnd(buffer_.data() + looked, held) != held) break;
-    looked = filled_;
-    if (!Fill()) break;
+    if (TextLineEnd(buffer_.data() + pos_ + looked, held) != held) break;
+    looked = filled_ - pos_;
+    if (Fill()) continue;
+    if (Waiting()) return false;
+    break;
   }
-  titles_ = HeaderTitles(FirstTextLine(std::string_view(buffer_.data(), filled_)));
-  SkipTitleLine();
+  titles_ = HeaderTitles(FirstTextLine(std::string_view(buffer_.data() + pos_, filled_ - pos_)));
+  titled_ = true;
+  std::string_view title;
+  hasLines_ = Next(title);
+  return true;
 }
 
-JournalStream::~JournalStream() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool JournalStream::Fill() {
-  if (eof_) return false;
+void JournalStream::MakeRoom() {
   if (pos_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + pos_, filled_ - pos_);
     filled_ -= pos_;
     pos_ = 0;
   }
   if (filled_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-  for (;;) {
-    const ssize_t got = ::read(fd_, buffer_.data() + filled_, buffer_.size() - filled_);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) Fail(errno);
-    if (got == 0) {
-      eof_ = true;
-      return false;
-    }
-    filled_ += static_cast<size_t>(got);
-    bytesRead_ += static_cast<uint64_t>(got);
-    return true;
-  }
 }
 
-bool JournalStream::Resume() {
-  if (ended_) return false;
-  eof_ = false;
+bool JournalStream::Fill() {
+  if (eof_) return false;
+  MakeRoom();
+  const size_t got = source_.Read(buffer_.data() + filled_, buffer_.size() - filled_);
+  if (got == 0) {
+    eof_ = true;
+    return false;
+  }
+  filled_ += got;
   return true;
 }
 
-void JournalStream::SkipTitleLine() {
-  std::string_view title;
-  hasLines_ = Next(title);
+bool JournalStream::Resume(std::string_view added) {
+  if (ended_) return false;
+  // The source has handed over all it held: nothing more is pulled until the next look.
+  eof_ = true;
+  while (!added.empty()) {
+    MakeRoom();
+    const size_t n = std::min(added.size(), buffer_.size() - filled_);
+    std::memcpy(buffer_.data() + filled_, added.data(), n);
+    filled_ += n;
+    added.remove_prefix(n);
+  }
+  return true;
 }
 
 bool JournalStream::Next(std::string_view& line) {
@@ -99,7 +93,7 @@ bool JournalStream::Next(std::string_view& line) {
         Fill();
         continue;
       }
-      if (lines.Cut() && waitForLineEnds_) return false;
+      if (lines.Cut() && Waiting()) return false;
       pos_ = static_cast<size_t>(lines.Position() - buffer_.data());
       if (lines.AtNul()) ended_ = true;
       return any;
@@ -110,7 +104,7 @@ bool JournalStream::Next(std::string_view& line) {
       Fill();
       continue;
     }
-    if (lineEnd == stop && waitForLineEnds_) return false;
+    if (lineEnd == stop && Waiting()) return false;
     char* end = lineEnd == stop ? stop : buffer_.data() + (lineEnd - buffer_.data()) + 1;
     TextLines lines(begin, end);
     const bool any = lines.Next(line);

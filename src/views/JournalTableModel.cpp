@@ -96,7 +96,7 @@ void JournalTableModel::ClearRows() {
 
 void JournalTableModel::WriteTitles(const QStringList& titles) {
   while (titles_.size() < titles.size()) titles_.append(QString());
-  for (int c = 0; c < titles.size(); ++c) titles_[c] = titles[c];
+  for (int c = 0; c < titles.size(); ++c) titles_[c] = titles[c].left(static_cast<qsizetype>(kPaintedBytes));
   if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
 }
 

@@ -33,13 +33,21 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
 
   CreateControls();
   CreateDeskControls();
-  loader_ = new LoadThread(this);
+  session_ = new JournalSession(this);
+  LoadThread* loader_ = &session_->Loader();
   loader_->onTitles = [this](const QStringList& titles) {
     StringGrid->LoadHeaderRow(titles, DescriptionOf(loadKind_).columns);
   };
   loader_->onStarted = [this](size_t progressMax) { LoadStarted(progressMax); };
   loader_->onProgress = [this](size_t done, size_t total) { LoadProgress(done, total); };
   loader_->onFinished = [this](LoadOutcome& outcome) { Guarded([this, &outcome] { LoadFinished(outcome); }); };
+  session_->mayLook = [this] { return !loading_ && !reporting_ && currentKind_ != JournalKind::None; };
+  session_->onGrew = [this](std::string_view added) { Guarded([this, added] { FollowGrew(added); }); };
+  session_->onReplaced = [this](bool empty) { Guarded([this, empty] { FollowReplaced(empty); }); };
+  session_->onGone = [this] {
+    SetFollowing(false);
+    SetStatusText(0, "Файл удалён: " + QFileInfo(currentLogFile_).fileName());
+  };
   ConnectEvents();
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   Guarded([this] { FormCreate(); });
@@ -47,7 +55,7 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
 
 TCorvanelForm::~TCorvanelForm() {
   // The load thread reads nothing of the window, but its end must not outlive the documents.
-  loader_->Cancel();
+  session_->Loader().Cancel();
   // The controls go after the documents and after this window's own part: what their last
   // events would ask of it is no longer answered.
   destroying_ = true;
@@ -73,16 +81,23 @@ void TCorvanelForm::Guarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& error) {
-    showErrorReport(FromCp1251(ReportText(MessageOf(error))));
+    ReportError(FromCp1251(ReportText(MessageOf(error))));
   } catch (...) {
-    showErrorReport(FromCp1251(ReportText("Unknown error")));
+    ReportError(FromCp1251(ReportText("Unknown error")));
   }
+}
+
+void TCorvanelForm::ReportError(const QString& text) {
+  if (reporting_) return;
+  reporting_ = true;
+  showErrorReport(text);
+  reporting_ = false;
 }
 
 void TCorvanelForm::closeEvent(QCloseEvent* event) {
   if (loading_) {
     // The load stops at its next look at the cancel flag and lets go of what it read.
-    loader_->Cancel();
+    session_->Loader().Cancel();
     DropLoad();
   }
   QMainWindow::closeEvent(event);

@@ -29,6 +29,7 @@
 #include "views/StringGrid.h"
 #include "views/TimelineStrip.h"
 #include "window/FilterComboBox.h"
+#include "window/JournalSession.h"
 #include "window/LoadThread.h"
 
 namespace vantorel {
@@ -131,9 +132,11 @@ class TCorvanelForm : public QMainWindow {
   // text, and the table's top row and selection where those records still show.
   void RefreshClick();
   // While "Следить за файлом" is on: looks at the file and shows what it has gained; a file
-  // rewritten is read again whole, one gone stops the following. Runs when the file system
-  // says the file changed, and once a second.
+  // rotated or rewritten is read again whole, one gone for a while stops the following. Runs
+  // shortly after the file system says the file changed, and once a second.
   void FollowCheck();
+  // The journal's load, its file and the following of it.
+  JournalSession& Session() { return *session_; }
   // The timeline strip's bars and shading, for the current journal and filters.
   void UpdateTimeline();
   void ShowFindBar();
@@ -202,6 +205,13 @@ class TCorvanelForm : public QMainWindow {
   void ConnectEvents();
   void FindSlice(uint64_t search, bool forward);
   void SetFollowing(bool on);
+  // What a look at the followed file found.
+  void FollowGrew(std::string_view added);
+  void FollowReplaced(bool empty);
+  // The current kind shows no records: table, lists, count and strip alike.
+  void ShowNoRecords();
+  // The error report, one at a time: while a box is open, no other opens.
+  void ReportError(const QString& text);
   // What every view ends with: the column widths, the title row fixed, the count, the timeline.
   void FinishView();
   // After a refresh: the lists' selections by text, the top row and the selection.
@@ -223,7 +233,7 @@ class TCorvanelForm : public QMainWindow {
   std::unique_ptr<JournalDocument> alarms_;
   std::unique_ptr<JournalDocument> actions_;
   std::unique_ptr<JournalDocument> params_;
-  LoadThread* loader_ = nullptr;
+  JournalSession* session_ = nullptr;
   JournalKind loadKind_ = JournalKind::None;
   bool loading_ = false;
   bool destroying_ = false;
@@ -237,8 +247,11 @@ class TCorvanelForm : public QMainWindow {
   FilterState keptFilters_;
   long long keptTop_ = -1;
   std::vector<uint32_t> keptSelection_;
-  QTimer* followTimer_ = nullptr;
-  QFileSystemWatcher* watcher_ = nullptr;
+  // Following: the file at the name is read again once it holds a journal (it was empty, or
+  // its last reading failed with `followError_`, reported once).
+  bool awaitingJournal_ = false;
+  std::string followError_;
+  bool reporting_ = false;
 };
 
 }  // namespace vantorel

@@ -118,11 +118,6 @@ void TCorvanelForm::CreateDeskControls() {
     SetFollowing(on);
     FollowCheck();
   }); });
-  followTimer_ = new QTimer(this);
-  followTimer_->setInterval(1000);
-  connect(followTimer_, &QTimer::timeout, this, [this] { Guarded([this] { FollowCheck(); }); });
-  watcher_ = new QFileSystemWatcher(this);
-  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] { Guarded([this] { FollowCheck(); }); });
   connect(CopyRows, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(false); }); });
   connect(CopyRowsWithTitles, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(true); }); });
   connect(SaveShownRows, &QAction::triggered, this, [this] { Guarded([this] { SaveRowsClick(); }); });

@@ -1,6 +1,4 @@
 // A journal its writer goes on appending to: read again on request, or followed as it grows.
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
 #include "platform/DisplayText.h"
@@ -30,34 +28,36 @@ void TCorvanelForm::RestoreAfterRefresh() {
 
 void TCorvanelForm::SetFollowing(bool on) {
   if (FollowFile->isChecked() != on) FollowFile->setChecked(on);
-  if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
-  if (on && !currentLogFile_.isEmpty()) {
-    watcher_->addPath(currentLogFile_);
-    followTimer_->start();
-  } else {
-    followTimer_->stop();
-  }
+  session_->SetFollowing(on && !currentLogFile_.isEmpty());
 }
 
-void TCorvanelForm::FollowCheck() {
-  if (!FollowFile->isChecked() || loading_ || currentKind_ == JournalKind::None) return;
-  // A file replaced under its name is watched anew.
-  if (watcher_->files().isEmpty() && QFileInfo::exists(currentLogFile_)) watcher_->addPath(currentLogFile_);
-  JournalDocument& document = *Slot(currentKind_);
-  std::string added;
-  switch (LookAtFile(QFile::encodeName(currentLogFile_).toStdString(), document.Data(), added)) {
-    case FileChange::Same:
-      return;
-    case FileChange::Gone:
-      SetFollowing(false);
-      SetStatusText(0, "Файл удалён: " + QFileInfo(currentLogFile_).fileName());
-      return;
-    case FileChange::Rewritten:
-      RefreshClick();
-      return;
-    case FileChange::Grew:
-      break;
+void TCorvanelForm::FollowCheck() { session_->Look(); }
+
+void TCorvanelForm::ShowNoRecords() {
+  StringGrid->ClearGridRows();
+  Slot(currentKind_) = std::make_unique<JournalDocument>(JournalDocument::Empty(currentKind_, rules_.regional));
+  const JournalDocument& document = *Slot(currentKind_);
+  const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
+  for (int l = 0; l < document.ListCount(); ++l) lists[static_cast<size_t>(l)]->Fill(document.List(l));
+  RefreshView();
+}
+
+void TCorvanelForm::FollowReplaced(bool empty) {
+  if (!empty) {
+    RefreshClick();
+    return;
   }
+  // Emptied, or rotated to a file the unit has not written to yet: no records until it does.
+  ShowNoRecords();
+  awaitingJournal_ = true;
+}
+
+void TCorvanelForm::FollowGrew(std::string_view added) {
+  if (awaitingJournal_) {
+    RefreshClick();
+    return;
+  }
+  JournalDocument& document = *Slot(currentKind_);
   const size_t before = document.RecordCount();
   const Growth growth = document.Grow(added, rules_);
   if (growth.reload) {

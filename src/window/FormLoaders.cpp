@@ -28,7 +28,7 @@ void TCorvanelForm::OpenLogFile(const QString& fileName) {
   request.rules = rules_;
   request.startDate = FromQDate(StartDate->date()) + FromQTime(StartDate->time());
   request.measure = StringGrid->Measure();
-  loader_->Start(std::move(request));
+  session_->Loader().Start(std::move(request));
 }
 
 void TCorvanelForm::LoadStarted(size_t progressMax) {
@@ -65,11 +65,23 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
     TCorvanelForm* form;
     ~Ended() { emit form->LoadEnded(); }
   } ended{this};
+  session_->Adopt(std::move(outcome.source));
   if (outcome.document == nullptr) {
     DropLoad();
-    showErrorReport(FromCp1251(outcome.error));
+    if (FollowFile->isChecked() && loadKind_ == currentKind_) {
+      // Followed, the journal is read again when its file changes; until then the window
+      // shows no records, and the same failure is not reported twice.
+      ShowNoRecords();
+      awaitingJournal_ = true;
+      SetStatusText(0, FromCp1251(outcome.error));
+      if (outcome.error == followError_) return;
+      followError_ = outcome.error;
+    }
+    ReportError(FromCp1251(outcome.error));
     return;
   }
+  awaitingJournal_ = false;
+  followError_.clear();
   const KindDescription& kind = DescriptionOf(loadKind_);
   const JournalDocument& document = *outcome.document;
   try {

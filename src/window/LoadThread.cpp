@@ -12,6 +12,7 @@
 #include "journals/JournalLoad.h"
 #include "platform/DisplayText.h"
 #include "uStrUtils/AppError.h"
+#include "views/JournalTableModel.h"
 
 namespace vantorel {
 namespace {
@@ -31,7 +32,8 @@ class PostingObserver final : public LoadObserver {
     LoadThread* thread = &thread_;
     post_([thread, titles] {
       QStringList texts;
-      for (const std::string& title : titles) texts.append(FromCp1251(title));
+      // A title is painted no further than a cell is.
+      for (const std::string& title : titles) texts.append(FromCp1251(std::string_view(title).substr(0, JournalTableModel::kPaintedBytes)));
       if (thread->onTitles) thread->onTitles(texts);
     });
   }
@@ -112,9 +114,10 @@ void LoadThread::Run(LoadRequest request) {
   options.observer = &observer;
   options.cancel = &cancel_;
   auto outcome = std::make_shared<LoadOutcome>();
+  outcome->source = std::make_unique<JournalSource>(request.path);
   try {
     outcome->document =
-        std::make_unique<JournalDocument>(LoadJournal(request.path, request.kind, options), request.rules.regional);
+        std::make_unique<JournalDocument>(LoadJournal(*outcome->source, request.kind, options), request.rules.regional);
     const size_t records = outcome->document->RecordCount();
     outcome->rows.rows.Resize(records);
     if (records > 0) std::memset(outcome->rows.rows.data(), 0, records * sizeof(uint32_t));

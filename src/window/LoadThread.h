@@ -19,6 +19,7 @@
 #include "datetime/RegionalSettings.h"
 #include "document/ColumnWidths.h"
 #include "document/JournalDocument.h"
+#include "journals/JournalSource.h"
 
 namespace vantorel {
 
@@ -40,6 +41,8 @@ struct LoadOutcome {
   RowSet rows;
   // The error report's text, in Windows-1251.
   std::string error;
+  // The file as the load left it, open unless it could not be opened.
+  std::unique_ptr<JournalSource> source;
 };
 
 class LoadThread : public QObject {

@@ -106,32 +106,6 @@ TEST(GrowJournal, ALastLineWithoutItsEndOrABadRecord) {
   EXPECT_EQ(nul.size(), 2u);
 }
 
-TEST(LookAtFile, TellsGrowthFromARewrite) {
-  const Sample& alarms = kSamples[0];
-  const std::string text = W(alarms.title) + W(alarms.line(0)) + W(alarms.line(1));
-  const std::string path = test::WriteScratchFile("look.alarms", text);
-  LoadOptions options;
-  options.rules = test::JournalRules();
-  const Journal journal = LoadJournal(path, JournalKind::Alarms, options);
-  std::string added;
-  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Same);
-  std::ofstream(path, std::ios::app | std::ios::binary) << W(alarms.line(2));
-  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Grew);
-  EXPECT_EQ(added, W(alarms.line(2)));
-  // The same length with other bytes, a shorter file, a file replaced, no file.
-  std::string changed = text + W(alarms.line(2));
-  changed[changed.size() - 40] = 'X';
-  test::WriteScratchFile("look.alarms", changed);
-  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Rewritten);
-  test::WriteScratchFile("look.alarms", text.substr(0, text.size() - 5));
-  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Rewritten);
-  const std::string other = test::WriteScratchFile("look-other.alarms", text + W(alarms.line(2)));
-  ASSERT_EQ(std::rename(other.c_str(), path.c_str()), 0);
-  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Rewritten);
-  std::remove(path.c_str());
-  EXPECT_EQ(LookAtFile(path, journal, added), FileChange::Gone);
-}
-
 }  // namespace
 }  // namespace vantorel
 

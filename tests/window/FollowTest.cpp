@@ -151,14 +151,48 @@ TEST_P(Follow, ShrunkReplacedOrGoneAndABadRecord) {
   Check();
   EXPECT_EQ(errors.size(), 1);
 
-  // Gone: the following stops, the table stays.
+  // Gone for a while: the following stops, the table stays. A shorter gap is a rotation's.
+  JournalSource::Clock::time_point now{};
+  form->Session().clock = [&now] { return now; };
   form->FollowFile->trigger();
   const Shown before = ShownBy(*form);
   std::remove(path_.c_str());
   Check();
+  EXPECT_TRUE(form->FollowFile->isChecked());
+  now += JournalSource::kGoneAfter;
+  Check();
   EXPECT_FALSE(form->FollowFile->isChecked());
   EXPECT_EQ(form->StatusText(0), "Файл удалён: " + QString("followed") + GetParam().extension);
   EXPECT_EQ(ShownBy(*form), before);
+}
+
+TEST_P(Follow, AFailedOrEmptiedJournalIsToldOnceAndFollowedOn) {
+  OpenFollowed(4);
+  // Emptied: every part of the window says there is nothing.
+  WriteScratchFile(std::string("followed") + GetParam().extension, "");
+  Check();
+  EXPECT_EQ(Count().toStdString(), "Показано строк: 0 из 0");
+  EXPECT_EQ(form->StringGrid->RowCount(), 1);
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+  // Written again, then replaced by a journal with a bad record: one report, however often
+  // the window looks, and the window agrees with itself.
+  Append(Journal(3));
+  Check();
+  EXPECT_EQ(ShownBy(*form), Fresh());
+  const bool action = KindOfPath(GetParam().extension) == JournalKind::Action;
+  const std::string bad = W(GetParam().title) + "\r\n" + W(action ? "u\tвчера\r\n" : "вчера\tГ\r\n");
+  const std::string other = WriteScratchFile(std::string("bad") + GetParam().extension, bad);
+  ASSERT_EQ(std::rename(other.c_str(), path_.c_str()), 0);
+  for (int look = 0; look < 3; ++look) Check();
+  EXPECT_EQ(errors.size(), 1);
+  EXPECT_EQ(form->StatusText(0), "'вчера' is not a valid date and time.");
+  EXPECT_EQ(Count().toStdString(), "Показано строк: 0 из 0");
+  EXPECT_TRUE(form->FollowFile->isChecked());
+  // A valid journal at the name again: it loads.
+  WriteScratchFile(std::string("followed") + GetParam().extension, Journal(5));
+  Check();
+  EXPECT_EQ(ShownBy(*form), Fresh());
+  EXPECT_EQ(errors.size(), 1);
 }
 
 TEST_P(Follow, RefreshKeepsTheFiltersTheTopRowAndTheSelection) {

@@ -1,6 +1,9 @@
 #include "query/Query.h"
 
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <charconv>
 #include <chrono>
@@ -16,6 +19,7 @@
 #include "document/RowExport.h"
 #include "document/Timeline.h"
 #include "journals/Extension.h"
+#include "journals/JournalSource.h"
 #include "journals/JournalStream.h"
 #include "journals/RecordParser.h"
 #include "uStrUtils/AppError.h"
@@ -31,7 +35,8 @@ constexpr std::string_view kUsage =
     "                      [--from-date YYYY-MM-DD] [--to-date YYYY-MM-DD]\n"
     "                      [--group TEXT] [--node TEXT] [--port TEXT] [--param TEXT]\n"
     "                      [--user TEXT] [--action TEXT] [--show-unimportant]\n"
-    "                      [--lists | --count | --format tsv|csv|jsonl] [--follow] FILE\n"
+    "                      [--lists | --count | --histogram | --format tsv|csv|jsonl]\n"
+    "                      [--follow] FILE\n"
     "       vantorel-query --help\n";
 
 constexpr std::string_view kHelp =
@@ -83,6 +88,23 @@ constexpr std::string_view kHelp =
     "Exit status: 0 done; 1 the journal could not be loaded (the viewer's error message\n"
     "on standard error); 2 bad options or a file of no known kind.\n";
 
+// A temporary file in TMPDIR (or /tmp) that has no name, so that nothing of it stays behind
+// however the program ends; null when none can be made.
+std::FILE* UnnamedTemporary() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  const std::string folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    // A file system without unnamed files: the name goes at once.
+    std::string name = folder + "/vantorel-query-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(name.c_str());
+  }
+  std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "w+");
+  if (file == nullptr && fd >= 0) ::close(fd);
+  return file;
+}
+
 // Collects output and hands it to the sink in large pieces, once the query has succeeded: a
 // journal that fails part way through leaves no row and no count line behind. Until then
 // what does not fit in memory waits in a temporary file, so memory does not grow with the
@@ -111,7 +133,7 @@ class BufferedOut {
     if (committed_) {
       sink_.Write(buffer_);
     } else {
-      if (spill_ == nullptr) spill_ = std::tmpfile();
+      if (spill_ == nullptr) spill_ = UnnamedTemporary();
       if (spill_ == nullptr || std::fwrite(buffer_.data(), 1, buffer_.size(), spill_) != buffer_.size()) {
         throw AppError("Cannot keep the output: no room for a temporary file");
       }
@@ -313,7 +335,7 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
     return false;
   }
   if (options.follow && (options.lists || options.countOnly || options.histogram)) {
-    problem = "--follow shows rows: not with --lists or --count";
+    problem = "--follow shows rows: not with --lists, --count or --histogram";
     return false;
   }
   if (options.file.empty()) {
@@ -376,37 +398,81 @@ void AppendNumber(std::string& out, size_t value) {
 template <JournalKind K>
 class StreamQuery {
  public:
-  StreamQuery(const QueryOptions& options, const DateTimeRules& rules, TextSink& out,
+  StreamQuery(const QueryOptions& options, const DateTimeRules& rules, TextSink& out, TextSink& err,
               const std::function<bool()>& followIdle)
-      : o_(options), rules_(rules), out_(out), followIdle_(followIdle) {
+      : o_(options), rules_(rules), out_(out), err_(err), followIdle_(followIdle), source_(options.file),
+        stream_(source_, kKind) {}
+
+  void Run() {
+    source_.Open(ReadErrorStyle::TextFile);
+    if (o_.follow) stream_.WaitForLineEnds();
+    CatchUp(true);
+    if (o_.lists) {
+      PrintLists();
+      return out_.Commit();
+    }
+    if (o_.histogram) {
+      PrintHistogram();
+      return out_.Commit();
+    }
+    if (o_.follow) return Follow();
+    if (!o_.format) {
+      std::string& text = out_.Text();
+      text += "Показано строк: ";
+      AppendNumber(text, shown_);
+      text += " из ";
+      AppendNumber(text, total_);
+      out_.LineDone();
+    }
+    out_.Commit();
+  }
+
+ private:
+  static constexpr const KindDescription& kKind = Describe<K>();
+  static constexpr TDateTime kPickerStartDate = 41603;
+  static constexpr TDateTime kBeforeAnyDay = -1e9;
+
+  bool Rows() const { return !o_.countOnly && !o_.lists && !o_.histogram; }
+
+  // The filters and lists as they stand before any record of a journal is read.
+  void Reset() {
     const Literals& words = Cp1251Literals();
+    arena_ = TextArena();
     for (int l = 0; l < kKind.listCount; ++l) lists_[static_cast<size_t>(l)].Reset(words.*kKind.lists[l].allValues);
-    filter_.time = options.time.Prepared();
+    filter_ = RecordFilter();
+    filter_.time = o_.time.Prepared();
     filter_.dateRange = kKind.dateRange;
     // Without a start day the file's first day applies, which no record lies before.
-    filter_.startDate = options.fromDate.value_or(kBeforeAnyDay);
-    filter_.endDate = options.toDate.value_or(0);
+    filter_.startDate = o_.fromDate.value_or(kBeforeAnyDay);
+    filter_.endDate = o_.toDate.value_or(0);
     filter_.listCount = kKind.listCount;
-    filter_.hideUnimportant = kKind.unimportantSwitch && !options.showUnimportant;
+    filter_.hideUnimportant = kKind.unimportantSwitch && !o_.showUnimportant;
+    listMask_ = 0;
     for (int l = 0; l < kKind.listCount; ++l) {
-      const std::optional<std::string>& wanted = ListOption(options, K, l);
+      const std::optional<std::string>& wanted = ListOption(o_, K, l);
       // A text that is the list's all-values item lets every value through.
       if (!wanted || *wanted == words.*kKind.lists[l].allValues) continue;
       filter_.lists[static_cast<size_t>(l)] = {false, kNoItem};
       listMask_ |= 1u << l;
     }
-    if (options.lists) listMask_ = ~0u;
+    if (o_.lists) listMask_ = ~0u;
+    total_ = shown_ = 0;
+    counted_ = false;
+    bins_ = {};
   }
 
-  void Run() {
+  // The journal as it stands, from its start, as a run without --follow shows it; `first`:
+  // the run's first journal, whose title row is printed. False while a followed journal's
+  // title line has not ended.
+  bool CatchUp(bool first) {
+    Reset();
+    if (!stream_.ReadTitles()) return false;
     // The end day's rule needs the last day of the file: known only after a first reading.
-    // (The histogram counts whole days of the range: the file's first and last day let all in.)
-    const bool lastDayFirst = kKind.dateRange && !o_.toDate && !o_.lists && !o_.histogram;
-    std::unique_ptr<JournalStream> stream = Open();
-    if (kKind.emptyFileFails && !stream->HasLines()) throw AppError("Range check error");
-    titles_ = stream->Titles();
-    if (!lastDayFirst && Rows()) PrintTitles();
-    Pass(*stream, !lastDayFirst && !o_.lists);
+    const bool lastDayFirst = kKind.dateRange && !o_.toDate && !o_.lists;
+    if (kKind.emptyFileFails && !stream_.HasLines()) throw AppError("Range check error");
+    titles_ = stream_.Titles();
+    if (!lastDayFirst && Rows()) PrintTitles(first);
+    Pass(!lastDayFirst && !o_.lists);
     if constexpr (kKind.findsDays) {
       if (total_ == 0) earliest_ = latest_ = kPickerStartDate;
       // The window puts the file's first and last day into its date pickers, which refuse
@@ -415,18 +481,15 @@ class StreamQuery {
         throw AppError("Failed to set calendar date or time");
       }
     }
-    if (o_.lists) {
-      PrintLists();
-      return out_.Commit();
-    }
+    if (o_.lists) return true;
     bool again = lastDayFirst;
     if (lastDayFirst) {
       filter_.endDate = std::trunc(latest_);
       for (int l = 0; l < kKind.listCount; ++l) {
         if (listMask_ & (1u << l)) filter_.lists[static_cast<size_t>(l)] = ValueFilter::Select(Wanted(l), List(l));
       }
-      if (Rows()) PrintTitles();
-    } else if (!o_.follow) {
+      if (Rows()) PrintTitles(first);
+    } else {
       // A wanted value no record holds selects no item: then only the records whose field is
       // empty pass, which a second reading finds.
       for (int l = 0; l < kKind.listCount; ++l) {
@@ -446,56 +509,63 @@ class StreamQuery {
     if (again) {
       shown_ = 0;
       bins_ = {};
-      stream = Open();
-      Pass(*stream, true);
+      source_.Rewind();
+      stream_.Restart();
+      stream_.ReadTitles();
+      Pass(true);
     }
-    if (o_.histogram) {
-      PrintHistogram();
-      return out_.Commit();
-    }
-    if (o_.follow) return Follow(std::move(stream));
-    if (!o_.format) {
-      std::string& text = out_.Text();
-      text += "Показано строк: ";
-      AppendNumber(text, shown_);
-      text += " из ";
-      AppendNumber(text, total_);
-      out_.LineDone();
-    }
-    out_.Commit();
+    return true;
   }
 
- private:
-  static constexpr const KindDescription& kKind = Describe<K>();
-  static constexpr TDateTime kPickerStartDate = 41603;
-  static constexpr TDateTime kBeforeAnyDay = -1e9;
-
-  bool Rows() const { return !o_.countOnly && !o_.lists && !o_.histogram; }
-
-  std::unique_ptr<JournalStream> Open() const {
-    auto stream = std::make_unique<JournalStream>(o_.file, kKind);
-    if (o_.follow) stream->WaitForLineEnds();
-    return stream;
-  }
-
-  // The new rows as the journal grows, until the idle hook says to stop. A journal rewritten
-  // or replaced under its name is read from its start.
-  void Follow(std::unique_ptr<JournalStream> stream) {
+  // The new rows as the journal grows, until the idle hook says to stop. A journal rotated
+  // away is read to its end first; one rewritten, or the new file at its name, is read from
+  // its start once its title line has ended. A journal that cannot be read is reported and
+  // waited for.
+  void Follow() {
     out_.Commit();
+    following_ = true;
+    std::string added;
     for (;;) {
       out_.Flush();
       if (!followIdle_()) return;
-      struct stat st {};
-      if (::stat(o_.file.c_str(), &st) != 0) continue;
-      if (static_cast<uint64_t>(st.st_ino) != stream->Inode() || static_cast<uint64_t>(st.st_dev) != stream->Device() ||
-          static_cast<uint64_t>(st.st_size) < stream->BytesRead()) {
-        stream = Open();
-      } else if (!stream->Resume()) {
-        continue;
+      try {
+        switch (source_.Look(JournalSource::Clock::now(), added)) {
+          case SourceChange::Same:
+          case SourceChange::Gone:
+            break;
+          case SourceChange::Grew:
+            if (waiting_) {
+              StartOver();
+            } else if (!broken_ && stream_.Resume(added)) {
+              Pass(true);
+            }
+            break;
+          case SourceChange::Rotated:
+            if (!waiting_ && !broken_ && stream_.Resume(added)) {
+              stream_.EndOfFile();
+              Pass(true);
+            }
+            StartOver();
+            break;
+          case SourceChange::Rewritten:
+            StartOver();
+            break;
+        }
+      } catch (const AppError& error) {
+        broken_ = true;
+        out_.Flush();
+        err_.Write(Cp1251ToUtf8(ReportText(error.Message())) + "\n");
       }
-      Pass(*stream, true);
     }
   }
+
+  void StartOver() {
+    broken_ = false;
+    source_.Rewind();
+    stream_.Restart();
+    waiting_ = !CatchUp(false);
+  }
+
   const std::vector<std::string_view>& List(int l) const { return lists_[static_cast<size_t>(l)].Items(); }
 
   // The item of the wanted text of list `l`; -1 when the list does not hold it.
@@ -505,16 +575,21 @@ class StreamQuery {
   }
 
   // One reading of the journal; with `select`, the records that pass are counted and printed.
-  void Pass(JournalStream& stream, bool select) {
+  void Pass(bool select) {
     RecordParser<K> parser(rules_, lists_, &arena_, listMask_);
     ParsedRecord values;
     std::string_view line;
-    const bool firstPass = total_ == 0 && !counted_;
-    while (stream.Next(line)) {
+    const bool firstPass = !counted_;
+    while (stream_.Next(line)) {
       parser.Parse(line, values);
       if (firstPass) {
         ++total_;
         if constexpr (kKind.findsDays) NoteDay(values.time);
+      }
+      // A followed journal that reaches a new day: its end day, when it was the file's last
+      // day, moves to it, as a fresh run would have it.
+      if (following_ && kKind.dateRange && !o_.toDate && WholeDay(values.time) > WholeDay(filter_.endDate)) {
+        filter_.endDate = WholeDay(values.time);
       }
       if (o_.histogram && select) {
         if (filter_.PassesDays(values.time) && filter_.PassesTone(values.tone) && PassesLists(values)) {
@@ -550,13 +625,16 @@ class StreamQuery {
     if (CompareDatePart(time, latest_) > 0) latest_ = time;
   }
 
-  void PrintTitles() {
+  // The title row; a later journal of a followed name only gives the rows their new keys.
+  void PrintTitles(bool first) {
     if (o_.format) {
       export_.emplace(*o_.format, kKind.columns, ShownTitles(titles_, kKind.columns));
+      if (!first) return;
       export_->AppendTitles(out_.Text());
       out_.Flushed();
       return;
     }
+    if (!first) return;
     std::string& text = out_.Text();
     for (int c = 0; c < kKind.columns; ++c) {
       if (c > 0) text.push_back('\t');
@@ -609,7 +687,15 @@ class StreamQuery {
   const QueryOptions& o_;
   const DateTimeRules& rules_;
   BufferedOut out_;
+  TextSink& err_;
   const std::function<bool()>& followIdle_;
+  JournalSource source_;
+  JournalStream stream_;
+  // Following: the file at the name has not shown its title line yet; or it failed, and
+  // waits to be rewritten or replaced.
+  bool following_ = false;
+  bool waiting_ = false;
+  bool broken_ = false;
   std::array<DistinctList, kMaxLists> lists_;
   TextArena arena_;
   unsigned listMask_ = 0;
@@ -659,7 +745,7 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
       std::this_thread::sleep_for(std::chrono::milliseconds(250));
       return true;
     };
-    WithKind(kind, [&](auto k) { StreamQuery<decltype(k)::value>(options, rules, out, idle).Run(); });
+    WithKind(kind, [&](auto k) { StreamQuery<decltype(k)::value>(options, rules, out, err, idle).Run(); });
   } catch (const std::exception& error) {
     // The window's error report: the message with its full stop, read as Windows-1251.
     err.Write(Cp1251ToUtf8(ReportText(MessageOf(error))) + "\n");
