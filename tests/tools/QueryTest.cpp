@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <sys/wait.h>
 #include <string>
 #include <vector>
@@ -341,6 +342,75 @@ TEST(QueryTest, FormatsForOtherProgramsHistogramAndFollow) {
   });
   EXPECT_EQ(status, kQueryOk);
   EXPECT_EQ(out.text, "Время\tГруппа\t\t\t\t\t\n10:00:00\tСевер\t\t\t\t\t\n12:00:00\tСевер\t\t\t\t\t\n");
+}
+
+// A --follow run whose idle hook takes one step of `steps` at a time, then ends the run.
+Outcome Followed(const std::vector<std::string>& args, const std::vector<std::function<void()>>& steps) {
+  size_t round = 0;
+  StringSink out, err;
+  Outcome o;
+  o.status = RunQuery(args, test::JournalRules(), out, err, [&] {
+    if (round == steps.size()) return false;
+    steps[round++]();
+    return true;
+  });
+  o.out = out.text;
+  o.err = err.text;
+  return o;
+}
+
+// The rows of a plain run, without the title row and the count line.
+std::string RowsOf(std::vector<std::string> args) {
+  const std::string text = Query(args).out;
+  const size_t first = text.find('\n') + 1;
+  const size_t count = text.rfind("Показано строк");
+  return text.substr(first, (count == std::string::npos ? text.size() : count) - first);
+}
+
+TEST(QueryTest, FollowingSurvivesRotationAndPrintsWhatPlainRunsPrint) {
+  const std::string title = W("Время\tГруппа\r\n");
+  auto rows = [](int from, int to, const char* group) {
+    std::string text;
+    for (int i = from; i < to; ++i) text += W("25.11.2013 10:00:" + std::to_string(10 + i) + "\t" + group + "\r\n");
+    return text;
+  };
+  auto append = [](const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  };
+  // logrotate's create: renamed, an empty file at once, the unit's title and rows later; a
+  // value no list holds keeps the rows whose group is empty, as a plain run does.
+  const std::string path = WriteScratchFile("rotated.alarms", title + rows(0, 3, "") + rows(3, 5, "Юг"));
+  const std::string old = WriteScratchFile("old.alarms", "");
+  const std::string next = title + rows(20, 22, "") + rows(22, 23, "Юг");
+  const Outcome o = Followed({"--follow", "--group", "НЕТ", path},
+                             {[&] { append(path, rows(5, 7, "")); },
+                              [&] {
+                                std::rename(path.c_str(), old.c_str());
+                                WriteScratchFile("rotated.alarms", "");
+                              },
+                              [&] { append(path, next.substr(0, 5)); }, [&] { append(path, next.substr(5)); }});
+  EXPECT_EQ(o.status, kQueryOk) << o.err;
+  EXPECT_EQ(o.out, Query({"--group", "НЕТ", old}).out.substr(0, Query({"--group", "НЕТ", old}).out.rfind("Показано")) +
+                       RowsOf({"--group", "НЕТ", path}));
+
+  // JSON lines of a journal rewritten with other titles take the new titles as keys.
+  const std::string json = WriteScratchFile("keys.alarms", W("А\tБ\r\n25.11.2013 10:00:00\tx\r\n"));
+  const Outcome keys = Followed({"--follow", "--format", "jsonl", json},
+                                {[&] { WriteScratchFile("keys.alarms", W("В\tГ\r\n25.11.2013 11:00:00\ty\r\n")); }});
+  EXPECT_EQ(keys.out, "{\"А\":\"10:00:00\",\"Б\":\"x\",\"column 3\":\"\",\"column 4\":\"\",\"column 5\":\"\",\"column 6\":\"\",\"column 7\":\"\"}\n"
+                      "{\"В\":\"11:00:00\",\"Г\":\"y\",\"column 3\":\"\",\"column 4\":\"\",\"column 5\":\"\",\"column 6\":\"\",\"column 7\":\"\"}\n");
+
+  // A parameter journal that grows into a new day: the end day was the file's last, and
+  // moves with it; the time window's end applies on it, as in a fresh run.
+  const std::string param = WriteScratchFile("days.param", W("Время\r\n25.11.2013 10:00:00\tа\r\n25.11.2013 23:00:00\tб\r\n"));
+  const Outcome days = Followed({"--follow", "--to", "12:00:00", param},
+                                {[&] { append(param, W("26.11.2013 11:00:00\tв\r\n26.11.2013 13:00:00\tг\r\n")); }});
+  EXPECT_EQ(days.status, kQueryOk) << days.err;
+  // The histogram of a parameter journal counts the days of the file, first to last.
+  EXPECT_NE(Query({"--histogram", param}).out.find("13:00\t1\n"), std::string::npos);
+  EXPECT_EQ(days.out, Query({"--to", "12:00:00", param}).out.substr(0, Query({"--to", "12:00:00", param}).out.rfind("Показано")));
 }
 
 TEST(QueryTest, AFailureLeavesNoRowBehind) {

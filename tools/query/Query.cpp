@@ -459,6 +459,8 @@ class StreamQuery {
     total_ = shown_ = 0;
     counted_ = false;
     bins_ = {};
+    late_.clear();
+    lateCount_ = 0;
   }
 
   // The journal as it stands, from its start, as a run without --follow shows it; `first`:
@@ -509,6 +511,8 @@ class StreamQuery {
     if (again) {
       shown_ = 0;
       bins_ = {};
+      late_.clear();
+      lateCount_ = 0;
       source_.Rewind();
       stream_.Restart();
       stream_.ReadTitles();
@@ -590,6 +594,11 @@ class StreamQuery {
       // day, moves to it, as a fresh run would have it.
       if (following_ && kKind.dateRange && !o_.toDate && WholeDay(values.time) > WholeDay(filter_.endDate)) {
         filter_.endDate = WholeDay(values.time);
+        out_.Text() += late_;
+        shown_ += lateCount_;
+        late_.clear();
+        lateCount_ = 0;
+        out_.Flushed();
       }
       if (o_.histogram && select) {
         if (filter_.PassesDays(values.time) && filter_.PassesTone(values.tone) && PassesLists(values)) {
@@ -598,7 +607,16 @@ class StreamQuery {
         continue;
       }
       if (!select) continue;
-      if (!filter_.PassesMoment(values.time) || !filter_.PassesTone(values.tone) || !PassesLists(values)) continue;
+      if (!filter_.PassesMoment(values.time)) {
+        // Followed, the end day's late rows wait for the next day, which lets them through.
+        if (o_.follow && kKind.dateRange && !o_.toDate && Rows() && Late(values.time) &&
+            filter_.PassesTone(values.tone) && PassesLists(values)) {
+          RenderRow(line, values.time, late_);
+          ++lateCount_;
+        }
+        continue;
+      }
+      if (!filter_.PassesTone(values.tone) || !PassesLists(values)) continue;
       ++shown_;
       if (Rows()) PrintRow(line, values.time);
     }
@@ -644,19 +662,27 @@ class StreamQuery {
   }
 
   void PrintRow(std::string_view line, TDateTime time) {
+    RenderRow(line, time, out_.Text());
+    out_.Flushed();
+  }
+
+  void RenderRow(std::string_view line, TDateTime time, std::string& text) {
     if (export_) {
       std::array<std::string_view, kMaxColumns> cells{};
       for (int c = 0; c < kKind.columns; ++c) cells[static_cast<size_t>(c)] = CellOfLine(kKind, rules_.regional, line, time, c, scratch_);
-      export_->AppendRow(cells.data(), out_.Text());
-      out_.Flushed();
+      export_->AppendRow(cells.data(), text);
       return;
     }
-    std::string& text = out_.Text();
     for (int c = 0; c < kKind.columns; ++c) {
       if (c > 0) text.push_back('\t');
       AppendCp1251AsUtf8(text, CellOfLine(kKind, rules_.regional, line, time, c, scratch_));
     }
-    out_.LineDone();
+    text.push_back('\n');
+  }
+
+  // A record of the end day past the time window's end: it passes once a later day comes.
+  bool Late(TDateTime t) const {
+    return WholeDay(t) == WholeDay(filter_.endDate) && filter_.PassesDays(t) && filter_.time.AtOrAfterStart(t);
   }
 
   void PrintHistogram() {
@@ -695,6 +721,9 @@ class StreamQuery {
   // waits to be rewritten or replaced.
   bool following_ = false;
   bool waiting_ = false;
+  // The end day's rows past the time window's end, as printed once a later day comes.
+  std::string late_;
+  size_t lateCount_ = 0;
   bool broken_ = false;
   std::array<DistinctList, kMaxLists> lists_;
   TextArena arena_;
