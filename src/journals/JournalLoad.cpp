@@ -1,5 +1,6 @@
 #include "journals/JournalLoad.h"
 
+#include <algorithm>
 #include <climits>
 #include <exception>
 #include <memory>
@@ -265,9 +266,12 @@ std::string Grouped(size_t value) {
   return out;
 }
 
-// What a journal of `size` bytes and about `records` records takes in memory.
-size_t BytesNeeded(JournalKind kind, size_t size, size_t records) {
-  return size + records * RecordBytes(DescriptionOf(kind));
+// About how many records a file of `size` bytes holds, by the lines of its first bytes.
+size_t RecordsGuessed(const JournalSource& source, size_t size) {
+  const std::string sample = source.Peek(size_t{1} << 16);
+  const auto lines = static_cast<size_t>(std::count(sample.begin(), sample.end(), '\n'));
+  if (lines == 0) return size / 100;
+  return static_cast<size_t>(static_cast<double>(size) * static_cast<double>(lines) / static_cast<double>(sample.size()));
 }
 
 int ThreadsOf(const LoadOptions& options) {
@@ -277,6 +281,10 @@ int ThreadsOf(const LoadOptions& options) {
 }
 
 }  // namespace
+
+size_t LoadFootprint(JournalKind kind, size_t size, size_t records) {
+  return size + records * (RecordBytes(DescriptionOf(kind)) + kShownRowBytes);
+}
 
 std::string NotEnoughMemoryMessage(std::string_view fileName, size_t bytesNeeded) {
   const size_t megabytes = (bytesNeeded + 999999) / 1000000;
@@ -289,7 +297,7 @@ Journal ParseJournal(JournalBytes read, JournalKind kind, const LoadOptions& opt
   try {
     return WithKind(kind, [&](auto k) { return ParseKind<decltype(k)::value>(std::move(read), options); });
   } catch (const std::bad_alloc&) {
-    throw AppError(NotEnoughMemoryMessage(name, BytesNeeded(kind, size, records)));
+    throw AppError(NotEnoughMemoryMessage(name, LoadFootprint(kind, size, records)));
   }
 }
 
@@ -298,9 +306,10 @@ Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& 
   JournalBytes read;
   try {
     read = ReadJournalBytes(source, ThreadsOf(options), options.minPartBytes, options.cancel);
-  } catch (const OutOfMemory& error) {
-    // Nothing is counted yet: a record per hundred bytes is what journals hold.
-    throw AppError(NotEnoughMemoryMessage(FileNameOf(source.Path()), BytesNeeded(kind, error.Bytes(), error.Bytes() / 100)));
+  } catch (const OutOfMemory&) {
+    // Nothing is counted yet: the records are guessed from the lines of the first bytes.
+    const size_t size = source.KnownSize();
+    throw AppError(NotEnoughMemoryMessage(FileNameOf(source.Path()), LoadFootprint(kind, size, RecordsGuessed(source, size))));
   }
   return ParseJournal(std::move(read), kind, options, FileNameOf(source.Path()));
 }

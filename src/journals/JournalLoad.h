@@ -51,6 +51,14 @@ inline Journal LoadActionLog(const std::string& path, const LoadOptions& options
 // Parameter-change and statistics journals have one format; the extension tells which.
 Journal LoadParamStatLog(const std::string& path, const LoadOptions& options);
 
+// The bytes a shown row of a view takes beside its record: its place in the row index and
+// the table's own share.
+inline constexpr size_t kShownRowBytes = 12;
+
+// What a journal of `size` bytes and `records` records takes once loaded and shown: what a
+// load that found no room says it needed, whichever of its allocations failed.
+size_t LoadFootprint(JournalKind kind, size_t size, size_t records);
+
 // The message of a load that could not have the memory it needed.
 std::string NotEnoughMemoryMessage(std::string_view fileName, size_t bytesNeeded);
 

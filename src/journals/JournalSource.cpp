@@ -186,6 +186,19 @@ size_t JournalSource::Read(char* into, size_t size) {
   }
 }
 
+std::string JournalSource::Peek(size_t size) const {
+  std::string bytes(size, '\0');
+  size_t done = 0;
+  while (fd_ >= 0 && done < size) {
+    const ssize_t got = ::pread(fd_, bytes.data() + done, size - done, static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
 void JournalSource::Rewind() {
   Forget();
   ::lseek(fd_, 0, SEEK_SET);

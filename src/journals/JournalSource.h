@@ -50,6 +50,9 @@ class JournalSource {
   size_t Read(char* into, size_t size);
   // Reading starts again at the file's start (the same file).
   void Rewind();
+  // Up to `size` of the file's first bytes, wherever reading stands; empty when they cannot
+  // be read.
+  std::string Peek(size_t size) const;
   // How far the file has been read.
   uint64_t Offset() const { return offset_; }
   // The file's size when it was opened or last looked at.

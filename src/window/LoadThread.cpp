@@ -132,8 +132,7 @@ void LoadThread::Run(LoadRequest request) {
     // The journal was loaded; its widths found no room.
     size_t needed = 0;
     if (outcome->document != nullptr) {
-      needed = outcome->document->Data().bytes.size +
-               outcome->document->RecordCount() * (RecordBytes(outcome->document->Kind()) + 8);
+      needed = LoadFootprint(request.kind, outcome->document->Data().bytes.size, outcome->document->RecordCount());
     }
     outcome->document.reset();
     outcome->error = ReportText(NotEnoughMemoryMessage(FileNameOf(request.path), needed));
