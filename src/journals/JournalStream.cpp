@@ -16,10 +16,11 @@ JournalStream::JournalStream(JournalSource& source, const KindDescription& kind)
   buffer_.resize(kPiece);
 }
 
-void JournalStream::Restart() {
+void JournalStream::Restart(bool untitled) {
   pos_ = filled_ = 0;
-  eof_ = final_ = ended_ = titled_ = hasLines_ = false;
-  titles_.clear();
+  eof_ = final_ = ended_ = false;
+  titled_ = hasLines_ = untitled;
+  if (!untitled) titles_.clear();
 }
 
 bool JournalStream::ReadTitles() {

@@ -36,8 +36,10 @@ class JournalStream {
   bool Resume(std::string_view added);
   // No more bytes will come: a last line without its line end is a line after all.
   void EndOfFile() { final_ = true; }
-  // Reading starts again with a title line, where the source now stands.
-  void Restart();
+  // Reading starts again where the source now stands: with a title line; or, `untitled`,
+  // with record lines under the titles read before (a journal cut short in place by log
+  // rotation, which its unit goes on appending records to).
+  void Restart(bool untitled = false);
 
  private:
   // Reads more of the file behind what is kept; false at its end.

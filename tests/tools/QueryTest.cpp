@@ -395,6 +395,17 @@ TEST(QueryTest, FollowingSurvivesRotationAndPrintsWhatPlainRunsPrint) {
   EXPECT_EQ(o.out, Query({"--group", "НЕТ", old}).out.substr(0, Query({"--group", "НЕТ", old}).out.rfind("Показано")) +
                        RowsOf({"--group", "НЕТ", path}));
 
+  // copytruncate: the journal copied and cut short in place; the unit goes on appending
+  // records, with no title line: none of them is taken for one.
+  const std::string cut = WriteScratchFile("cut.alarms", title + rows(0, 2, "Юг"));
+  const Outcome truncated = Followed({"--follow", cut}, {[&] {
+                                       std::FILE* file = std::fopen(cut.c_str(), "wb");
+                                       std::fclose(file);
+                                       append(cut, rows(30, 33, "Юг"));
+                                     }});
+  const std::string uncut = Query({WriteScratchFile("uncut.alarms", title + rows(0, 2, "Юг") + rows(30, 33, "Юг"))}).out;
+  EXPECT_EQ(truncated.out, uncut.substr(0, uncut.rfind("Показано")));
+
   // JSON lines of a journal rewritten with other titles take the new titles as keys.
   const std::string json = WriteScratchFile("keys.alarms", W("А\tБ\r\n25.11.2013 10:00:00\tx\r\n"));
   const Outcome keys = Followed({"--follow", "--format", "jsonl", json},

@@ -18,6 +18,7 @@
 #include "document/JournalDocument.h"
 #include "document/RowExport.h"
 #include "document/Timeline.h"
+#include "datetime/DateTimeParse.h"
 #include "journals/Extension.h"
 #include "journals/JournalSource.h"
 #include "journals/JournalStream.h"
@@ -516,7 +517,7 @@ class StreamQuery {
       late_.clear();
       lateCount_ = 0;
       source_.Rewind();
-      stream_.Restart();
+      stream_.Restart(untitled_);
       stream_.ReadTitles();
       Pass(true);
     }
@@ -554,7 +555,7 @@ class StreamQuery {
             StartOver();
             break;
           case SourceChange::Rewritten:
-            StartOver();
+            StartOver(!waiting_ && FirstLineIsRecord());
             break;
         }
       } catch (const AppError& error) {
@@ -565,11 +566,25 @@ class StreamQuery {
     }
   }
 
-  void StartOver() {
+  // Reads the file at the name from its start; `untitled`: its first line is a record.
+  void StartOver(bool untitled = false) {
     broken_ = false;
+    untitled_ = untitled;
     source_.Rewind();
-    stream_.Restart();
+    stream_.Restart(untitled_);
     waiting_ = !CatchUp(false);
+  }
+
+  // A journal cut short in place (log rotation's copytruncate) goes on with records, not a
+  // title line: its first line's date and time field reads as a date and time.
+  bool FirstLineIsRecord() const {
+    const std::string head = source_.Peek(size_t{1} << 16);
+    const size_t end = head.find('\n');
+    if (end == std::string::npos) return false;
+    std::string_view line(head.data(), end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    TDateTime moment = 0;
+    return TryStrToDateTime(FieldOfLine(kKind, line, kKind.dateTimeField), rules_, moment);
   }
 
   const std::vector<std::string_view>& List(int l) const { return lists_[static_cast<size_t>(l)].Items(); }
@@ -723,6 +738,7 @@ class StreamQuery {
   // waits to be rewritten or replaced.
   bool following_ = false;
   bool waiting_ = false;
+  bool untitled_ = false;
   // The end day's rows past the time window's end, as printed once a later day comes.
   std::string late_;
   size_t lateCount_ = 0;
