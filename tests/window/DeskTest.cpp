@@ -12,7 +12,10 @@
 #include <QKeyEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -149,6 +152,111 @@ TEST_F(Desk, FindMovesToTheNextMatchLetterCaseAsideAndSaysWhenThereIsNone) {
   EXPECT_FALSE(form->FindBar->isVisible());
 }
 
+TEST_F(Desk, FindMarksTheFoundCellInViewAndForgetsWhatItSaidOnAnyChange) {
+  OpenJournal("mark.alarms", kJournal);
+  form->show();
+  for (int c = 0; c < 7; ++c) form->StringGrid->setColumnWidth(c, 400);
+  QCoreApplication::processEvents();
+  auto find = [&](const QString& text) {
+    form->ShowFindBar();
+    form->FindEdit->setText(text);
+    QEventLoop ended;
+    QObject::connect(form.get(), &TCorvanelForm::FindEnded, &ended, &QEventLoop::quit);
+    QTimer::singleShot(0, [&] { form->FindNext(true); });
+    QTimer::singleShot(5000, &ended, &QEventLoop::quit);
+    ended.exec();
+  };
+  // "ПОИСК" is in the last column, far to the right: its cell is marked and brought into view.
+  find("поиск");
+  const QModelIndex cell = form->StringGrid->Model().index(3, 6);
+  EXPECT_EQ(form->StringGrid->MarkedCell(), cell);
+  EXPECT_EQ(form->StringGrid->currentIndex(), cell);
+  EXPECT_TRUE(form->StringGrid->viewport()->rect().contains(form->StringGrid->visualRect(cell)));
+
+  // Esc in the table closes the bar too.
+  form->StringGrid->setFocus();
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(form->StringGrid, &escape);
+  EXPECT_FALSE(form->FindBar->isVisible());
+
+  // "Не найдено" goes with a change of the filters.
+  find("Сибирь");
+  ASSERT_EQ(form->FindStatus->text(), "Не найдено");
+  form->GroupCB->setCurrentIndex(2);
+  emit form->GroupCB->UserChanged();
+  EXPECT_EQ(form->FindStatus->text(), "");
+  EXPECT_FALSE(form->StringGrid->MarkedCell().isValid());
+}
+
+TEST_F(Desk, CopyingManyRowsLeavesTheWindowLiveAndSetsTheClipboardAtTheEnd) {
+  std::string journal = kTitle;
+  const int rows = 5000;
+  for (int i = 0; i < rows; ++i) journal += Line("10:00:00", "Юг", "Норма", std::to_string(i));
+  OpenJournal("many.alarms", journal);
+  ASSERT_EQ(Count(), QString("Показано строк: %1 из %1").arg(rows));
+  QApplication::clipboard()->setText("before");
+  form->StringGrid->selectAll();
+  form->Copier->sliceMs = 0;
+  form->CopyRows->trigger();
+  ASSERT_TRUE(form->Copier->Busy());
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  EXPECT_TRUE(form->StatusBar->currentMessage().startsWith("Копирование строк: ")) << form->StatusBar->currentMessage().toStdString();
+  QElapsedTimer waited;
+  waited.start();
+  while (form->Copier->Busy() && waited.elapsed() < 30000) QCoreApplication::processEvents();
+  const QStringList lines = QApplication::clipboard()->text().split('\n');
+  ASSERT_EQ(lines.size(), rows + 1);
+  EXPECT_EQ(lines[rows - 1], QString("10:00:00\tЮг\tкласс\tузел\tпорт\tНорма\t%1").arg(rows - 1));
+  EXPECT_EQ(form->StatusBar->currentMessage(), "");
+
+  // A view that changes the rows drops the copy under way.
+  QApplication::clipboard()->setText("before");
+  form->CopyRows->trigger();
+  ASSERT_TRUE(form->Copier->Busy());
+  form->StartTime->setTime(QTime(11, 0, 0));
+  EXPECT_FALSE(form->Copier->Busy());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  EXPECT_EQ(form->StatusBar->currentMessage(), "");
+}
+
+TEST_F(Desk, TimePickersAreOneTabStopEachAndTakeDigitsWhereClicked) {
+  OpenJournal("pickers.alarms", kJournal);
+  form->show();
+  form->activateWindow();
+  QCoreApplication::processEvents();
+  auto tab = [] {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    QCoreApplication::processEvents();
+    return QApplication::focusWidget();
+  };
+  form->EndTime->setFocus();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(tab(), form->StartTime);
+  QWidget* after = tab();
+  EXPECT_NE(after, form->StartTime);
+  EXPECT_NE(after, form->EndTime);
+
+  // A click in the hours of "00:00:00", then "1" "2": 12:00:00.
+  QLineEdit* edit = form->StartTime->findChild<QLineEdit*>();
+  ASSERT_NE(edit, nullptr);
+  form->StartTime->setFocus();
+  edit->setCursorPosition(1);
+  const QPoint hours = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+  edit->setCursorPosition(7);
+  QMouseEvent press(QEvent::MouseButtonPress, hours, edit->mapToGlobal(hours), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(edit, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, hours, edit->mapToGlobal(hours), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(edit, &release);
+  for (const QString digit : {"1", "2"}) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_1 + (digit == "2"), Qt::NoModifier, digit);
+    QApplication::sendEvent(form->StartTime, &key);
+  }
+  EXPECT_EQ(form->StartTime->time(), QTime(12, 0, 0));
+  EXPECT_EQ(Count(), "Показано строк: 2 из 4");
+}
+
 TEST_F(Desk, OpensAJournalNamedOnTheCommandLineOrDropped) {
   const QString path = QString::fromStdString(WriteScratchFile("outside.alarms", W(kJournal)));
   form->OpenFile(path);
@@ -191,6 +299,16 @@ TEST_F(Desk, KeyboardCompletionAndColumnBorders) {
   }
   QCoreApplication::processEvents();
   EXPECT_EQ(form->GroupCB->currentText(), "Урал");
+  EXPECT_EQ(Count(), "Показано строк: 1 из 4");
+  // Typed in another letter case, the box takes the item's own text.
+  form->GroupCB->lineEdit()->selectAll();
+  for (const QString key : {"у", "р"}) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+    QApplication::sendEvent(form->GroupCB->lineEdit(), &press);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->GroupCB->currentText(), "Урал");
+  EXPECT_EQ(form->GroupCB->lineEdit()->selectedText(), "ал");
   EXPECT_EQ(Count(), "Показано строк: 1 из 4");
 
   // A double click on a column border fits it to its widest text plus the pad.
