@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "query/Query.h"
+#include "query/TerminalSink.h"
 #include "support/CoreTestSupport.h"
 #include "support/TestFiles.h"
 
@@ -371,6 +375,18 @@ TEST(QueryTest, LargeOutputIsStreamedInPiecesWithoutLosingBytes) {
   EXPECT_EQ(CountLine(o), "Показано строк: 40000 из 40000");
 }
 
+TEST(QueryTest, ATerminalSeesControlCharactersAsEscapes) {
+  StringSink out;
+  VisibleControlsSink visible(out);
+  // Pieces split inside a C1 character and between CR and LF.
+  using namespace std::string_view_literals;
+  for (std::string_view piece : {"a\x1b]0;x\x07\tb\x7f\xc2"sv, "\x9b\xc2\xa0\r"sv, "\nc\rd\0\xd0\xae\r"sv}) {
+    visible.Write(piece);
+  }
+  visible.Finish();
+  EXPECT_EQ(out.text, "a\\x1b]0;x\\x07\tb\\x7f\\u009b\xc2\xa0\r\nc\\x0dd\\x00\xd0\xae\\x0d");
+}
+
 #ifdef VANTOREL_QUERY_BINARY
 // The program itself: regional settings from the locale of its environment, exit statuses.
 struct ProgramRun {
@@ -405,6 +421,35 @@ TEST(QueryTest, ProgramTakesTheRegionalSettingsOfItsLocale) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.output, "File not found.\n");
   EXPECT_EQ(RunBinary("LC_ALL=C", "--bogus").status, 2);
+}
+
+// The program's standard output on a terminal, its line discipline passing bytes as they are.
+std::string RunOnTerminal(const std::string& arguments) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return "<no terminal>";
+  const std::string name = ptsname(master);
+  const int slave = open(name.c_str(), O_RDWR | O_NOCTTY);
+  termios raw{};
+  tcgetattr(slave, &raw);
+  cfmakeraw(&raw);
+  tcsetattr(slave, TCSANOW, &raw);
+  const int status = std::system(("LC_ALL=C '" VANTOREL_QUERY_BINARY "' " + arguments + " >'" + name + "'").c_str());
+  std::string output;
+  fcntl(master, F_SETFL, O_NONBLOCK);
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = read(master, buffer, sizeof buffer)) > 0) output.append(buffer, static_cast<size_t>(got));
+  close(slave);
+  close(master);
+  return status == 0 ? output : "<failed>";
+}
+
+TEST(QueryTest, ProgramEscapesControlCharactersForATerminalOnly) {
+  const std::string journal = WriteScratchFile("escapes.alarms", "T\r\n11/25/13 2:05:09 pm\t\x1b]0;owned\x07\r\n");
+  EXPECT_EQ(RunBinary("LC_ALL=C", "'" + journal + "'").output,
+            "T\t\t\t\t\t\t\n2:05:09 pm\t\x1b]0;owned\x07\t\t\t\t\t\nПоказано строк: 1 из 1\n");
+  EXPECT_EQ(RunOnTerminal("'" + journal + "'"),
+            "T\t\t\t\t\t\t\n2:05:09 pm\t\\x1b]0;owned\\x07\t\t\t\t\t\nПоказано строк: 1 из 1\n");
 }
 #endif
 
