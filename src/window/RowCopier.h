@@ -30,7 +30,7 @@ class RowCopier : public QObject {
 
   // A slice builds rows for this long (at least 256 rows), then the window's events have their
   // turn. Tests set it lower to see many slices.
-  int sliceMs = 20;
+  int sliceMs = 12;
 
  signals:
   // After each slice that did not end the copy.
