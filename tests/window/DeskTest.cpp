@@ -82,6 +82,18 @@ TEST_F(Desk, SavingWritesTheShownRowsWholeOrLeavesTheEarlierFile) {
   EXPECT_EQ(FileText(target),
             "Время,Группа,Класс,Узел,Порт,Сообщение,Детали\r\n11:00:00,Урал,класс,узел,порт,\"Авария, \"\"А\"\"\",д\r\n");
 
+  // A spreadsheet on a Russian desk: the byte-order mark and ';'.
+  QString filter = "CSV для Excel (*.csv)";
+  form->runSaveDialog = [&](QFileDialog& dialog) {
+    dialog.selectNameFilter(filter);
+    return target;
+  };
+  target = QString::fromStdString(MissingScratchPath("rows-excel"));
+  form->SaveShownRows->trigger();
+  EXPECT_EQ(FileText(target + ".csv"), "\xEF\xBB\xBFВремя;Группа;Класс;Узел;Порт;Сообщение;Детали\r\n"
+                                       "11:00:00;Урал;класс;узел;порт;\"Авария, \"\"А\"\"\";д\r\n");
+  filter = "Текст с разделителями-табуляциями (*.tsv)";
+
   target = QString::fromStdString(MissingScratchPath("rows"));
   form->SaveShownRows->trigger();
   EXPECT_EQ(FileText(target + ".tsv"), "Время\tГруппа\tКласс\tУзел\tПорт\tСообщение\tДетали\n"
