@@ -42,6 +42,18 @@ std::string FileText(const QString& path) {
   return file.readAll().toStdString();
 }
 
+// Finds `text` from the find bar as Enter (or Shift+Enter) would; the grid row found.
+int Find(TCorvanelForm& form, const QString& text, bool forward) {
+  form.ShowFindBar();
+  form.FindEdit->setText(text);
+  QEventLoop ended;
+  QObject::connect(&form, &TCorvanelForm::FindEnded, &ended, &QEventLoop::quit);
+  QTimer::singleShot(0, [&] { form.FindNext(forward); });
+  QTimer::singleShot(5000, &ended, &QEventLoop::quit);
+  ended.exec();
+  return form.StringGrid->currentIndex().row() + 1;
+}
+
 TEST_F(Desk, CopyTakesTheSelectedRowsAsShownAndSelectAllTakesEvery) {
   OpenJournal("copy.alarms", kJournal);
   ASSERT_EQ(Count(), "Показано строк: 4 из 4");
@@ -136,16 +148,7 @@ TEST_F(Desk, FindMovesToTheNextMatchLetterCaseAsideAndSaysWhenThereIsNone) {
   OpenJournal("find.alarms", kJournal);
   form->show();
   QCoreApplication::processEvents();
-  auto find = [&](const QString& text, bool forward) {
-    form->ShowFindBar();
-    form->FindEdit->setText(text);
-    QEventLoop ended;
-    QObject::connect(form.get(), &TCorvanelForm::FindEnded, &ended, &QEventLoop::quit);
-    QTimer::singleShot(0, [&] { form->FindNext(forward); });
-    QTimer::singleShot(5000, &ended, &QEventLoop::quit);
-    ended.exec();
-    return form->StringGrid->currentIndex().row() + 1;
-  };
+  auto find = [&](const QString& text, bool forward) { return Find(*form, text, forward); };
   // "ЮГ" matches "Юг", "Юго-Запад" and "юг"; the search wraps round the ends.
   EXPECT_EQ(find("ЮГ", true), 1);
   EXPECT_TRUE(form->FindBar->isVisible());
@@ -169,15 +172,7 @@ TEST_F(Desk, FindMarksTheFoundCellInViewAndForgetsWhatItSaidOnAnyChange) {
   form->show();
   for (int c = 0; c < 7; ++c) form->StringGrid->setColumnWidth(c, 400);
   QCoreApplication::processEvents();
-  auto find = [&](const QString& text) {
-    form->ShowFindBar();
-    form->FindEdit->setText(text);
-    QEventLoop ended;
-    QObject::connect(form.get(), &TCorvanelForm::FindEnded, &ended, &QEventLoop::quit);
-    QTimer::singleShot(0, [&] { form->FindNext(true); });
-    QTimer::singleShot(5000, &ended, &QEventLoop::quit);
-    ended.exec();
-  };
+  auto find = [&](const QString& text) { Find(*form, text, true); };
   // "ПОИСК" is in the last column, far to the right: its cell is marked and brought into view.
   find("поиск");
   const QModelIndex cell = form->StringGrid->Model().index(3, 6);
