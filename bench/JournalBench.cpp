@@ -9,6 +9,7 @@
 // window and a value filter, and awk doing the same selection. Times are medians of the runs;
 // the targets of record are judged for alarm journals.
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLocale>
@@ -373,6 +374,27 @@ int WindowRun(int argc, char** argv, const std::string& path) {
   if (form.FindStatus->text() != "Не найдено") found.exec();
   Figure("find", MsSince(findStart));
   Figure("find_gap", static_cast<double>(findGap));
+  findTicker.stop();
+
+  // Ctrl+A and Ctrl+C on every shown row: from the selection to the clipboard set, and the
+  // longest stretch the event loop waited meanwhile.
+  QEventLoop copied;
+  QObject::connect(form.Copier, &RowCopier::Finished, &copied, &QEventLoop::quit, Qt::QueuedConnection);
+  qint64 copyGap = 0;
+  QElapsedTimer sinceCopyTick;
+  QTimer copyTicker;
+  copyTicker.setInterval(5);
+  QObject::connect(&copyTicker, &QTimer::timeout, [&] { copyGap = std::max(copyGap, sinceCopyTick.restart()); });
+  const Clock::time_point copyStart = Clock::now();
+  sinceCopyTick.start();
+  copyTicker.start();
+  form.StringGrid->selectAll();
+  form.CopyRows->trigger();
+  copied.exec();
+  copyGap = std::max(copyGap, sinceCopyTick.elapsed());
+  Figure("copy", MsSince(copyStart));
+  Figure("copy_gap", static_cast<double>(copyGap));
+  Figure("copy_chars", static_cast<double>(QApplication::clipboard()->text().size()));
   return 0;
 }
 
@@ -588,6 +610,9 @@ int Main(int argc, char** argv) {
       Line(kind, "find a text in none of the rows", Fixed("%.1f ms", window["find"]),
            Fixed("longest event-loop gap %.0f ms", window["find_gap"]) +
                (judged && !big ? ", " + Verdict("< 500 ms", window["find"], 500) : ""));
+      Line(kind, "copy every shown row (Ctrl+A, Ctrl+C)", Fixed("%.1f ms", window["copy"]),
+           Fixed("longest event-loop gap %.0f ms", window["copy_gap"]) +
+               (judged && !big ? ", " + Verdict("<= 50 ms", window["copy_gap"], 50) : ""));
       Line(kind, "window filter change: time, timeline shown", Fixed("%.1f ms", window["strip_change"]),
            judged ? Verdict(Fixed("<= time window change + 20 ms = %.1f ms", window["time_change"] + 20), window["strip_change"],
                             window["time_change"] + 20)

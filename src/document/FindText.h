@@ -19,7 +19,11 @@ class TextFinder {
   explicit TextFinder(std::string_view needle);
 
   // True when some display text of the record holds the needle, letter case aside.
-  bool Matches(const JournalDocument& document, size_t record, std::string& scratch) const;
+  bool Matches(const JournalDocument& document, size_t record, std::string& scratch) const {
+    return MatchColumn(document, record, scratch) >= 0;
+  }
+  // The first column whose display text holds the needle; -1 for none.
+  int MatchColumn(const JournalDocument& document, size_t record, std::string& scratch) const;
   bool Holds(std::string_view text) const;
 
  private:
@@ -30,11 +34,17 @@ class TextFinder {
 struct FindStep {
   // The shown row found (0-based among the view's rows), or -1.
   long long found = -1;
+  // The first column of the found row that holds the text, or -1.
+  int column = -1;
   // Rows still to look at; 0 when the search is over.
   size_t left = 0;
   // The row to look at next.
   size_t next = 0;
 };
+
+// A search of `count` shown rows from the row after `current` (or before it), wrapping round
+// the ends; with no current row (-1), from the first row (or the last).
+FindStep StartFind(size_t count, long long current, bool forward);
 
 // Looks at up to `budget` rows of `rows`, starting at `step.next` and going forward (or
 // backward), wrapping around the ends, until `step.left` rows were looked at or one matches.

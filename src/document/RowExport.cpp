@@ -1,5 +1,7 @@
 #include "document/RowExport.h"
 
+#include <algorithm>
+
 #include "uStrUtils/Cp1251.h"
 
 namespace vantorel {
@@ -37,23 +39,52 @@ void AppendJsonString(std::string_view utf8, std::string& out) {
 RowExport::RowExport(RowFormat format, int columns, const std::vector<std::string>& titles)
     : format_(format), columns_(columns) {
   std::vector<std::string> names;
+  const auto taken = [&names](const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
   for (int c = 0; c < columns; ++c) {
     const std::string utf8 = Cp1251ToUtf8(static_cast<size_t>(c) < titles.size() ? titles[static_cast<size_t>(c)] : "");
     if (format != RowFormat::JsonLines) {
       titles_.push_back(utf8);
       continue;
     }
-    // A key must name one column: an empty or repeated title is called by its column's number.
-    std::string name = utf8;
-    for (const std::string& earlier : names) {
-      if (earlier == utf8) name.clear();
-    }
-    if (name.empty()) name = "column " + std::to_string(c + 1);
+    // A key must name one column: JSON readers keep one value of a repeated key.
+    std::string name = utf8.empty() || taken(utf8) ? "column " + std::to_string(c + 1) : utf8;
+    const std::string base = name;
+    for (int n = 2; taken(name); ++n) name = base + " (" + std::to_string(n) + ")";
     names.push_back(name);
     std::string key;
     AppendJsonString(name, key);
     titles_.push_back(key);
   }
+}
+
+char RowExport::Separator() const {
+  switch (format_) {
+    case RowFormat::Tsv: return '\t';
+    case RowFormat::CsvExcel: return ';';
+    case RowFormat::Csv:
+    case RowFormat::JsonLines: break;
+  }
+  return ',';
+}
+
+void RowExport::AppendCsvField(std::string_view utf8, std::string& out) const {
+  const bool excel = format_ == RowFormat::CsvExcel;
+  const bool formula = excel && !utf8.empty() && std::string_view("=+-@\t\r").find(utf8.front()) != std::string_view::npos;
+  const char specials[] = {Separator(), '"', '\r', '\n', '\0'};
+  if (utf8.find_first_of(specials) == std::string_view::npos) {
+    if (formula) out.push_back('\'');
+    out += utf8;
+    return;
+  }
+  out.push_back('"');
+  if (formula) out.push_back('\'');
+  for (char ch : utf8) {
+    if (ch == '"') out.push_back('"');
+    out.push_back(ch);
+  }
+  out.push_back('"');
 }
 
 void RowExport::AppendCell(std::string_view cell, std::string& out) const {
@@ -62,20 +93,17 @@ void RowExport::AppendCell(std::string_view cell, std::string& out) const {
       AppendCp1251AsUtf8(out, cell);
       return;
     case RowFormat::Csv:
-      if (cell.find_first_of(",\"\r\n") == std::string_view::npos) {
+    case RowFormat::CsvExcel: {
+      const char specials[] = {Separator(), '"', '\r', '\n', '\0'};
+      if (format_ == RowFormat::Csv && cell.find_first_of(specials) == std::string_view::npos) {
         AppendCp1251AsUtf8(out, cell);
         return;
       }
-      out.push_back('"');
-      for (size_t at = 0;;) {
-        const size_t quote = cell.find('"', at);
-        AppendCp1251AsUtf8(out, cell.substr(at, quote == std::string_view::npos ? std::string_view::npos : quote - at));
-        if (quote == std::string_view::npos) break;
-        out += "\"\"";
-        at = quote + 1;
-      }
-      out.push_back('"');
+      std::string utf8;
+      AppendCp1251AsUtf8(utf8, cell);
+      AppendCsvField(utf8, out);
       return;
+    }
     case RowFormat::JsonLines: {
       std::string utf8;
       AppendCp1251AsUtf8(utf8, cell);
@@ -87,27 +115,23 @@ void RowExport::AppendCell(std::string_view cell, std::string& out) const {
 
 void RowExport::AppendTitles(std::string& out) const {
   if (format_ == RowFormat::JsonLines) return;
+  if (format_ == RowFormat::CsvExcel) out += "\xEF\xBB\xBF";
   for (int c = 0; c < columns_; ++c) {
-    if (c > 0) out.push_back(format_ == RowFormat::Csv ? ',' : '\t');
+    if (c > 0) out.push_back(Separator());
     const std::string& title = titles_[static_cast<size_t>(c)];
-    if (format_ == RowFormat::Csv && title.find_first_of(",\"\r\n") != std::string::npos) {
-      out.push_back('"');
-      for (char ch : title) {
-        if (ch == '"') out.push_back('"');
-        out.push_back(ch);
-      }
-      out.push_back('"');
-    } else {
+    if (format_ == RowFormat::Tsv) {
       out += title;
+    } else {
+      AppendCsvField(title, out);
     }
   }
-  out += format_ == RowFormat::Csv ? "\r\n" : "\n";
+  out += format_ == RowFormat::Tsv ? "\n" : "\r\n";
 }
 
 void RowExport::AppendRow(const std::string_view* cells, std::string& out) const {
   if (format_ == RowFormat::JsonLines) out.push_back('{');
   for (int c = 0; c < columns_; ++c) {
-    if (c > 0) out.push_back(format_ == RowFormat::Csv || format_ == RowFormat::JsonLines ? ',' : '\t');
+    if (c > 0) out.push_back(Separator());
     if (format_ == RowFormat::JsonLines) {
       out += titles_[static_cast<size_t>(c)];
       out.push_back(':');
@@ -115,7 +139,7 @@ void RowExport::AppendRow(const std::string_view* cells, std::string& out) const
     AppendCell(cells[c], out);
   }
   if (format_ == RowFormat::JsonLines) out.push_back('}');
-  out += format_ == RowFormat::Csv ? "\r\n" : "\n";
+  out += format_ == RowFormat::Csv || format_ == RowFormat::CsvExcel ? "\r\n" : "\n";
 }
 
 void RowExport::AppendRecord(const JournalDocument& document, size_t record, std::string& out,

@@ -1,7 +1,10 @@
 #pragma once
 // A view's rows as text for people and for other programs, in UTF-8: TSV (cells joined by
 // tabs, a line feed after each row), CSV as RFC 4180 writes it (a field with a comma, a
-// quote or a line break in quotes, quotes doubled, CR LF after each row), or JSON lines (one
+// quote or a line break in quotes, quotes doubled, CR LF after each row), CSV for a
+// spreadsheet on a desk whose list separator is ';' (a byte-order mark first, ';' between
+// fields, and a field that begins with = + - @, a tab or a carriage return led by an
+// apostrophe, so that it is read as text and never run as a formula), or JSON lines (one
 // object a row, keyed by the column titles).
 #include <array>
 #include <string>
@@ -12,14 +15,15 @@
 
 namespace vantorel {
 
-enum class RowFormat { Tsv, Csv, JsonLines };
+enum class RowFormat { Tsv, Csv, CsvExcel, JsonLines };
 
 class RowExport {
  public:
   // `titles` in Windows-1251, as the title row shows them: one per column of `columns`.
   RowExport(RowFormat format, int columns, const std::vector<std::string>& titles);
 
-  // The title row; JSON lines have none, their rows carry the titles.
+  // The title row, after the byte-order mark for CsvExcel; JSON lines have none, their rows
+  // carry the titles.
   void AppendTitles(std::string& out) const;
   // One row of `columns` cells in Windows-1251.
   void AppendRow(const std::string_view* cells, std::string& out) const;
@@ -28,10 +32,15 @@ class RowExport {
 
  private:
   void AppendCell(std::string_view cell, std::string& out) const;
+  // `utf8` as a CSV field: quoted where it must be, led by an apostrophe for a spreadsheet.
+  void AppendCsvField(std::string_view utf8, std::string& out) const;
+  char Separator() const;
 
   RowFormat format_;
   int columns_;
-  // UTF-8; in JSON, each already written as a quoted key.
+  // UTF-8; in JSON, each already written as a quoted key, no two alike: an empty title is
+  // called "column N" by its column's number, a repeated one too, and a name taken still is
+  // followed by " (2)", " (3)" and so on until it is free.
   std::vector<std::string> titles_;
 };
 

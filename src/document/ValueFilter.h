@@ -82,9 +82,12 @@ struct RecordFilter {
     const double day = WholeDay(t);
     if (day != WholeDay(startDate) && t < startDate) return false;
     if (!time.AtOrAfterStart(t)) return false;
-    if (day != WholeDay(endDate)) return t < endDate;
+    if (!EndTimeApplies(t)) return t < endDate;
     return time.AtOrBeforeEnd(t);
   }
+
+  // Whether the end time bounds `t`: always without a date range, else on the end day only.
+  bool EndTimeApplies(TDateTime t) const { return !dateRange || WholeDay(t) == WholeDay(endDate); }
 
   bool PassesTone(TextTone tone) const { return !hideUnimportant || tone != TextTone::Olive; }
 

@@ -6,6 +6,7 @@
 #include <QPalette>
 
 #include "views/JournalTableModel.h"
+#include "views/StringGrid.h"
 
 namespace vantorel {
 namespace {
@@ -42,6 +43,13 @@ void CellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, c
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
     if (index.column() == 0) painter->drawLine(rect.topLeft(), rect.bottomLeft());
     if (index.column() == index.model()->columnCount() - 1) painter->drawLine(rect.topRight(), rect.bottomRight());
+  }
+  // The cell a search found: a solid frame of its own, inside the cell.
+  const auto* grid = qobject_cast<const JournalGrid*>(option.widget);
+  if (grid != nullptr && grid->MarkedCell() == index) {
+    painter->setPen(QPen(QColor(0, 0, 0), 2));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(QRectF(rect).adjusted(1, 1, -1, -1));
   }
   painter->restore();
 }

@@ -42,6 +42,8 @@ JournalGrid::JournalGrid(QWidget* parent) : QTableView(parent) {
   // answer, which runs first, would fit it to its title).
   connect(horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
           [this](int column) { FitColumnWidth(column, pad_); });
+  // A reset makes other records of the same row numbers: the mark would point at them.
+  connect(&model_, &QAbstractItemModel::modelReset, this, [this] { marked_ = QPersistentModelIndex(); });
 }
 
 JournalGrid::~JournalGrid() = default;
@@ -124,6 +126,7 @@ std::vector<int> JournalGrid::WidestTexts() {
 }
 
 void JournalGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  if (current != marked_) marked_ = QPersistentModelIndex();
   QTableView::currentChanged(current, previous);
   viewport()->update();
 }
@@ -156,11 +159,14 @@ std::vector<uint32_t> JournalGrid::SelectedRecords() const {
   return records;
 }
 
-void JournalGrid::GoToRow(int row) {
-  const QModelIndex target = model_.index(row - 1, std::max(0, currentIndex().column()));
+void JournalGrid::GoToMatch(int row, int column) {
+  const QModelIndex target = model_.index(row - 1, column);
   if (!target.isValid()) return;
+  marked_ = QPersistentModelIndex();
   selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  marked_ = target;
   scrollTo(target);
+  viewport()->update();
 }
 
 void JournalGrid::FitColumnWidths(int pad) {

@@ -51,8 +51,12 @@ class JournalGrid : public QTableView {
 
   // The records of the selected rows, in shown order.
   std::vector<uint32_t> SelectedRecords() const;
-  // Makes grid row `row` (1 and on) the current row, selected alone, and scrolls it into view.
-  void GoToRow(int row);
+  // Makes the cell at grid row `row` (1 and on) and `column` current, its row selected alone,
+  // scrolls the cell into view and marks it with a frame of its own until the current cell
+  // moves or the rows change.
+  void GoToMatch(int row, int column);
+  // The marked cell, invalid when none.
+  QModelIndex MarkedCell() const { return marked_; }
 
   // The measure of the grid's font, and the width of a text as the grid draws it.
   const TextMeasure& Measure() const { return measure_; }
@@ -70,6 +74,7 @@ class JournalGrid : public QTableView {
   std::vector<int> WidestTexts();
 
   JournalTableModel model_;
+  QPersistentModelIndex marked_;
   int fixedRows_ = 1;
   // The pad of the last fit, for a double click on a column border.
   int pad_ = 50;

@@ -3,6 +3,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTime>
 #include <QToolTip>
 #include <algorithm>
 
@@ -16,6 +17,9 @@ constexpr int kLabelsHeight = 13;
 constexpr int kSecondsPerDay = 86400;
 // Below this many pixels a press and release are a click, not a drag.
 constexpr int kDragSlack = 3;
+// The top of the bars' area that no bar reaches: the time window's band shows there whatever
+// the bars' height.
+constexpr int kBandHeight = 4;
 
 QString Clock(int second) {
   return QString("%1:%2").arg(second / 3600, 2, 10, QChar('0')).arg(second / 60 % 60, 2, 10, QChar('0'));
@@ -44,8 +48,9 @@ int TimelineStrip::SecondAt(int x) const {
 
 int TimelineStrip::BinAt(int x) const { return std::min(kTimelineBins - 1, SecondAt(x) * kTimelineBins / kSecondsPerDay); }
 
-void TimelineStrip::SetCounts(const TimelineCounts& counts, bool coloured) {
+void TimelineStrip::SetCounts(const TimelineCounts& counts, const TimelineClickRows& clickRows, bool coloured) {
   counts_ = counts;
+  clickRows_ = clickRows;
   coloured_ = coloured;
   update();
 }
@@ -62,20 +67,12 @@ void TimelineStrip::paintEvent(QPaintEvent*) {
   painter.fillRect(bars, QColor(255, 255, 255));
   auto xOf = [&bars](double second) { return bars.left() + static_cast<int>(second * bars.width() / kSecondsPerDay); };
 
-  // The time window: both ends when it wraps past midnight.
-  const QColor shade(0, 0, 128, 40);
-  if (windowStart_ <= windowEnd_) {
-    painter.fillRect(QRect(QPoint(xOf(windowStart_), bars.top()), QPoint(xOf(windowEnd_ + 1), bars.bottom())), shade);
-  } else {
-    painter.fillRect(QRect(QPoint(xOf(windowStart_), bars.top()), QPoint(bars.right(), bars.bottom())), shade);
-    painter.fillRect(QRect(QPoint(bars.left(), bars.top()), QPoint(xOf(windowEnd_ + 1), bars.bottom())), shade);
-  }
-
   uint32_t tallest = 0;
   for (const BinCounts& bin : counts_) tallest = std::max(tallest, bin.Total());
   if (tallest > 0) {
     // Stacked from the bottom: maroon, green, olive; a journal that is not coloured in one colour.
     const TextTone order[] = {TextTone::Maroon, TextTone::Green, TextTone::Olive, TextTone::Plain};
+    const int room = bars.height() - 1 - kBandHeight;
     for (int i = 0; i < kTimelineBins; ++i) {
       const int left = xOf(static_cast<double>(i) * kBinMs / 1000), right = xOf(static_cast<double>(i + 1) * kBinMs / 1000) - 1;
       int bottom = bars.bottom();
@@ -84,12 +81,19 @@ void TimelineStrip::paintEvent(QPaintEvent*) {
         const uint32_t n = counts_[static_cast<size_t>(i)].tones[static_cast<size_t>(tone)];
         if (n == 0) continue;
         below += n;
-        const int top = bars.bottom() - static_cast<int>(static_cast<double>(below) * (bars.height() - 1) / tallest);
+        const int top = bars.bottom() - static_cast<int>(static_cast<double>(below) * room / tallest);
         painter.fillRect(QRect(QPoint(left, top), QPoint(std::max(left, right), bottom)),
                          coloured_ ? ToneColour(tone) : QColor(64, 64, 128));
         bottom = top - 1;
       }
     }
+  }
+
+  // The time window over the bars: a light veil, and a band above them that no bar covers.
+  if (windowStart_ <= windowEnd_) {
+    const int left = xOf(windowStart_), right = std::max(left, xOf(windowEnd_ + 1) - 1);
+    painter.fillRect(QRect(QPoint(left, bars.top()), QPoint(right, bars.bottom())), QColor(0, 0, 128, 40));
+    painter.fillRect(QRect(QPoint(left, bars.top()), QPoint(right, bars.top() + kBandHeight - 1)), QColor(0, 0, 160));
   }
 
   // Hour marks every three hours, and the scale at the left.
@@ -132,7 +136,7 @@ void TimelineStrip::mouseReleaseEvent(QMouseEvent* event) {
   if (std::abs(to - from) < kDragSlack) {
     // A click: the quarter of an hour under it.
     const int bin = BinAt(from);
-    emit WindowChosen(bin * kBinMs / 1000, (bin + 1) * kBinMs / 1000 - 1);
+    emit WindowChosen(BinStartSecond(bin), BinEndSecond(bin));
     return;
   }
   emit WindowChosen(RoundToMinute(SecondAt(std::min(from, to))), RoundToMinute(SecondAt(std::max(from, to))));
@@ -144,18 +148,33 @@ void TimelineStrip::mouseDoubleClickEvent(QMouseEvent* event) {
   emit WindowChosen(0, kSecondsPerDay - 1);
 }
 
+QString TimelineStrip::ToolTipAt(int x) const {
+  QStringList lines;
+  if (x >= Bars().left() && x <= Bars().right()) {
+    const int bin = BinAt(x);
+    lines.append(QString("%1–%2: записей %3; по щелчку строк: %4")
+                     .arg(Clock(BinStartSecond(bin)), Clock(BinEndSecond(bin) + 1))
+                     .arg(counts_[static_cast<size_t>(bin)].Total())
+                     .arg(clickRows_[static_cast<size_t>(bin)]));
+  }
+  if (windowStart_ > windowEnd_) {
+    lines.append(QString("Время «ОТ» (%1) позже времени «ДО» (%2): окно времени не переходит через полночь, "
+                         "поэтому на шкале ничего не затенено")
+                     .arg(QTime::fromMSecsSinceStartOfDay(windowStart_ * 1000).toString("HH:mm:ss"),
+                          QTime::fromMSecsSinceStartOfDay(windowEnd_ * 1000).toString("HH:mm:ss")));
+  }
+  return lines.join('\n');
+}
+
 bool TimelineStrip::event(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     const auto* help = static_cast<QHelpEvent*>(event);
-    if (!Bars().contains(help->pos())) {
+    const QString text = ToolTipAt(help->pos().x());
+    if (text.isEmpty()) {
       QToolTip::hideText();
-      return true;
+    } else {
+      QToolTip::showText(help->globalPos(), text, this);
     }
-    const int bin = BinAt(help->pos().x());
-    const int start = bin * kBinMs / 1000;
-    QToolTip::showText(help->globalPos(),
-                       QString("%1–%2: %3").arg(Clock(start), Clock(start + kBinMs / 1000)).arg(counts_[static_cast<size_t>(bin)].Total()),
-                       this);
     return true;
   }
   return QWidget::event(event);

@@ -14,11 +14,15 @@ class TimelineStrip : public QWidget {
 
   explicit TimelineStrip(QWidget* parent = nullptr);
 
-  // The bars; `coloured` stacks each bar by the colours of alarm rows.
-  void SetCounts(const TimelineCounts& counts, bool coloured);
-  // The time window, in seconds of the day, shaded; one that wraps past midnight shades both ends.
+  // The bars, and the rows a click on each bar shows; `coloured` stacks each bar by the
+  // colours of alarm rows.
+  void SetCounts(const TimelineCounts& counts, const TimelineClickRows& clickRows, bool coloured);
+  // The time window, in seconds of the day, shaded over the bars. A window whose start is
+  // later than its end passes no time of day: nothing is shaded, and the tooltip says why.
   void SetWindow(int startSecond, int endSecond);
   const TimelineCounts& Counts() const { return counts_; }
+  // What the tooltip at x says.
+  QString ToolTipAt(int x) const;
 
   // The second of the day at x, and the bin under x, for the strip's width; x outside the
   // bars is taken as their nearest end.
@@ -41,6 +45,7 @@ class TimelineStrip : public QWidget {
 
  private:
   TimelineCounts counts_{};
+  TimelineClickRows clickRows_{};
   bool coloured_ = false;
   int windowStart_ = 0;
   int windowEnd_ = 86399;

@@ -31,6 +31,7 @@
 #include "window/FilterComboBox.h"
 #include "window/JournalSession.h"
 #include "window/LoadThread.h"
+#include "window/RowCopier.h"
 
 namespace vantorel {
 
@@ -111,6 +112,8 @@ class TCorvanelForm : public QMainWindow {
   QWidget* FindBar = nullptr;
   QLineEdit* FindEdit = nullptr;
   QLabel* FindStatus = nullptr;
+  // Puts the copied rows together; dropped when the table's rows are about to change.
+  RowCopier* Copier = nullptr;
 
   // Handlers of the window's events.
   void FormCreate();
@@ -122,12 +125,12 @@ class TCorvanelForm : public QMainWindow {
   // Opens `path` as if it had been chosen in the open dialog: from the command line, or
   // dropped on the window. Ignored while a load runs.
   void OpenFile(const QString& path);
-  // Puts the selected rows on the clipboard, the title row first when asked.
+  // Puts the selected rows on the clipboard, the title row first when asked: display texts
+  // joined by tabs, a row a line. Many rows are put together a slice at a time, with the
+  // progress in the status bar; the clipboard gets them at the end.
   void CopyClick(bool withTitles);
-  // Saves the shown rows as TSV or CSV, by the dialog's choice.
+  // Saves the shown rows as TSV, CSV or CSV for a spreadsheet, by the dialog's choice.
   void SaveRowsClick();
-  // The text the clipboard gets: display texts joined by tabs, a row a line.
-  QString SelectedRowsText(bool withTitles) const;
   // Reads the current journal again, keeping the filters as set, each list's selection by its
   // text, and the table's top row and selection where those records still show.
   void RefreshClick();

@@ -1,5 +1,6 @@
 #include "window/FilterComboBox.h"
 
+#include <QCompleter>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -21,10 +22,33 @@ FilterComboBox::FilterComboBox(QWidget* parent) : QComboBox(parent) {
         this,
         [this] {
           changePending_ = false;
+          TakeCompletedItemsText();
           emit UserChanged();
         },
         Qt::QueuedConnection);
   });
+}
+
+void FilterComboBox::TakeCompletedItemsText() {
+  QLineEdit* edit = lineEdit();
+  const QString text = edit->text();
+  // Completion keeps the letters as typed and selects the item's rest after them.
+  if (completer() == nullptr || !edit->hasSelectedText() ||
+      edit->selectionStart() + edit->selectedText().size() != text.size()) {
+    return;
+  }
+  const QString item = completer()->currentCompletion();
+  if (item == text || item.compare(text, Qt::CaseInsensitive) != 0) return;
+  const int start = edit->selectionStart();
+  const int length = static_cast<int>(edit->selectedText().size());
+  const bool backward = edit->cursorPosition() == start;
+  const QSignalBlocker block(this);
+  edit->setText(item);
+  if (backward) {
+    edit->setSelection(start + length, -length);
+  } else {
+    edit->setSelection(start, length);
+  }
 }
 
 int FilterComboBox::SelectedIndex() const {

@@ -28,6 +28,10 @@ class FilterComboBox : public QComboBox {
   void UserChanged();
 
  private:
+  // After inline completion of text typed in another letter case: the completed item's own
+  // text, its completed rest still selected, so that the box and the table agree.
+  void TakeCompletedItemsText();
+
   bool changePending_ = false;
 };
 

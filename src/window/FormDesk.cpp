@@ -28,6 +28,7 @@ namespace {
 
 constexpr const char* kTsvFilter = "Текст с разделителями-табуляциями (*.tsv)";
 constexpr const char* kCsvFilter = "CSV (*.csv)";
+constexpr const char* kCsvExcelFilter = "CSV для Excel (*.csv)";
 // A search looks at this many rows between two looks at the clock.
 constexpr size_t kFindSlice = 2048;
 
@@ -118,6 +119,17 @@ void TCorvanelForm::CreateDeskControls() {
     SetFollowing(on);
     FollowCheck();
   }); });
+  Copier = new RowCopier(this);
+  // The rows and their document may change once the model is reset.
+  connect(&StringGrid->Model(), &QAbstractItemModel::modelAboutToBeReset, Copier, &RowCopier::Cancel);
+  connect(Copier, &RowCopier::Progress, this, [this](size_t done, size_t total) {
+    StatusBar->showMessage(QString("Копирование строк: %1 из %2").arg(done).arg(total));
+  });
+  connect(Copier, &RowCopier::Finished, this, [this](const QString& text) {
+    StatusBar->clearMessage();
+    QApplication::clipboard()->setText(text);
+  });
+  connect(Copier, &RowCopier::Cancelled, StatusBar, &QStatusBar::clearMessage);
   connect(CopyRows, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(false); }); });
   connect(CopyRowsWithTitles, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(true); }); });
   connect(SaveShownRows, &QAction::triggered, this, [this] { Guarded([this] { SaveRowsClick(); }); });
@@ -145,6 +157,11 @@ void TCorvanelForm::CreateDeskControls() {
     column->insertWidget(column->indexOf(StringGrid) + 1, FindBar);
   }
   connect(FindEdit, &QLineEdit::textEdited, this, [this] { FindStatus->clear(); });
+  // Esc closes the bar from the table too; the table has no other use for it.
+  auto* closeFind = new QShortcut(QKeySequence(Qt::Key_Escape), StringGrid, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(closeFind, &QShortcut::activated, this, [this] {
+    if (FindBar->isVisible()) HideFindBar();
+  });
   auto* find = new QShortcut(QKeySequence::Find, this);
   connect(find, &QShortcut::activated, this, [this] { ShowFindBar(); });
   auto* next = new QShortcut(QKeySequence(Qt::Key_F3), this);
@@ -178,20 +195,15 @@ void TCorvanelForm::dropEvent(QDropEvent* event) {
   Guarded([this, path] { OpenFile(path); });
 }
 
-QString TCorvanelForm::SelectedRowsText(bool withTitles) const {
-  const JournalDocument* document = StringGrid->Model().Document();
-  if (document == nullptr) return {};
-  const int columns = document->Kind().columns;
-  const RowExport rows(RowFormat::Tsv, columns, ShownTitles(document->Titles(), columns));
-  std::string text, scratch;
-  if (withTitles) rows.AppendTitles(text);
-  for (uint32_t record : StringGrid->SelectedRecords()) rows.AppendRecord(*document, record, text, scratch);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 void TCorvanelForm::CopyClick(bool withTitles) {
+  const JournalDocument* document = StringGrid->Model().Document();
   if (loading_) return;
-  QApplication::clipboard()->setText(SelectedRowsText(withTitles));
+  if (document == nullptr) {
+    Copier->Cancel();
+    QApplication::clipboard()->setText(QString());
+    return;
+  }
+  Copier->Start(*document, StringGrid->SelectedRecords(), withTitles);
 }
 
 void TCorvanelForm::SaveRowsClick() {
@@ -204,20 +216,24 @@ void TCorvanelForm::SaveRowsClick() {
     SaveDialog->setOption(QFileDialog::DontUseNativeDialog, true);
     SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog->setFileMode(QFileDialog::AnyFile);
-    SaveDialog->setNameFilters({kTsvFilter, kCsvFilter});
+    SaveDialog->setNameFilters({kTsvFilter, kCsvFilter, kCsvExcelFilter});
   }
   if (!lastChosenFile_.isEmpty()) SaveDialog->setDirectory(QFileInfo(lastChosenFile_).absolutePath());
   QString path = runSaveDialog(*SaveDialog);
   if (path.isEmpty()) return;
   const QString suffix = QFileInfo(path).suffix().toLower();
-  const bool csv = suffix == "csv" || (suffix != "tsv" && SaveDialog->selectedNameFilter() == kCsvFilter);
-  if (suffix.isEmpty()) path += csv ? ".csv" : ".tsv";
+  const QString filter = SaveDialog->selectedNameFilter();
+  // The name's own suffix decides between TSV and CSV; the dialog's choice, which CSV.
+  RowFormat format = filter == kCsvExcelFilter ? RowFormat::CsvExcel : filter == kCsvFilter ? RowFormat::Csv : RowFormat::Tsv;
+  if (suffix == "tsv") format = RowFormat::Tsv;
+  if (suffix == "csv" && format == RowFormat::Tsv) format = RowFormat::Csv;
+  if (suffix.isEmpty()) path += format == RowFormat::Tsv ? ".tsv" : ".csv";
   const std::string target = QFile::encodeName(path).toStdString();
   if (SameFile(target, QFile::encodeName(currentLogFile_).toStdString())) {
     throw AppError(ToCp1251("Нельзя сохранить строки поверх открытого журнала: выберите другой файл"));
   }
   const int columns = document->Kind().columns;
-  const RowExport rows(csv ? RowFormat::Csv : RowFormat::Tsv, columns, ShownTitles(document->Titles(), columns));
+  const RowExport rows(format, columns, ShownTitles(document->Titles(), columns));
   const RowSet& shown = StringGrid->Model().Rows();
   WriteFileReplacing(target, [&](const std::function<void(std::string_view)>& write) {
     std::string text, scratch;
@@ -237,10 +253,12 @@ void TCorvanelForm::UpdateTimeline() {
   if (!Timeline->isVisible()) return;
   Timeline->SetWindow(StartTime->time().msecsSinceStartOfDay() / 1000, EndTime->time().msecsSinceStartOfDay() / 1000);
   if (loading_ || currentKind_ == JournalKind::None) {
-    Timeline->SetCounts({}, false);
+    Timeline->SetCounts({}, {}, false);
     return;
   }
-  Timeline->SetCounts(CountTimeline(*Slot(currentKind_), ReadFilterState()), DescriptionOf(currentKind_).messageField >= 0);
+  TimelineClickRows clickRows{};
+  const TimelineCounts counts = CountTimeline(*Slot(currentKind_), ReadFilterState(), &clickRows);
+  Timeline->SetCounts(counts, clickRows, DescriptionOf(currentKind_).messageField >= 0);
 }
 
 void TCorvanelForm::ShowFindBar() {
@@ -272,13 +290,7 @@ void TCorvanelForm::FindNext(bool forward) {
   }
   finder_ = std::make_unique<TextFinder>(needle);
   const int current = StringGrid->currentIndex().isValid() ? StringGrid->currentIndex().row() : -1;
-  findStep_ = FindStep{};
-  findStep_.left = count;
-  if (current < 0) {
-    findStep_.next = forward ? 0 : count - 1;
-  } else {
-    findStep_.next = forward ? (static_cast<size_t>(current) + 1) % count : (static_cast<size_t>(current) + count - 1) % count;
-  }
+  findStep_ = StartFind(count, current, forward);
   FindStatus->setText("Поиск…");
   FindSlice(++search_, forward);
 }
@@ -295,7 +307,7 @@ void TCorvanelForm::FindSlice(uint64_t search, bool forward) {
   }
   if (findStep_.found >= 0) {
     FindStatus->clear();
-    StringGrid->GoToRow(static_cast<int>(findStep_.found) + 1);
+    StringGrid->GoToMatch(static_cast<int>(findStep_.found) + 1, findStep_.column);
     emit FindEnded();
   } else if (findStep_.left == 0) {
     FindStatus->setText("Не найдено");

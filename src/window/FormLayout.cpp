@@ -5,6 +5,7 @@
 #include "window/CorvanelForm.h"
 #include "window/MenuBarStyle.h"
 #include "window/MenuGlyphs.h"
+#include "window/TimePicker.h"
 #include "platform/PickerValues.h"
 
 namespace vantorel {
@@ -97,10 +98,10 @@ void TCorvanelForm::CreateControls() {
   TimeBox = MakeBox(Panel, "TimeBox", "Фильтр по времени", 136);
   Label1 = MakeLabel(TimeBox, "Label1", "ОТ:", {16, 44, 22, 13});
   Label2 = MakeLabel(TimeBox, "Label2", "ДО:", {14, 70, 24, 13});
-  StartTime = new QTimeEdit(TimeBox);
+  StartTime = new TimePicker(TimeBox);
   StartTime->setObjectName("StartTime");
   StartTime->setGeometry(40, 40, 73, 21);
-  EndTime = new QTimeEdit(TimeBox);
+  EndTime = new TimePicker(TimeBox);
   EndTime->setObjectName("EndTime");
   EndTime->setGeometry(40, 66, 73, 21);
   for (QTimeEdit* picker : {StartTime, EndTime}) {

@@ -36,6 +36,8 @@ void TCorvanelForm::RefreshView() {
 }
 
 void TCorvanelForm::FinishView() {
+  // What the find bar last said was about other rows.
+  FindStatus->clear();
   StringGrid->FitColumnWidths(kColumnPad);
   if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
   SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(Slot(currentKind_)->RecordCount()));

@@ -50,6 +50,33 @@ TEST(Timeline, EachBinCountsTheRowsTheViewShowsForItsQuarterOfAnHour) {
   EXPECT_EQ(CountTimeline(alarms, FilterState{})[95].tones[static_cast<size_t>(TextTone::Green)], 1u);
 }
 
+TEST(Timeline, EachBinsClickRowsAreTheRowsTheViewShowsForItsClickWindow) {
+  for (JournalKind kind : {JournalKind::Alarms, JournalKind::Param}) {
+    SCOPED_TRACE(DescriptionOf(kind).extension);
+    const JournalDocument document = test::Document(kind, test::GeneratedJournal(kind, 3000, 5));
+    FilterState state;
+    state.showUnimportant = true;
+    state.startDate = WholeDay(document.Time(0));
+    state.endDate = WholeDay(document.Time(document.size() - 1));
+    TimelineClickRows clicks{};
+    const TimelineCounts counts = CountTimeline(document, state, &clicks);
+    size_t bars = 0, clicked = 0;
+    RowSet rows;
+    for (int bin = 0; bin < kTimelineBins; ++bin) {
+      state.startTime = EncodeTime(bin / 4, bin % 4 * 15, 0, 0);
+      state.endTime = EncodeTime(bin / 4, bin % 4 * 15 + 14, 59, 0);
+      document.Select(state, rows);
+      EXPECT_EQ(clicks[static_cast<size_t>(bin)], rows.size()) << "bin " << bin;
+      bars += counts[static_cast<size_t>(bin)].Total();
+      clicked += rows.size();
+    }
+    // Over several days the parameter view lets the earlier days' later times through.
+    if (kind == JournalKind::Param) {
+      EXPECT_GT(clicked, bars);
+    }
+  }
+}
+
 TEST(RowExport, TsvCsvAndJsonLines) {
   const std::vector<std::string> titles{W("Время"), "A,B", "", "A,B"};
   const std::string south = W("Юг");
@@ -68,6 +95,41 @@ TEST(RowExport, TsvCsvAndJsonLines) {
   // An empty or repeated title names its column by number.
   EXPECT_EQ(json, "{\"Время\":\"10:00:00\",\"A,B\":\"x\\\"y\",\"column 3\":\"Юг\",\"column 4\":\"1,5\"}\n");
   EXPECT_EQ(ShownTitles({"a", "b", "c"}, 2), (std::vector<std::string>{"a", "b"}));
+
+  // A quote inside a title that must be quoted anyway is doubled.
+  std::string quoted;
+  RowExport(RowFormat::Csv, 2, {"say \"hi\", then", "x"}).AppendTitles(quoted);
+  EXPECT_EQ(quoted, "\"say \"\"hi\"\", then\",x\r\n");
+  // Keys stay unique when a title reads like a numbered column's name.
+  std::string keys;
+  const std::string_view five[] = {"a", "b", "c", "d", "e"};
+  RowExport(RowFormat::JsonLines, 5, {"column 5", "x", "x", "column 3", ""}).AppendRow(five, keys);
+  EXPECT_EQ(keys, "{\"column 5\":\"a\",\"x\":\"b\",\"column 3\":\"c\",\"column 4\":\"d\","
+                  "\"column 5 (2)\":\"e\"}\n");
+}
+
+TEST(RowExport, CsvForASpreadsheetMarksItsEncodingAndRunsNoFormula) {
+  const std::string south = W("Юг");
+  const std::string_view cells[] = {"=1+2", "-5", "+7", "@SUM(A1)", "a;b", "\tx", "1,5", south};
+  std::string csv;
+  const RowExport excel(RowFormat::CsvExcel, 8, {"=A", "B;C", "", "", "", "", "", ""});
+  excel.AppendTitles(csv);
+  excel.AppendRow(cells, csv);
+  EXPECT_EQ(csv, "\xEF\xBB\xBF'=A;\"B;C\";;;;;;\r\n'=1+2;'-5;'+7;'@SUM(A1);\"a;b\";'\tx;1,5;Юг\r\n");
+  // Plain CSV writes the same cells as they are.
+  std::string plain;
+  RowExport(RowFormat::Csv, 8, std::vector<std::string>(8)).AppendRow(cells, plain);
+  EXPECT_EQ(plain, "=1+2,-5,+7,@SUM(A1),a;b,\tx,\"1,5\",Юг\r\n");
+}
+
+TEST(RowExport, JsonStringsEscapeBackslashesAndEveryControlByte) {
+  std::string controls;
+  for (char c = 0x09; c <= 0x1F; ++c) controls.push_back(c);
+  std::string json;
+  AppendJsonString("a\\b\"" + controls + "\x7F\xD0\xAE", json);
+  EXPECT_EQ(json, "\"a\\\\b\\\"\\t\\n\\u000b\\u000c\\r\\u000e\\u000f\\u0010\\u0011\\u0012\\u0013\\u0014"
+                  "\\u0015\\u0016\\u0017\\u0018\\u0019\\u001a\\u001b\\u001c\\u001d\\u001e\\u001f\x7F\xD0\xAE\"");
+
   EXPECT_EQ(ShownTitles({"a"}, 2), (std::vector<std::string>{"a", ""}));
 }
 
@@ -96,6 +158,18 @@ TEST(FindText, LetterCaseAsideInEveryDisplayTextAndRoundTheEnds) {
   };
   EXPECT_EQ(find(W("ЮГ"), 1, true), 2);
   EXPECT_EQ(find(W("ЮГ"), 1, false), 0);
+  // Backward from the first row, round to the last rows.
+  EXPECT_EQ(find(W("Урал"), 0, false), 1);
+  FindStep start = StartFind(rows.size(), 0, false);
+  EXPECT_EQ(start.next, 2u);
+  EXPECT_EQ(start.left, 3u);
+  EXPECT_EQ(StartFind(rows.size(), -1, false).next, 2u);
+  EXPECT_EQ(StartFind(rows.size(), 2, true).next, 0u);
+  // The found row's first column that holds the text.
+  start.next = 0;
+  FindRows(document, rows, TextFinder(W("урал")), true, 3, start);
+  EXPECT_EQ(start.found, 1);
+  EXPECT_EQ(start.column, 1);
   // The time column as it is shown, and no match at all.
   EXPECT_EQ(find("11:30", 2, true), 1);
   EXPECT_EQ(find(W("Сибирь"), 0, true), -1);

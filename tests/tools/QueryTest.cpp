@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "query/Query.h"
+#include "query/TerminalSink.h"
 #include "support/CoreTestSupport.h"
 #include "support/TestFiles.h"
 
@@ -452,6 +453,18 @@ TEST(QueryTest, LargeOutputIsStreamedInPiecesWithoutLosingBytes) {
   EXPECT_EQ(CountLine(o), "Показано строк: 40000 из 40000");
 }
 
+TEST(QueryTest, ATerminalSeesControlCharactersAsEscapes) {
+  StringSink out;
+  VisibleControlsSink visible(out);
+  // Pieces split inside a C1 character and between CR and LF.
+  using namespace std::string_view_literals;
+  for (std::string_view piece : {"a\x1b]0;x\x07\tb\x7f\xc2"sv, "\x9b\xc2\xa0\r"sv, "\nc\rd\0\xd0\xae\r"sv}) {
+    visible.Write(piece);
+  }
+  visible.Finish();
+  EXPECT_EQ(out.text, "a\\x1b]0;x\\x07\tb\\x7f\\u009b\xc2\xa0\r\nc\\x0dd\\x00\xd0\xae\\x0d");
+}
+
 #ifdef VANTOREL_QUERY_BINARY
 // The program itself: regional settings from the locale of its environment, exit statuses.
 struct ProgramRun {
@@ -459,8 +472,7 @@ struct ProgramRun {
   std::string output;
 };
 
-ProgramRun RunBinary(const std::string& environment, const std::string& arguments) {
-  const std::string command = "env " + environment + " '" VANTOREL_QUERY_BINARY "' " + arguments + " 2>&1";
+ProgramRun RunCommand(const std::string& command) {
   ProgramRun run;
   std::FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -470,6 +482,10 @@ ProgramRun RunBinary(const std::string& environment, const std::string& argument
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+ProgramRun RunBinary(const std::string& environment, const std::string& arguments) {
+  return RunCommand("env " + environment + " '" VANTOREL_QUERY_BINARY "' " + arguments + " 2>&1");
 }
 
 TEST(QueryTest, ProgramTakesTheRegionalSettingsOfItsLocale) {
@@ -486,6 +502,15 @@ TEST(QueryTest, ProgramTakesTheRegionalSettingsOfItsLocale) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.output, "File not found.\n");
   EXPECT_EQ(RunBinary("LC_ALL=C", "--bogus").status, 2);
+}
+
+TEST(QueryTest, ProgramEscapesControlCharactersForATerminalOnly) {
+  const std::string journal = WriteScratchFile("escapes.alarms", "T\r\n11/25/13 2:05:09 pm\t\x1b]0;owned\x07\r\n");
+  EXPECT_EQ(RunBinary("LC_ALL=C", "'" + journal + "'").output,
+            "T\t\t\t\t\t\t\n2:05:09 pm\t\x1b]0;owned\x07\t\t\t\t\t\nПоказано строк: 1 из 1\n");
+  // script(1) runs it on a terminal, which ends each line with CR LF.
+  EXPECT_EQ(RunCommand("script -qec \"LC_ALL=C '" VANTOREL_QUERY_BINARY "' '" + journal + "'\" /dev/null").output,
+            "T\t\t\t\t\t\t\r\n2:05:09 pm\t\\x1b]0;owned\\x07\t\t\t\t\t\r\nПоказано строк: 1 из 1\r\n");
 }
 #endif
 

@@ -73,6 +73,23 @@ TEST(DistinctList, FirstOccurrenceOrderWithItemZeroInTheTest) {
   EXPECT_EQ(list.Items(), (std::vector<std::string_view>{"All", "b", "a", "", "A"}));
 }
 
+TEST(DistinctList, ValuesOfNineToSixteenBytesDifferingAfterTheEighthStayApart) {
+  DistinctList list("All");
+  EXPECT_EQ(list.Add("Node-0001"), 1u);
+  EXPECT_EQ(list.Add("Node-0002"), 2u);
+  for (size_t n = 9; n <= 16; ++n) {
+    const std::string base(n, 'a');
+    std::string last = base, ninth = base;
+    last[n - 1] = 'b';
+    ninth[8] = 'c';
+    const uint32_t first = list.Add(base);
+    EXPECT_NE(list.Add(last), first) << n;
+    EXPECT_NE(list.Add(ninth), first) << n;
+    EXPECT_EQ(list.Find(base), static_cast<int>(first)) << n;
+  }
+  EXPECT_EQ(list.size(), 3u + 8 * 3);
+}
+
 TEST(DistinctList, ValuesAlikeInTheirFirstBytesStayApart) {
   // More values than the first table holds, sharing their first 16 bytes and differing
   // after; values of exactly 16 and 17 bytes; values that are prefixes of one another, and

@@ -57,6 +57,20 @@ TEST_F(CellPainterTest, ColoursFollowTheRowNumberAfterAFilterChange) {
   EXPECT_EQ(Colours(1).background, kWhite);
 }
 
+TEST_F(CellPainterTest, AFoundCellHasAFrameOfItsOwnAndTheRowKeepsItsColours) {
+  OpenJournal("found.alarms", "T\tG\tC\tN\tP\tM\tD\r\n" + AlarmLine("Норма") + AlarmLine("Авария"));
+  form->show();
+  JournalGrid* grid = form->StringGrid;
+  grid->GoToMatch(1, 2);
+  const QImage image = grid->viewport()->grab().toImage();
+  const QRect found = grid->visualRect(grid->Model().index(0, 2));
+  const QRect beside = grid->visualRect(grid->Model().index(0, 4));
+  EXPECT_EQ(image.pixelColor(found.left() + 1, found.bottom() - 3), kBlack);
+  EXPECT_EQ(image.pixelColor(found.right() - 5, found.bottom() - 4), kWhite);
+  EXPECT_EQ(image.pixelColor(beside.left() + 1, beside.bottom() - 3), kWhite);
+  EXPECT_EQ(Colours(1).background, kWhite);
+}
+
 TEST_F(CellPainterTest, OtherJournalsAreBlack) {
   OpenJournal("black.action", "U\tT\tA\tB\tC\tD\r\nu\t25.11.2013 10:00:00\tx\ty\tz\tНорма\r\n");
   ASSERT_TRUE(errors.isEmpty());

@@ -12,7 +12,10 @@
 #include <QKeyEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -37,6 +40,18 @@ std::string FileText(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return "<cannot read>";
   return file.readAll().toStdString();
+}
+
+// Finds `text` from the find bar as Enter (or Shift+Enter) would; the grid row found.
+int Find(TCorvanelForm& form, const QString& text, bool forward) {
+  form.ShowFindBar();
+  form.FindEdit->setText(text);
+  QEventLoop ended;
+  QObject::connect(&form, &TCorvanelForm::FindEnded, &ended, &QEventLoop::quit);
+  QTimer::singleShot(0, [&] { form.FindNext(forward); });
+  QTimer::singleShot(5000, &ended, &QEventLoop::quit);
+  ended.exec();
+  return form.StringGrid->currentIndex().row() + 1;
 }
 
 TEST_F(Desk, CopyTakesTheSelectedRowsAsShownAndSelectAllTakesEvery) {
@@ -78,6 +93,18 @@ TEST_F(Desk, SavingWritesTheShownRowsWholeOrLeavesTheEarlierFile) {
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
   EXPECT_EQ(FileText(target),
             "Время,Группа,Класс,Узел,Порт,Сообщение,Детали\r\n11:00:00,Урал,класс,узел,порт,\"Авария, \"\"А\"\"\",д\r\n");
+
+  // A spreadsheet on a Russian desk: the byte-order mark and ';'.
+  QString filter = "CSV для Excel (*.csv)";
+  form->runSaveDialog = [&](QFileDialog& dialog) {
+    dialog.selectNameFilter(filter);
+    return target;
+  };
+  target = QString::fromStdString(MissingScratchPath("rows-excel"));
+  form->SaveShownRows->trigger();
+  EXPECT_EQ(FileText(target + ".csv"), "\xEF\xBB\xBFВремя;Группа;Класс;Узел;Порт;Сообщение;Детали\r\n"
+                                       "11:00:00;Урал;класс;узел;порт;\"Авария, \"\"А\"\"\";д\r\n");
+  filter = "Текст с разделителями-табуляциями (*.tsv)";
 
   target = QString::fromStdString(MissingScratchPath("rows"));
   form->SaveShownRows->trigger();
@@ -121,16 +148,7 @@ TEST_F(Desk, FindMovesToTheNextMatchLetterCaseAsideAndSaysWhenThereIsNone) {
   OpenJournal("find.alarms", kJournal);
   form->show();
   QCoreApplication::processEvents();
-  auto find = [&](const QString& text, bool forward) {
-    form->ShowFindBar();
-    form->FindEdit->setText(text);
-    QEventLoop ended;
-    QObject::connect(form.get(), &TCorvanelForm::FindEnded, &ended, &QEventLoop::quit);
-    QTimer::singleShot(0, [&] { form->FindNext(forward); });
-    QTimer::singleShot(5000, &ended, &QEventLoop::quit);
-    ended.exec();
-    return form->StringGrid->currentIndex().row() + 1;
-  };
+  auto find = [&](const QString& text, bool forward) { return Find(*form, text, forward); };
   // "ЮГ" matches "Юг", "Юго-Запад" and "юг"; the search wraps round the ends.
   EXPECT_EQ(find("ЮГ", true), 1);
   EXPECT_TRUE(form->FindBar->isVisible());
@@ -147,6 +165,103 @@ TEST_F(Desk, FindMovesToTheNextMatchLetterCaseAsideAndSaysWhenThereIsNone) {
   EXPECT_EQ(form->StringGrid->currentIndex().row() + 1, 4);
   form->HideFindBar();
   EXPECT_FALSE(form->FindBar->isVisible());
+}
+
+TEST_F(Desk, FindMarksTheFoundCellInViewAndForgetsWhatItSaidOnAnyChange) {
+  OpenJournal("mark.alarms", kJournal);
+  form->show();
+  for (int c = 0; c < 7; ++c) form->StringGrid->setColumnWidth(c, 400);
+  QCoreApplication::processEvents();
+  auto find = [&](const QString& text) { Find(*form, text, true); };
+  // "ПОИСК" is in the last column, far to the right: its cell is marked and brought into view.
+  find("поиск");
+  const QModelIndex cell = form->StringGrid->Model().index(3, 6);
+  EXPECT_EQ(form->StringGrid->MarkedCell(), cell);
+  EXPECT_EQ(form->StringGrid->currentIndex(), cell);
+  EXPECT_TRUE(form->StringGrid->viewport()->rect().contains(form->StringGrid->visualRect(cell)));
+
+  // Esc in the table closes the bar too.
+  form->StringGrid->setFocus();
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(form->StringGrid, &escape);
+  EXPECT_FALSE(form->FindBar->isVisible());
+
+  // "Не найдено" goes with a change of the filters.
+  find("Сибирь");
+  ASSERT_EQ(form->FindStatus->text(), "Не найдено");
+  form->GroupCB->setCurrentIndex(2);
+  emit form->GroupCB->UserChanged();
+  EXPECT_EQ(form->FindStatus->text(), "");
+  EXPECT_FALSE(form->StringGrid->MarkedCell().isValid());
+}
+
+TEST_F(Desk, CopyingManyRowsLeavesTheWindowLiveAndSetsTheClipboardAtTheEnd) {
+  std::string journal = kTitle;
+  const int rows = 5000;
+  for (int i = 0; i < rows; ++i) journal += Line("10:00:00", "Юг", "Норма", std::to_string(i));
+  OpenJournal("many.alarms", journal);
+  ASSERT_EQ(Count(), QString("Показано строк: %1 из %1").arg(rows));
+  QApplication::clipboard()->setText("before");
+  form->StringGrid->selectAll();
+  form->Copier->sliceMs = 0;
+  form->CopyRows->trigger();
+  ASSERT_TRUE(form->Copier->Busy());
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  EXPECT_TRUE(form->StatusBar->currentMessage().startsWith("Копирование строк: ")) << form->StatusBar->currentMessage().toStdString();
+  QElapsedTimer waited;
+  waited.start();
+  while (form->Copier->Busy() && waited.elapsed() < 30000) QCoreApplication::processEvents();
+  const QStringList lines = QApplication::clipboard()->text().split('\n');
+  ASSERT_EQ(lines.size(), rows + 1);
+  EXPECT_EQ(lines[rows - 1], QString("10:00:00\tЮг\tкласс\tузел\tпорт\tНорма\t%1").arg(rows - 1));
+  EXPECT_EQ(form->StatusBar->currentMessage(), "");
+
+  // A view that changes the rows drops the copy under way.
+  QApplication::clipboard()->setText("before");
+  form->CopyRows->trigger();
+  ASSERT_TRUE(form->Copier->Busy());
+  form->StartTime->setTime(QTime(11, 0, 0));
+  EXPECT_FALSE(form->Copier->Busy());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  EXPECT_EQ(form->StatusBar->currentMessage(), "");
+}
+
+TEST_F(Desk, TimePickersAreOneTabStopEachAndTakeDigitsWhereClicked) {
+  OpenJournal("pickers.alarms", kJournal);
+  form->show();
+  form->activateWindow();
+  QCoreApplication::processEvents();
+  auto tab = [] {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    QCoreApplication::processEvents();
+    return QApplication::focusWidget();
+  };
+  form->EndTime->setFocus();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(tab(), form->StartTime);
+  QWidget* after = tab();
+  EXPECT_NE(after, form->StartTime);
+  EXPECT_NE(after, form->EndTime);
+
+  // A click in the hours of "00:00:00", then "1" "2": 12:00:00.
+  QLineEdit* edit = form->StartTime->findChild<QLineEdit*>();
+  ASSERT_NE(edit, nullptr);
+  form->StartTime->setFocus();
+  edit->setCursorPosition(1);
+  const QPoint hours = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+  edit->setCursorPosition(7);
+  QMouseEvent press(QEvent::MouseButtonPress, hours, edit->mapToGlobal(hours), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(edit, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, hours, edit->mapToGlobal(hours), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(edit, &release);
+  for (const QString digit : {"1", "2"}) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_1 + (digit == "2"), Qt::NoModifier, digit);
+    QApplication::sendEvent(form->StartTime, &key);
+  }
+  EXPECT_EQ(form->StartTime->time(), QTime(12, 0, 0));
+  EXPECT_EQ(Count(), "Показано строк: 2 из 4");
 }
 
 TEST_F(Desk, OpensAJournalNamedOnTheCommandLineOrDropped) {
@@ -191,6 +306,16 @@ TEST_F(Desk, KeyboardCompletionAndColumnBorders) {
   }
   QCoreApplication::processEvents();
   EXPECT_EQ(form->GroupCB->currentText(), "Урал");
+  EXPECT_EQ(Count(), "Показано строк: 1 из 4");
+  // Typed in another letter case, the box takes the item's own text.
+  form->GroupCB->lineEdit()->selectAll();
+  for (const QString key : {"у", "р"}) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+    QApplication::sendEvent(form->GroupCB->lineEdit(), &press);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->GroupCB->currentText(), "Урал");
+  EXPECT_EQ(form->GroupCB->lineEdit()->selectedText(), "ал");
   EXPECT_EQ(Count(), "Показано строк: 1 из 4");
 
   // A double click on a column border fits it to its widest text plus the pad.

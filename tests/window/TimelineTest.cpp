@@ -71,6 +71,21 @@ TEST_F(TimelineWindow, HiddenStripLeavesTheLayoutAndShownItSetsTheTimeWindow) {
   EXPECT_EQ(form->StringGrid->geometry(), grid);
 }
 
+TEST_F(TimelineWindow, ATooltipGivesTheBarsRecordsAndTheRowsItsClickShows) {
+  form->show();
+  OpenJournal("days.param", "T\tG\tC\tN\tP\tR\tB\tA\r\n01.12.2013 10:00:00\tG\tk\tN\tP\tR\t1\t2\r\n"
+                            "01.12.2013 11:00:00\tG\tk\tN\tP\tR\t1\t2\r\n02.12.2013 09:20:00\tG\tk\tN\tP\tR\t1\t2\r\n");
+  form->ShowTimeline->trigger();
+  QCoreApplication::processEvents();
+  TimelineStrip* strip = form->Timeline;
+  const int x = strip->Bars().left() + static_cast<int>(9.3 / 24 * strip->Bars().width());
+  // The end time bounds the end day only: the earlier day's later records show too.
+  EXPECT_EQ(strip->ToolTipAt(x), "09:15–09:30: записей 1; по щелчку строк: 3");
+  Mouse(strip, QEvent::MouseButtonPress, x);
+  Mouse(strip, QEvent::MouseButtonRelease, x, Qt::NoButton);
+  EXPECT_EQ(Count(), "Показано строк: 3 из 3");
+}
+
 TEST(TimelineStrip, RoundsToWholeMinutesAndKeepsTheEndInsideTheDay) {
   EXPECT_EQ(RoundToMinute(29), 0);
   EXPECT_EQ(RoundToMinute(30), 60);

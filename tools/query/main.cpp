@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "query/Query.h"
+#include "query/TerminalSink.h"
 #include "platform/SystemRegional.h"
 
 namespace {
@@ -28,8 +31,14 @@ int main(int argc, char** argv) {
   // As the window's application object does: system messages in the system's language.
   std::setlocale(LC_ALL, "");
   FileSink out(stdout), err(stderr);
+  // A terminal shows a journal's control characters as escapes; files and pipes get the bytes.
+  vantorel::VisibleControlsSink visibleOut(out), visibleErr(err);
+  vantorel::TextSink& toOut = isatty(STDOUT_FILENO) == 1 ? static_cast<vantorel::TextSink&>(visibleOut) : out;
+  vantorel::TextSink& toErr = isatty(STDERR_FILENO) == 1 ? static_cast<vantorel::TextSink&>(visibleErr) : err;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const int status = vantorel::RunQuery(args, vantorel::SystemDateTimeRules(), out, err);
+  const int status = vantorel::RunQuery(args, vantorel::SystemDateTimeRules(), toOut, toErr);
+  visibleOut.Finish();
+  visibleErr.Finish();
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fputs("vantorel-query: cannot write the output\n", stderr);
     return vantorel::kQueryLoadFailed;
