@@ -218,7 +218,7 @@ Timing CoreLoad(JournalKind kind, const std::string& path, const DateTimeRules& 
   const Timing t{MsSince(start), CpuMs() - cpuStart};
   selection.value = std::string(journal.List(0).at(1));
   selection.records = journal.size();
-  const DateParts d = DecodeDate(journal.latest);
+  const DateParts d = DecodeDate(journal.days.latest);
   char text[16];
   std::snprintf(text, sizeof text, "%02d.%02d.%04d", d.day, d.month, d.year);
   selection.lastDay = text;

@@ -50,8 +50,8 @@ class JournalDocument {
   const std::vector<std::string_view>& List(int list) const { return journal_.List(list); }
   int ListCount() const { return Kind().listCount; }
   // The first record of the earliest and of the latest day (see Journal).
-  TDateTime Earliest() const { return journal_.earliest; }
-  TDateTime Latest() const { return journal_.latest; }
+  TDateTime Earliest() const { return journal_.days.earliest; }
+  TDateTime Latest() const { return journal_.days.latest; }
 
   // The state's tests, ready for a pass over the records.
   RecordFilter FilterOf(const FilterState& state) const;

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "datetime/DateTime.h"
+#include "journals/DaySpan.h"
+#include "journals/FieldCut.h"
 #include "journals/FileBytes.h"
 #include "journals/JournalKinds.h"
 #include "journals/Records.h"
@@ -25,8 +27,7 @@ struct Journal {
   std::vector<std::string> titles;
   // The first record of the earliest and of the latest day (parameter-change and statistics
   // journals); both the given start date when there are no records.
-  TDateTime earliest = 0;
-  TDateTime latest = 0;
+  DaySpan days;
   // The progress bar's maximum: the file's whole-file line count.
   size_t progressMax = 0;
 
@@ -46,32 +47,16 @@ struct Journal {
   const std::vector<std::string_view>& List(int list) const { return lists[static_cast<size_t>(list)].Items(); }
 };
 
-// Field `field` of a record line: the fields before it cut off the front of the line at tabs
-// (a run of tabs is one separator), the last column taking the rest of the line; a capped
-// kind's text keeps its first kFieldCap bytes. The date-time field comes back whole.
+// Field `field` of a record line (see CutFieldOf).
 inline std::string_view FieldOfLine(const KindDescription& kind, std::string_view line, int field) {
   std::string_view text;
-  for (int f = 0; f <= field; ++f) {
-    if (f == kind.columns - 1) {
-      text = line;
-      break;
-    }
-    CutField(line, '\t', text);
-  }
-  if (kind.capped && field != kind.dateTimeField) text = text.substr(0, kFieldCap);
+  for (int f = 0; f <= field; ++f) text = CutFieldOf(kind, line, f);
   return text;
 }
 
 // Every field of a record line at once, as FieldOfLine gives them one by one.
 inline void FieldsOfLine(const KindDescription& kind, std::string_view line, std::array<std::string_view, kMaxColumns>& out) {
-  for (int f = 0; f < kind.columns; ++f) {
-    if (f == kind.columns - 1) {
-      out[static_cast<size_t>(f)] = line;
-    } else {
-      CutField(line, '\t', out[static_cast<size_t>(f)]);
-    }
-    if (kind.capped && f != kind.dateTimeField) out[static_cast<size_t>(f)] = out[static_cast<size_t>(f)].substr(0, kFieldCap);
-  }
+  for (int f = 0; f < kind.columns; ++f) out[static_cast<size_t>(f)] = CutFieldOf(kind, line, f);
 }
 
 }  // namespace vantorel

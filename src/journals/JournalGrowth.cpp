@@ -51,22 +51,10 @@ Growth GrowKind(Journal& journal, const DateTimeRules& rules) {
       growth.error = error.Message();
       break;
     }
-    records.times.PushBack(values.time);
-    LineText text{static_cast<uint64_t>(line.data() - base), 0};
-    if (line.size() < kLongLine) {
-      text.length = line.size();
-    } else {
-      text.length = kLongLine;
-      records.longLines[text.offset] = line.size();
-    }
-    records.lines.PushBack(text);
-    for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)].PushBack(values.items[static_cast<size_t>(l)]);
-    if constexpr (kind.messageField >= 0) records.tones.PushBack(values.tone);
-    if constexpr (kind.findsDays) {
-      if (records.size() == 1) journal.earliest = journal.latest = values.time;
-      if (CompareDatePart(values.time, journal.earliest) < 0) journal.earliest = values.time;
-      if (CompareDatePart(values.time, journal.latest) > 0) journal.latest = values.time;
-    }
+    const size_t i = records.size();
+    records.Resize(kind, i + 1);
+    StoreRecord<K>(records, i, values, LineTextOf(base, line, records.longLines));
+    if constexpr (kind.findsDays) journal.days.Note(values.time);
     ++growth.added;
     journal.parsedEnd = static_cast<size_t>(next - base);
     if (journal.textEnded) break;

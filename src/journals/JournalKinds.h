@@ -23,13 +23,17 @@ enum class LineRule {
 // What the date-time column shows.
 enum class TimeColumn { TimeOfDay, DateAndTime };
 
-// A value list of a kind: the field it lists, its all-values item and the name of the combo
-// box that shows it.
+// A value list of a kind: the field it lists, its all-values item, the name of the combo
+// box that shows it and the query's option that picks a value of it.
 struct ListDescription {
   int field = 0;
   std::string Literals::*allValues = nullptr;
   std::string_view name;
+  std::string_view option;
 };
+
+// Which record array holds a kind's journal: one serves parameter changes and statistics.
+enum class RecordArray { None, Alarms, Actions, Params };
 
 struct KindDescription {
   JournalKind kind = JournalKind::None;
@@ -57,33 +61,83 @@ struct KindDescription {
   bool countsRecords = true;
   // The load finds the first and last day of the records.
   bool findsDays = false;
+  // The group box that holds the kind's lists, and the array that holds its records.
+  std::string_view filterBox = "EmptyBox";
+  RecordArray array = RecordArray::None;
 };
 
 // The longest text a capped field keeps; longer text keeps its first bytes.
 inline constexpr size_t kFieldCap = 200;
 
+inline constexpr ListDescription kGroupList{.field = 1, .allValues = &Literals::allGroups, .name = "GroupCB", .option = "--group"};
+inline constexpr ListDescription kNodeList{.field = 3, .allValues = &Literals::allNodes, .name = "NameCB", .option = "--node"};
+inline constexpr ListDescription kPortList{.field = 4, .allValues = &Literals::allPorts, .name = "PortCB", .option = "--port"};
+
 inline constexpr KindDescription kAlarmKind{
-    JournalKind::Alarms, ".alarms", 7, 0, LineRule::WholeFile, true, true, 3,
-    {{1, &Literals::allGroups, "GroupCB"}, {3, &Literals::allNodes, "NameCB"}, {4, &Literals::allPorts, "PortCB"}, {}},
-    TimeColumn::TimeOfDay, false, 5, true, true, false};
+    .kind = JournalKind::Alarms,
+    .extension = ".alarms",
+    .columns = 7,
+    .dateTimeField = 0,
+    .listCount = 3,
+    .lists = {kGroupList, kNodeList, kPortList, {}},
+    .messageField = 5,
+    .unimportantSwitch = true,
+    .filterBox = "FilterBoxAlert",
+    .array = RecordArray::Alarms,
+};
 
 inline constexpr KindDescription kActionKind{
-    JournalKind::Action, ".action", 6, 1, LineRule::Text, false, false, 2,
-    {{0, &Literals::allUsers, "UserCB"}, {5, &Literals::allActions, "ActCB"}, {}, {}},
-    TimeColumn::TimeOfDay, false, -1, false, false, false};
+    .kind = JournalKind::Action,
+    .extension = ".action",
+    .columns = 6,
+    .dateTimeField = 1,
+    .lines = LineRule::Text,
+    .capped = false,
+    .emptyFileFails = false,
+    .listCount = 2,
+    .lists = {{.field = 0, .allValues = &Literals::allUsers, .name = "UserCB", .option = "--user"},
+              {.field = 5, .allValues = &Literals::allActions, .name = "ActCB", .option = "--action"},
+              {},
+              {}},
+    .countsRecords = false,
+    .filterBox = "FilterBoxAct",
+    .array = RecordArray::Actions,
+};
+
+// The parameter box's lists: the alarm box's, named apart, and the parameter.
+inline constexpr ListDescription kParamLists[kMaxLists] = {
+    {.field = 1, .allValues = &Literals::allGroups, .name = "GroupCB2", .option = "--group"},
+    {.field = 3, .allValues = &Literals::allNodes, .name = "NameCb2", .option = "--node"},
+    {.field = 4, .allValues = &Literals::allPorts, .name = "PortCB2", .option = "--port"},
+    {.field = 5, .allValues = &Literals::allParams, .name = "ParamCB", .option = "--param"},
+};
 
 inline constexpr KindDescription kParamKind{
-    JournalKind::Param, ".param", 8, 0, LineRule::WholeFile, true, true, 4,
-    {{1, &Literals::allGroups, "GroupCB2"}, {3, &Literals::allNodes, "NameCb2"}, {4, &Literals::allPorts, "PortCB2"},
-     {5, &Literals::allParams, "ParamCB"}},
-    TimeColumn::DateAndTime, true, -1, false, true, true};
+    .kind = JournalKind::Param,
+    .extension = ".param",
+    .columns = 8,
+    .dateTimeField = 0,
+    .listCount = 4,
+    .lists = {kParamLists[0], kParamLists[1], kParamLists[2], kParamLists[3]},
+    .timeColumn = TimeColumn::DateAndTime,
+    .dateRange = true,
+    .findsDays = true,
+    .filterBox = "FilterBoxParam",
+    .array = RecordArray::Params,
+};
 
 // Statistics journals share the parameter-change format; they show and filter times of day.
 inline constexpr KindDescription kStatKind{
-    JournalKind::Stat, ".stat", 8, 0, LineRule::WholeFile, true, true, 4,
-    {{1, &Literals::allGroups, "GroupCB2"}, {3, &Literals::allNodes, "NameCb2"}, {4, &Literals::allPorts, "PortCB2"},
-     {5, &Literals::allParams, "ParamCB"}},
-    TimeColumn::TimeOfDay, false, -1, false, true, true};
+    .kind = JournalKind::Stat,
+    .extension = ".stat",
+    .columns = 8,
+    .dateTimeField = 0,
+    .listCount = 4,
+    .lists = {kParamLists[0], kParamLists[1], kParamLists[2], kParamLists[3]},
+    .findsDays = true,
+    .filterBox = "FilterBoxParam",
+    .array = RecordArray::Params,
+};
 
 inline constexpr KindDescription kNoKind{};
 

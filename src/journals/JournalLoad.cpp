@@ -27,9 +27,7 @@ struct Part {
   std::array<DistinctList, kMaxLists> lists;
   std::unordered_map<uint64_t, uint64_t> longLines;
   std::atomic<size_t> done{0};
-  bool anyRecord = false;
-  TDateTime earliest = 0;
-  TDateTime latest = 0;
+  DaySpan days;
   std::exception_ptr failure;
 };
 
@@ -77,24 +75,8 @@ void ParsePart(LoadRun& run, Part& part, int index) {
   while (lines.Next(line)) {
     if (i == part.limit) throw std::logic_error("a part holds more lines than were counted");
     parser.Parse(line, values);
-    records.times[i] = values.time;
-    for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)][i] = values.items[static_cast<size_t>(l)];
-    if constexpr (kind.messageField >= 0) records.tones[i] = values.tone;
-    const auto offset = static_cast<uint64_t>(line.data() - base);
-    if (line.size() < kLongLine) {
-      records.lines[i] = LineText{offset, line.size()};
-    } else {
-      records.lines[i] = LineText{offset, kLongLine};
-      part.longLines[offset] = line.size();
-    }
-    if constexpr (kind.findsDays) {
-      if (!part.anyRecord) {
-        part.anyRecord = true;
-        part.earliest = part.latest = values.time;
-      }
-      if (CompareDatePart(values.time, part.earliest) < 0) part.earliest = values.time;
-      if (CompareDatePart(values.time, part.latest) > 0) part.latest = values.time;
-    }
+    StoreRecord<K>(records, i, values, LineTextOf(base, line, part.longLines));
+    if constexpr (kind.findsDays) part.days.Note(values.time);
     ++i;
     const size_t local = i - part.first;
     if (local == 1 || local % kProgressStride == 0) Checkpoint(run, part, index, local);
@@ -141,7 +123,7 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
   Journal journal;
   journal.kind = &kind;
   journal.bytes = std::move(read.bytes);
-  journal.earliest = journal.latest = options.startDate;
+  journal.days.earliest = journal.days.latest = options.startDate;
   char* base = journal.bytes.data();
 
   journal.titles = HeaderTitles(FirstTextLine(journal.bytes.View()));
@@ -168,15 +150,8 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
   JournalRecords& records = journal.records;
   // Room for a quarter more records, for a journal that grows while it is followed: pages
   // not written cost nothing.
-  const size_t room = total + total / 4 + 1024;
-  records.times.Reserve(room);
-  records.lines.Reserve(room);
-  for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)].Reserve(room);
-  if constexpr (kind.messageField >= 0) records.tones.Reserve(room);
-  records.times.Resize(total);
-  records.lines.Resize(total);
-  for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)].Resize(total);
-  if constexpr (kind.messageField >= 0) records.tones.Resize(total);
+  records.Reserve(kind, total + total / 4 + 1024);
+  records.Resize(kind, total);
 
   std::vector<std::unique_ptr<Part>> parts;
   auto addPart = [&](size_t at, size_t first) {
@@ -228,18 +203,7 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
   MergeLists(journal, parts);
   for (const auto& part : parts) records.longLines.insert(part->longLines.begin(), part->longLines.end());
   if constexpr (kind.findsDays) {
-    bool any = false;
-    for (const auto& part : parts) {
-      if (!part->anyRecord) continue;
-      if (!any) {
-        any = true;
-        journal.earliest = part->earliest;
-        journal.latest = part->latest;
-        continue;
-      }
-      if (CompareDatePart(part->earliest, journal.earliest) < 0) journal.earliest = part->earliest;
-      if (CompareDatePart(part->latest, journal.latest) > 0) journal.latest = part->latest;
-    }
+    for (const auto& part : parts) journal.days.Join(part->days);
   }
   if (options.observer != nullptr && total > 0 && run.lastReported != total) options.observer->Progress(total, run.progressTotal);
   journal.parsedEnd = textEnd;

@@ -10,6 +10,8 @@
 
 #include "datetime/DateTimeReader.h"
 #include "journals/AlarmMessages.h"
+#include "journals/FieldCut.h"
+#include "journals/Records.h"
 #include "journals/JournalKinds.h"
 #include "uStrUtils/DistinctList.h"
 #include "uStrUtils/StrUtils.h"
@@ -30,6 +32,16 @@ constexpr int LastParsedField(const KindDescription& kind) {
   return kind.messageField > last ? kind.messageField : last;
 }
 
+// Record `i` of `records`, of kind K, made of `values` and its line.
+template <JournalKind K>
+void StoreRecord(JournalRecords& records, size_t i, const ParsedRecord& values, LineText line) {
+  constexpr const KindDescription& kind = Describe<K>();
+  records.times[i] = values.time;
+  records.lines[i] = line;
+  for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)][i] = values.items[static_cast<size_t>(l)];
+  if constexpr (kind.messageField >= 0) records.tones[i] = values.tone;
+}
+
 template <JournalKind K>
 class RecordParser {
  public:
@@ -47,11 +59,6 @@ class RecordParser {
  private:
   static constexpr const KindDescription& kKind = Describe<K>();
 
-  static std::string_view Capped(std::string_view text) {
-    if constexpr (kKind.capped) return text.substr(0, kFieldCap);
-    return text;
-  }
-
   template <int... F>
   void Fields(std::string_view rest, ParsedRecord& out, std::integer_sequence<int, F...>) {
     std::string_view field;
@@ -60,17 +67,13 @@ class RecordParser {
 
   template <int F>
   void Field(std::string_view& rest, std::string_view& field, ParsedRecord& out) {
-    if constexpr (F == kKind.columns - 1) {
-      field = rest;
-    } else {
-      CutField(rest, '\t', field);
-    }
+    field = CutFieldOf(kKind, rest, F);
     if constexpr (F == kKind.dateTimeField) out.time = dates_.Read(field);
     constexpr int list = ListOfField(kKind, F);
     if constexpr (list >= 0) {
-      if (listMask_ & (1u << list)) out.items[list] = lists_[list].Add(Capped(field), keep_);
+      if (listMask_ & (1u << list)) out.items[list] = lists_[list].Add(field, keep_);
     }
-    if constexpr (F == kKind.messageField) out.tone = ToneOfMessage(Capped(field));
+    if constexpr (F == kKind.messageField) out.tone = ToneOfMessage(field);
   }
 
   DateTimeReader dates_;

@@ -42,17 +42,29 @@ struct JournalRecords {
     return {base + t.offset, length};
   }
 
-  // Stores the line of record `i`.
-  void SetLine(const char* base, size_t i, std::string_view line) {
-    const auto offset = static_cast<uint64_t>(line.data() - base);
-    if (line.size() < kLongLine) {
-      lines[i] = LineText{offset, line.size()};
-    } else {
-      lines[i] = LineText{offset, kLongLine};
-      longLines[offset] = line.size();
-    }
+  // Room for `n` records of `kind`, the values of those past the size not set.
+  void Resize(const KindDescription& kind, size_t n) {
+    times.Resize(n);
+    lines.Resize(n);
+    for (int l = 0; l < kind.listCount; ++l) items[static_cast<size_t>(l)].Resize(n);
+    if (kind.messageField >= 0) tones.Resize(n);
+  }
+  void Reserve(const KindDescription& kind, size_t n) {
+    times.Reserve(n);
+    lines.Reserve(n);
+    for (int l = 0; l < kind.listCount; ++l) items[static_cast<size_t>(l)].Reserve(n);
+    if (kind.messageField >= 0) tones.Reserve(n);
   }
 };
+
+// How a record keeps `line` of the bytes at `base`; the length of a long line goes into
+// `longLines`.
+inline LineText LineTextOf(const char* base, std::string_view line, std::unordered_map<uint64_t, uint64_t>& longLines) {
+  const auto offset = static_cast<uint64_t>(line.data() - base);
+  if (line.size() < kLongLine) return LineText{offset, line.size()};
+  longLines[offset] = line.size();
+  return LineText{offset, kLongLine};
+}
 
 // The storage a record takes, in bytes, for a journal of `kind`.
 constexpr size_t RecordBytes(const KindDescription& kind) {

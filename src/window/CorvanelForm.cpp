@@ -141,34 +141,33 @@ void TCorvanelForm::HideFilterBoxes() {
   }
 }
 
+namespace {
+
+QString NameOf(std::string_view name) { return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())); }
+
+}  // namespace
+
 QGroupBox* TCorvanelForm::FilterBoxOf(JournalKind kind) const {
-  switch (kind) {
-    case JournalKind::Alarms: return FilterBoxAlert;
-    case JournalKind::Action: return FilterBoxAct;
-    case JournalKind::Param:
-    case JournalKind::Stat: return FilterBoxParam;
-    case JournalKind::None: break;
-  }
-  return EmptyBox;
+  return findChild<QGroupBox*>(NameOf(DescriptionOf(kind).filterBox));
 }
 
 std::array<FilterComboBox*, kMaxLists> TCorvanelForm::ListsOf(JournalKind kind) const {
-  switch (kind) {
-    case JournalKind::Alarms: return {GroupCB, NameCB, PortCB, nullptr};
-    case JournalKind::Action: return {UserCB, ActCB, nullptr, nullptr};
-    case JournalKind::Param:
-    case JournalKind::Stat: return {GroupCB2, NameCb2, PortCB2, ParamCB};
-    case JournalKind::None: break;
+  const KindDescription& description = DescriptionOf(kind);
+  std::array<FilterComboBox*, kMaxLists> lists{};
+  for (int l = 0; l < description.listCount; ++l) {
+    lists[static_cast<size_t>(l)] = findChild<FilterComboBox*>(NameOf(description.lists[l].name));
   }
-  return {};
+  return lists;
 }
 
 std::unique_ptr<JournalDocument>& TCorvanelForm::Slot(JournalKind kind) {
-  switch (kind) {
-    case JournalKind::Alarms: return alarms_;
-    case JournalKind::Action: return actions_;
-    default: return params_;
+  switch (DescriptionOf(kind).array) {
+    case RecordArray::Alarms: return alarms_;
+    case RecordArray::Actions: return actions_;
+    case RecordArray::Params:
+    case RecordArray::None: break;
   }
+  return params_;
 }
 
 QString TCorvanelForm::StatusText(int panel) const { return StatusPanels[static_cast<size_t>(panel)]->text(); }

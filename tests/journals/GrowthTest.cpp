@@ -58,8 +58,8 @@ Seen SeenOf(const Journal& journal) {
     seen.fields.push_back(test::Fields(journal, i));
   }
   for (int l = 0; l < journal.kind->listCount; ++l) seen.lists.push_back(test::Strings(journal.List(l)));
-  seen.earliest = journal.earliest;
-  seen.latest = journal.latest;
+  seen.earliest = journal.days.earliest;
+  seen.latest = journal.days.latest;
   return seen;
 }
 

@@ -35,8 +35,8 @@ void ExpectSameJournal(const Journal& one, const Journal& many, const std::strin
   ASSERT_EQ(many.size(), one.size()) << what;
   EXPECT_EQ(many.titles, one.titles) << what;
   EXPECT_EQ(many.progressMax, one.progressMax) << what;
-  EXPECT_EQ(std::bit_cast<uint64_t>(many.earliest), std::bit_cast<uint64_t>(one.earliest)) << what;
-  EXPECT_EQ(std::bit_cast<uint64_t>(many.latest), std::bit_cast<uint64_t>(one.latest)) << what;
+  EXPECT_EQ(std::bit_cast<uint64_t>(many.days.earliest), std::bit_cast<uint64_t>(one.days.earliest)) << what;
+  EXPECT_EQ(std::bit_cast<uint64_t>(many.days.latest), std::bit_cast<uint64_t>(one.days.latest)) << what;
   const KindDescription& kind = *one.kind;
   ASSERT_EQ(many.kind, one.kind) << what;
   for (int l = 0; l < kind.listCount; ++l) {

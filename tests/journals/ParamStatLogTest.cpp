@@ -64,19 +64,19 @@ TEST(LoadParamStatLog, DateRangeByWholeDays) {
                                                         Line("01.03.2014 08:00:00") + Line("05.03.2014 23:00:00") +
                                                         Line("02.03.2014 12:00:00"));
   // The first record of the earliest and of the latest day; a later one of the same day changes nothing.
-  EXPECT_EQ(mixed.earliest, At(2014, 3, 1, 15, 0, 0));
-  EXPECT_EQ(mixed.latest, At(2014, 3, 5, 9, 0, 0));
+  EXPECT_EQ(mixed.days.earliest, At(2014, 3, 1, 15, 0, 0));
+  EXPECT_EQ(mixed.days.latest, At(2014, 3, 5, 9, 0, 0));
 
   const Journal oneDay = Load(JournalKind::Stat, kTitle + "\r\n" + Line("04.03.2014 12:00:00") +
                                                           Line("04.03.2014 01:00:00") + Line("04.03.2014 23:00:00"));
-  EXPECT_EQ(oneDay.earliest, At(2014, 3, 4, 12, 0, 0));
-  EXPECT_EQ(oneDay.latest, oneDay.earliest);
+  EXPECT_EQ(oneDay.days.earliest, At(2014, 3, 4, 12, 0, 0));
+  EXPECT_EQ(oneDay.days.latest, oneDay.days.earliest);
 
   const TDateTime picker = At(2020, 6, 1, 13, 30, 0);
   const Journal titleOnly = Load(JournalKind::Param, kTitle + "\r\n", picker);
   EXPECT_TRUE(titleOnly.empty());
-  EXPECT_EQ(titleOnly.earliest, picker);
-  EXPECT_EQ(titleOnly.latest, picker);
+  EXPECT_EQ(titleOnly.days.earliest, picker);
+  EXPECT_EQ(titleOnly.days.latest, picker);
   EXPECT_EQ(test::Strings(titleOnly.List(kParams)), Texts{Cp1251Literals().allParams});
 }
 

@@ -86,8 +86,8 @@ TEST(GenerateTest, JournalsOfEveryKindAndDateStyleLoadWithManyDistinctValues) {
       const Journal params = Parse(kind, dates);
       EXPECT_EQ(params.size(), 3000u) << style;
       ExpectDaysInOrder(params, style);
-      EXPECT_EQ(static_cast<int>(params.earliest), 41603);
-      EXPECT_EQ(static_cast<int>(params.latest), 41605);
+      EXPECT_EQ(static_cast<int>(params.days.earliest), 41603);
+      EXPECT_EQ(static_cast<int>(params.days.latest), 41605);
       EXPECT_GT(params.List(3).size(), 7u);
     }
   }

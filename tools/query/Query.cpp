@@ -171,7 +171,8 @@ struct QueryOptions {
   std::optional<TDateTime> fromDate;
   std::optional<TDateTime> toDate;
   // Windows-1251, as the lists hold them.
-  std::optional<std::string> group, node, port, param, user, action;
+  // The value options given (--group, --user, ...) and their texts.
+  std::vector<std::pair<std::string, std::string>> values;
   bool showUnimportant = false;
   bool lists = false;
   bool countOnly = false;
@@ -230,6 +231,23 @@ bool ParseDateOption(std::string_view text, TDateTime& out) {
   if (!InPickerRange(day)) return false;
   out = day;
   return true;
+}
+
+// The extensions of the kinds whose view the value option `name` filters, as "a, b and c";
+// empty for an option no kind has.
+std::string KindsWithList(std::string_view name) {
+  std::vector<std::string_view> kinds;
+  for (const KindDescription* kind : {&kAlarmKind, &kActionKind, &kParamKind, &kStatKind}) {
+    for (int l = 0; l < kind->listCount; ++l) {
+      if (kind->lists[l].option == name) kinds.push_back(kind->extension);
+    }
+  }
+  std::string text;
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    if (i > 0) text += i + 1 == kinds.size() ? " and " : ", ";
+    text += kinds[i];
+  }
+  return text;
 }
 
 // Reads `args` into `options`; false with `problem` set when they are not understood.
@@ -316,19 +334,13 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
       }
       (name == "--from-date" ? options.fromDate : options.toDate) = day;
     } else {
-      std::optional<std::string>* target = name == "--group"    ? &options.group
-                                           : name == "--node"   ? &options.node
-                                           : name == "--port"   ? &options.port
-                                           : name == "--param"  ? &options.param
-                                           : name == "--user"   ? &options.user
-                                           : name == "--action" ? &options.action
-                                                                : nullptr;
-      if (target == nullptr) {
+      if (KindsWithList(name).empty()) {
         problem = "unknown option " + name;
         return false;
       }
       if (!value(text)) return false;
-      *target = Utf8ToCp1251(text);
+      std::erase_if(options.values, [&name](const auto& given) { return given.first == name; });
+      options.values.emplace_back(name, Utf8ToCp1251(text));
     }
   }
   if (options.help) return true;
@@ -350,43 +362,32 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
 
 // The options that the view of `kind` has no control for.
 bool FitsKind(const QueryOptions& o, JournalKind kind, std::string& problem) {
-  const bool alarms = kind == JournalKind::Alarms, action = kind == JournalKind::Action;
-  const bool param = kind == JournalKind::Param, paramOrStat = param || kind == JournalKind::Stat;
-  const struct {
-    bool given;
-    bool fits;
-    const char* name;
-    const char* kinds;
-  } checks[] = {
-      {o.fromDate.has_value(), param, "--from-date", ".param"},
-      {o.toDate.has_value(), param, "--to-date", ".param"},
-      {o.group.has_value(), alarms || paramOrStat, "--group", ".alarms, .param and .stat"},
-      {o.node.has_value(), alarms || paramOrStat, "--node", ".alarms, .param and .stat"},
-      {o.port.has_value(), alarms || paramOrStat, "--port", ".alarms, .param and .stat"},
-      {o.param.has_value(), paramOrStat, "--param", ".param and .stat"},
-      {o.user.has_value(), action, "--user", ".action"},
-      {o.action.has_value(), action, "--action", ".action"},
-  };
-  for (const auto& check : checks) {
-    if (check.given && !check.fits) {
-      problem = std::string(check.name) + " applies to " + check.kinds + " journals only";
+  const KindDescription& description = DescriptionOf(kind);
+  for (const char* dates : {"--from-date", "--to-date"}) {
+    const bool given = dates[2] == 'f' ? o.fromDate.has_value() : o.toDate.has_value();
+    if (given && !description.dateRange) {
+      problem = std::string(dates) + " applies to .param journals only";
+      return false;
+    }
+  }
+  for (const auto& [name, text] : o.values) {
+    bool fits = false;
+    for (int l = 0; l < description.listCount; ++l) fits = fits || description.lists[l].option == name;
+    if (!fits) {
+      problem = name + " applies to " + KindsWithList(name) + " journals only";
       return false;
     }
   }
   return true;
 }
 
-// The option that names a value of list `list` of `kind`.
-const std::optional<std::string>& ListOption(const QueryOptions& o, JournalKind kind, int list) {
-  static const std::optional<std::string> none;
-  if (kind == JournalKind::Action) return list == 0 ? o.user : o.action;
-  switch (list) {
-    case 0: return o.group;
-    case 1: return o.node;
-    case 2: return o.port;
-    case 3: return o.param;
-    default: return none;
+// The text the options give for list `list` of `kind`, if any.
+std::optional<std::string> ListOption(const QueryOptions& o, JournalKind kind, int list) {
+  const std::string_view option = DescriptionOf(kind).lists[list].option;
+  for (const auto& [name, text] : o.values) {
+    if (name == option) return text;
   }
+  return std::nullopt;
 }
 
 void AppendNumber(std::string& out, size_t value) {
@@ -404,7 +405,9 @@ class StreamQuery {
   StreamQuery(const QueryOptions& options, const DateTimeRules& rules, TextSink& out, TextSink& err,
               const std::function<bool()>& followIdle)
       : o_(options), rules_(rules), out_(out), err_(err), followIdle_(followIdle), source_(options.file),
-        stream_(source_, kKind) {}
+        stream_(source_, kKind) {
+    for (int l = 0; l < kKind.listCount; ++l) wanted_[static_cast<size_t>(l)] = ListOption(options, K, l);
+  }
 
   void Run() {
     source_.Open(ReadErrorStyle::TextFile);
@@ -452,7 +455,7 @@ class StreamQuery {
     filter_.hideUnimportant = kKind.unimportantSwitch && !o_.showUnimportant;
     listMask_ = 0;
     for (int l = 0; l < kKind.listCount; ++l) {
-      const std::optional<std::string>& wanted = ListOption(o_, K, l);
+      const std::optional<std::string>& wanted = wanted_[static_cast<size_t>(l)];
       // A text that is the list's all-values item lets every value through.
       if (!wanted || *wanted == words.*kKind.lists[l].allValues) continue;
       filter_.lists[static_cast<size_t>(l)] = {false, kNoItem};
@@ -460,6 +463,7 @@ class StreamQuery {
     }
     if (o_.lists) listMask_ = ~0u;
     total_ = shown_ = 0;
+    days_ = DaySpan();
     counted_ = false;
     bins_ = {};
     late_.clear();
@@ -479,17 +483,17 @@ class StreamQuery {
     if (!lastDayFirst && Rows()) PrintTitles(first);
     Pass(!lastDayFirst && !o_.lists);
     if constexpr (kKind.findsDays) {
-      if (total_ == 0) earliest_ = latest_ = kPickerStartDate;
+      if (!days_.any) days_.earliest = days_.latest = kPickerStartDate;
       // The window puts the file's first and last day into its date pickers, which refuse
       // days outside their range.
-      if (kKind.dateRange && (!InPickerRange(std::trunc(earliest_)) || !InPickerRange(std::trunc(latest_)))) {
+      if (kKind.dateRange && (!InPickerRange(std::trunc(days_.earliest)) || !InPickerRange(std::trunc(days_.latest)))) {
         throw AppError("Failed to set calendar date or time");
       }
     }
     if (o_.lists) return true;
     bool again = lastDayFirst;
     if (lastDayFirst) {
-      filter_.endDate = std::trunc(latest_);
+      filter_.endDate = std::trunc(days_.latest);
       for (int l = 0; l < kKind.listCount; ++l) {
         if (listMask_ & (1u << l)) filter_.lists[static_cast<size_t>(l)] = ValueFilter::Select(Wanted(l), List(l));
       }
@@ -591,7 +595,7 @@ class StreamQuery {
 
   // The item of the wanted text of list `l`; -1 when the list does not hold it.
   int Wanted(int l) const {
-    const std::optional<std::string>& wanted = ListOption(o_, K, l);
+    const std::optional<std::string>& wanted = wanted_[static_cast<size_t>(l)];
     return wanted ? lists_[static_cast<size_t>(l)].Find(*wanted) : 0;
   }
 
@@ -605,7 +609,7 @@ class StreamQuery {
       parser.Parse(line, values);
       if (firstPass) {
         ++total_;
-        if constexpr (kKind.findsDays) NoteDay(values.time);
+        if constexpr (kKind.findsDays) days_.Note(values.time);
       }
       // A followed journal that reaches a new day: its end day, when it was the file's last
       // day, moves to it, as a fresh run would have it.
@@ -652,12 +656,6 @@ class StreamQuery {
       if (!f.Passes(values.items[static_cast<size_t>(l)])) return false;
     }
     return true;
-  }
-
-  void NoteDay(TDateTime time) {
-    if (total_ == 1) earliest_ = latest_ = time;
-    if (CompareDatePart(time, earliest_) < 0) earliest_ = time;
-    if (CompareDatePart(time, latest_) > 0) latest_ = time;
   }
 
   // The title row; a later journal of a followed name only gives the rows their new keys.
@@ -744,6 +742,8 @@ class StreamQuery {
   size_t lateCount_ = 0;
   bool broken_ = false;
   std::array<DistinctList, kMaxLists> lists_;
+  // The text each list's option asks for, Windows-1251.
+  std::array<std::optional<std::string>, kMaxLists> wanted_;
   TextArena arena_;
   unsigned listMask_ = 0;
   RecordFilter filter_;
@@ -754,8 +754,7 @@ class StreamQuery {
   size_t shown_ = 0;
   std::array<size_t, kTimelineBins> bins_{};
   bool counted_ = false;
-  TDateTime earliest_ = 0;
-  TDateTime latest_ = 0;
+  DaySpan days_;
 };
 
 int BadUsage(TextSink& err, const std::string& problem) {
