@@ -29,13 +29,9 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
     if (block >= first) out.blockStarts.push_back(shown);
     const size_t end = std::min(count, block + kRecordBlock);
     for (size_t i = std::max(block, first); i < end; ++i) {
-      if (!filter.PassesMoment(times[i])) continue;
-      bool pass = true;
-      for (int l = 0; l < kind.listCount; ++l) pass = pass && filter.lists[static_cast<size_t>(l)].Passes(items[l][i]);
-      if (!pass) continue;
-      if constexpr (kind.unimportantSwitch) {
-        if (!filter.PassesTone(tones[i])) continue;
-      }
+      uint32_t recordItems[kMaxLists] = {};
+      for (int l = 0; l < kind.listCount; ++l) recordItems[l] = items[l][i];
+      if (!filter.Passes(times[i], recordItems, kind.messageField >= 0 ? tones[i] : TextTone::Plain)) continue;
       rows[shown++] = static_cast<uint32_t>(i);
     }
   }
@@ -58,8 +54,8 @@ JournalDocument JournalDocument::Empty(JournalKind kind, const RegionalSettings&
   return JournalDocument(std::move(journal), settings);
 }
 
-RecordFilter JournalDocument::FilterOf(const FilterState& state) const {
-  const KindDescription& kind = Kind();
+RecordFilter MakeRecordFilter(const KindDescription& kind, const FilterState& state,
+                              const std::array<DistinctList, kMaxLists>& lists) {
   RecordFilter filter;
   filter.time = TimeWindow{state.startTime, state.endTime}.Prepared();
   filter.dateRange = kind.dateRange;
@@ -67,7 +63,8 @@ RecordFilter JournalDocument::FilterOf(const FilterState& state) const {
   filter.endDate = state.endDate;
   filter.listCount = kind.listCount;
   for (int l = 0; l < kind.listCount; ++l) {
-    filter.lists[static_cast<size_t>(l)] = ValueFilter::Select(state.lists[static_cast<size_t>(l)].index, List(l));
+    const auto list = static_cast<size_t>(l);
+    filter.lists[list] = ValueFilter::Select(state.lists[list].index, lists[list].Items());
   }
   filter.hideUnimportant = kind.unimportantSwitch && !state.showUnimportant;
   return filter;

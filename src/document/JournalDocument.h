@@ -30,6 +30,11 @@ struct RowSet {
   size_t size() const { return rows.size(); }
 };
 
+// The tests of `state` for a journal of `kind` whose lists are `lists`, ready for a pass over
+// its records; vantorel-query, which reads its lists as it goes, makes its own list filters.
+RecordFilter MakeRecordFilter(const KindDescription& kind, const FilterState& state,
+                              const std::array<DistinctList, kMaxLists>& lists);
+
 class JournalDocument {
  public:
   // A document of no kind and no records.
@@ -54,7 +59,11 @@ class JournalDocument {
   TDateTime Latest() const { return journal_.days.latest; }
 
   // The state's tests, ready for a pass over the records.
-  RecordFilter FilterOf(const FilterState& state) const;
+  RecordFilter FilterOf(const FilterState& state) const { return MakeRecordFilter(Kind(), state, journal_.lists); }
+  // Record `i`'s item of each list.
+  void Items(size_t i, uint32_t (&out)[kMaxLists]) const {
+    for (int l = 0; l < ListCount(); ++l) out[l] = Item(i, l);
+  }
   // Replaces `out` with the records that pass `state`, in file order.
   void Select(const FilterState& state, RowSet& out) const;
   // Adds to `out` the records from `first` on that pass `state`: what a view adds when the

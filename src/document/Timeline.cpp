@@ -60,14 +60,11 @@ void CountKind(const Journal& journal, const RecordFilter& filter, TimelineCount
   for (size_t i = 0; i < count; ++i) {
     const TDateTime t = times[i];
     if (!filter.PassesDays(t)) continue;
-    bool pass = true;
-    for (int l = 0; l < kind.listCount; ++l) {
-      pass = pass && filter.lists[static_cast<size_t>(l)].Passes(journal.records.items[static_cast<size_t>(l)][i]);
-    }
-    if (!pass) continue;
+    uint32_t items[kMaxLists] = {};
+    for (int l = 0; l < kind.listCount; ++l) items[l] = journal.records.items[static_cast<size_t>(l)][i];
     TextTone tone = TextTone::Plain;
     if constexpr (kind.messageField >= 0) tone = tones[i];
-    if (!filter.PassesTone(tone)) continue;
+    if (!filter.PassesListsAndTone(items, tone)) continue;
     const int bin = BinOf(t);
     ++counts[static_cast<size_t>(bin)].tones[static_cast<size_t>(tone)];
     if (clicks != nullptr) clicks->Add(t, bin);

@@ -91,6 +91,18 @@ struct RecordFilter {
 
   bool PassesTone(TextTone tone) const { return !hideUnimportant || tone != TextTone::Olive; }
 
+  // The value lists, `items` holding the record's item of each, and the unimportant switch.
+  bool PassesListsAndTone(const uint32_t* items, TextTone tone) const {
+    for (int l = 0; l < listCount; ++l) {
+      if (!lists[static_cast<size_t>(l)].Passes(items[l])) return false;
+    }
+    return PassesTone(tone);
+  }
+  // Every test of the view, in its order.
+  bool Passes(TDateTime t, const uint32_t* items, TextTone tone) const {
+    return PassesMoment(t) && PassesListsAndTone(items, tone);
+  }
+
   // The date range alone, by whole days: from the start day to the end day, whatever the
   // time; true where the kind has no date range.
   bool PassesDays(TDateTime t) const {

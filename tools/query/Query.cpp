@@ -445,18 +445,19 @@ class StreamQuery {
     const Literals& words = Cp1251Literals();
     arena_ = TextArena();
     for (int l = 0; l < kKind.listCount; ++l) lists_[static_cast<size_t>(l)].Reset(words.*kKind.lists[l].allValues);
-    filter_ = RecordFilter();
-    filter_.time = o_.time.Prepared();
-    filter_.dateRange = kKind.dateRange;
+    FilterState state;
+    state.startTime = o_.time.start;
+    state.endTime = o_.time.end;
     // Without a start day the file's first day applies, which no record lies before.
-    filter_.startDate = o_.fromDate.value_or(kBeforeAnyDay);
-    filter_.endDate = o_.toDate.value_or(0);
-    filter_.listCount = kKind.listCount;
-    filter_.hideUnimportant = kKind.unimportantSwitch && !o_.showUnimportant;
+    state.startDate = o_.fromDate.value_or(kBeforeAnyDay);
+    state.endDate = o_.toDate.value_or(0);
+    state.showUnimportant = o_.showUnimportant;
+    filter_ = MakeRecordFilter(kKind, state, lists_);
     listMask_ = 0;
     for (int l = 0; l < kKind.listCount; ++l) {
       const std::optional<std::string>& wanted = wanted_[static_cast<size_t>(l)];
-      // A text that is the list's all-values item lets every value through.
+      // A text that is the list's all-values item lets every value through. Another text's
+      // item is known once a record brings it into the list.
       if (!wanted || *wanted == words.*kKind.lists[l].allValues) continue;
       filter_.lists[static_cast<size_t>(l)] = {false, kNoItem};
       listMask_ |= 1u << l;
@@ -621,39 +622,39 @@ class StreamQuery {
         lateCount_ = 0;
         out_.Flushed();
       }
-      if (o_.histogram && select) {
-        if (filter_.PassesDays(values.time) && filter_.PassesTone(values.tone) && PassesLists(values)) {
+      if (!select) continue;
+      if (!ListsKnown()) continue;
+      if (o_.histogram) {
+        if (filter_.PassesDays(values.time) && filter_.PassesListsAndTone(values.items.data(), values.tone)) {
           ++bins_[static_cast<size_t>(BinOf(values.time))];
         }
         continue;
       }
-      if (!select) continue;
       if (!filter_.PassesMoment(values.time)) {
         // Followed, the end day's late rows wait for the next day, which lets them through.
         if (o_.follow && kKind.dateRange && !o_.toDate && Rows() && Late(values.time) &&
-            filter_.PassesTone(values.tone) && PassesLists(values)) {
+            filter_.PassesListsAndTone(values.items.data(), values.tone)) {
           RenderRow(line, values.time, late_);
           ++lateCount_;
         }
         continue;
       }
-      if (!filter_.PassesTone(values.tone) || !PassesLists(values)) continue;
+      if (!filter_.PassesListsAndTone(values.items.data(), values.tone)) continue;
       ++shown_;
       if (Rows()) PrintRow(line, values.time);
     }
     counted_ = true;
   }
 
-  bool PassesLists(const ParsedRecord& values) {
+  // The wanted values' items, as far as records have brought them into the lists; false
+  // while one is not known, when no record passes.
+  bool ListsKnown() {
     for (int l = 0; l < kKind.listCount; ++l) {
       ValueFilter& f = filter_.lists[static_cast<size_t>(l)];
-      // The wanted value's item is known once a record has brought it into the list.
-      if (!f.passAll && f.item == kNoItem) {
-        const int item = Wanted(l);
-        if (item < 0) return false;
-        f.item = static_cast<uint32_t>(item);
-      }
-      if (!f.Passes(values.items[static_cast<size_t>(l)])) return false;
+      if (f.passAll || f.item != kNoItem) continue;
+      const int item = Wanted(l);
+      if (item < 0) return false;
+      f.item = static_cast<uint32_t>(item);
     }
     return true;
   }
