@@ -93,6 +93,13 @@ TEST(GrowJournal, ALastLineWithoutItsEndOrABadRecord) {
   ASSERT_EQ(journal.size(), 1u);
   EXPECT_TRUE(GrowJournal(journal, "\r\n", test::JournalRules()).reload);
 
+  // A load that ended on a lone CR: the LF that comes next ends that same line.
+  const std::string whole = W(alarms.title) + W(alarms.line(0)) + W(alarms.line(1));
+  Journal cr = test::Parse(JournalKind::Alarms, whole.substr(0, W(alarms.title).size() + W(alarms.line(0)).size() - 1));
+  const Growth afterCr = GrowJournal(cr, whole.substr(W(alarms.title).size() + W(alarms.line(0)).size() - 1), test::JournalRules());
+  EXPECT_EQ(afterCr.error, "");
+  EXPECT_EQ(SeenOf(cr), SeenOf(test::Parse(JournalKind::Alarms, whole)));
+
   // A bad record stops the growth there; the records before it stay.
   Journal good = test::Parse(JournalKind::Alarms, W(alarms.title) + W(alarms.line(0)));
   const Growth growth = GrowJournal(good, W(alarms.line(1)) + "yesterday\tG\r\n" + W(alarms.line(2)), test::JournalRules());
