@@ -17,9 +17,7 @@ namespace vantorel {
 TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
     : QMainWindow(parent),
       rules_(rules),
-      alarms_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Alarms, rules.regional))),
-      actions_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Action, rules.regional))),
-      params_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Param, rules.regional))) {
+      session_(new JournalSession(rules, this)) {
   programDirectory = QCoreApplication::applicationDirPath();
   runOpenDialog = [](QFileDialog& dialog) {
     const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
@@ -33,17 +31,17 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
 
   CreateControls();
   CreateDeskControls();
-  session_ = new JournalSession(this);
   LoadThread* loader_ = &session_->Loader();
   loader_->onTitles = [this](const QStringList& titles) {
-    StringGrid->LoadHeaderRow(titles, DescriptionOf(loadKind_).columns);
+    StringGrid->LoadHeaderRow(titles, DescriptionOf(session_->LoadKind()).columns);
   };
   loader_->onStarted = [this](size_t progressMax) { LoadStarted(progressMax); };
   loader_->onProgress = [this](size_t done, size_t total) { LoadProgress(done, total); };
   loader_->onFinished = [this](LoadOutcome& outcome) { Guarded([this, &outcome] { LoadFinished(outcome); }); };
-  session_->mayLook = [this] { return !loading_ && !reporting_ && currentKind_ != JournalKind::None; };
-  session_->onGrew = [this](std::string_view added) { Guarded([this, added] { FollowGrew(added); }); };
-  session_->onReplaced = [this](bool empty) { Guarded([this, empty] { FollowReplaced(empty); }); };
+  session_->mayLook = [this] { return !reporting_ && currentKind_ != JournalKind::None; };
+  session_->onGrew = [this](size_t before, const Growth& growth) { Guarded([&] { FollowGrew(before, growth); }); };
+  session_->onReplaced = [this] { Guarded([this] { RefreshClick(); }); };
+  session_->onEmptied = [this] { Guarded([this] { ShowNoRecords(); }); };
   session_->onGone = [this] {
     SetFollowing(false);
     SetStatusText(0, "Файл удалён: " + QFileInfo(currentLogFile_).fileName());
@@ -95,9 +93,9 @@ void TCorvanelForm::ReportError(const QString& text) {
 }
 
 void TCorvanelForm::closeEvent(QCloseEvent* event) {
-  if (loading_) {
+  if (IsLoading()) {
     // The load stops at its next look at the cancel flag and lets go of what it read.
-    session_->Loader().Cancel();
+    session_->Cancel();
     DropLoad();
   }
   QMainWindow::closeEvent(event);
@@ -114,7 +112,7 @@ void TCorvanelForm::ExitMenuClick() { close(); }
 
 void TCorvanelForm::StartTimeChange() {
   // Filter changes during a load wait for the view that ends it.
-  if (loading_ || currentKind_ == JournalKind::None) return;
+  if (IsLoading() || currentKind_ == JournalKind::None) return;
   RefreshView();
 }
 
@@ -125,7 +123,7 @@ QString TCorvanelForm::StartDirectory() const {
 }
 
 void TCorvanelForm::OpenClick() {
-  if (loading_) return;
+  if (IsLoading()) return;
   SetStatusText(0, QString());
   QFileDialog* dialog = OpenDialog();
   dialog->setDirectory(StartDirectory());
@@ -158,16 +156,6 @@ std::array<FilterComboBox*, kMaxLists> TCorvanelForm::ListsOf(JournalKind kind) 
     lists[static_cast<size_t>(l)] = findChild<FilterComboBox*>(NameOf(description.lists[l].name));
   }
   return lists;
-}
-
-std::unique_ptr<JournalDocument>& TCorvanelForm::Slot(JournalKind kind) {
-  switch (DescriptionOf(kind).array) {
-    case RecordArray::Alarms: return alarms_;
-    case RecordArray::Actions: return actions_;
-    case RecordArray::Params:
-    case RecordArray::None: break;
-  }
-  return params_;
 }
 
 QString TCorvanelForm::StatusText(int panel) const { return StatusPanels[static_cast<size_t>(panel)]->text(); }

@@ -160,7 +160,7 @@ class TCorvanelForm : public QMainWindow {
 
   // The full path of the file last chosen; its extension picks the view and the colours.
   const QString& CurrentLogFile() const { return currentLogFile_; }
-  bool IsLoading() const { return loading_; }
+  bool IsLoading() const { return session_->Loading(); }
   QString StatusText(int panel) const;
   // The directory the open dialog starts in: "Log" beside the program directory, or the
   // program directory itself.
@@ -168,9 +168,9 @@ class TCorvanelForm : public QMainWindow {
 
   // The loaded journal of each record array: alarms, actions, and parameter changes or
   // statistics. A load replaces only its own; one that fails leaves it without records.
-  const JournalDocument& Alarms() const { return *alarms_; }
-  const JournalDocument& Actions() const { return *actions_; }
-  const JournalDocument& Params() const { return *params_; }
+  const JournalDocument& Alarms() const { return session_->Document(JournalKind::Alarms); }
+  const JournalDocument& Actions() const { return session_->Document(JournalKind::Action); }
+  const JournalDocument& Params() const { return session_->Document(JournalKind::Param); }
   // The filter box and value lists of a kind.
   QGroupBox* FilterBoxOf(JournalKind kind) const;
   std::array<FilterComboBox*, kMaxLists> ListsOf(JournalKind kind) const;
@@ -208,9 +208,8 @@ class TCorvanelForm : public QMainWindow {
   void ConnectEvents();
   void FindSlice(uint64_t search, bool forward);
   void SetFollowing(bool on);
-  // What a look at the followed file found.
-  void FollowGrew(std::string_view added);
-  void FollowReplaced(bool empty);
+  // Records the followed journal gained from record `before` on.
+  void FollowGrew(size_t before, const Growth& growth);
   // The current kind shows no records: table, lists, count and strip alike.
   void ShowNoRecords();
   // The error report, one at a time: while a box is open, no other opens.
@@ -226,19 +225,13 @@ class TCorvanelForm : public QMainWindow {
   void LoadFinished(LoadOutcome& outcome);
   // A load ended without its journal: the kind's records are none, the bar is hidden.
   void DropLoad();
-  std::unique_ptr<JournalDocument>& Slot(JournalKind kind);
   void SetPickerDay(QDateEdit* picker, TDateTime day);
 
   DateTimeRules rules_;
   QString currentLogFile_;
   JournalKind currentKind_ = JournalKind::None;
   QString lastChosenFile_;
-  std::unique_ptr<JournalDocument> alarms_;
-  std::unique_ptr<JournalDocument> actions_;
-  std::unique_ptr<JournalDocument> params_;
   JournalSession* session_ = nullptr;
-  JournalKind loadKind_ = JournalKind::None;
-  bool loading_ = false;
   bool destroying_ = false;
   QFileDialog* openDialog_ = nullptr;
   // The search under way; a new view or a new search makes an older one stop.
@@ -250,9 +243,7 @@ class TCorvanelForm : public QMainWindow {
   FilterState keptFilters_;
   long long keptTop_ = -1;
   std::vector<uint32_t> keptSelection_;
-  // Following: the file at the name is read again once it holds a journal (it was empty, or
-  // its last reading failed with `followError_`, reported once).
-  bool awaitingJournal_ = false;
+  // Following: the last reading's failure, reported once.
   std::string followError_;
   bool reporting_ = false;
 };

@@ -103,7 +103,7 @@ void TCorvanelForm::CreateDeskControls() {
   });
   connect(Timeline, &TimelineStrip::WindowChosen, this, [this](int start, int end) {
     Guarded([this, start, end] {
-      if (loading_) return;
+      if (IsLoading()) return;
       {
         const QSignalBlocker blockStart(StartTime), blockEnd(EndTime);
         StartTime->setTime(QTime::fromMSecsSinceStartOfDay(start * 1000));
@@ -172,7 +172,7 @@ void TCorvanelForm::CreateDeskControls() {
 }
 
 void TCorvanelForm::OpenFile(const QString& path) {
-  if (loading_ || path.isEmpty()) return;
+  if (IsLoading() || path.isEmpty()) return;
   // A journal opened anew is not followed until asked.
   SetFollowing(false);
   lastChosenFile_ = QFileInfo(path).absoluteFilePath();
@@ -185,19 +185,19 @@ void TCorvanelForm::OpenFile(const QString& path) {
 }
 
 void TCorvanelForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (!loading_ && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!IsLoading() && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void TCorvanelForm::dropEvent(QDropEvent* event) {
   const QString path = DraggedFile(event->mimeData());
-  if (path.isEmpty() || loading_) return;
+  if (path.isEmpty() || IsLoading()) return;
   event->acceptProposedAction();
   Guarded([this, path] { OpenFile(path); });
 }
 
 void TCorvanelForm::CopyClick(bool withTitles) {
   const JournalDocument* document = StringGrid->Model().Document();
-  if (loading_) return;
+  if (IsLoading()) return;
   if (document == nullptr) {
     Copier->Cancel();
     QApplication::clipboard()->setText(QString());
@@ -208,7 +208,7 @@ void TCorvanelForm::CopyClick(bool withTitles) {
 
 void TCorvanelForm::SaveRowsClick() {
   const JournalDocument* document = StringGrid->Model().Document();
-  if (loading_ || document == nullptr) return;
+  if (IsLoading() || document == nullptr) return;
   // Made when first asked for: a file dialog costs the window memory from its start.
   if (SaveDialog == nullptr) {
     SaveDialog = new QFileDialog(this, "Сохранить показанные строки");
@@ -252,12 +252,12 @@ void TCorvanelForm::SaveRowsClick() {
 void TCorvanelForm::UpdateTimeline() {
   if (!Timeline->isVisible()) return;
   Timeline->SetWindow(StartTime->time().msecsSinceStartOfDay() / 1000, EndTime->time().msecsSinceStartOfDay() / 1000);
-  if (loading_ || currentKind_ == JournalKind::None) {
+  if (IsLoading() || currentKind_ == JournalKind::None) {
     Timeline->SetCounts({}, {}, false);
     return;
   }
   TimelineClickRows clickRows{};
-  const TimelineCounts counts = CountTimeline(*Slot(currentKind_), ReadFilterState(), &clickRows);
+  const TimelineCounts counts = CountTimeline(session_->Document(currentKind_), ReadFilterState(), &clickRows);
   Timeline->SetCounts(counts, clickRows, DescriptionOf(currentKind_).messageField >= 0);
 }
 
@@ -283,7 +283,7 @@ void TCorvanelForm::FindNext(bool forward) {
   // A character the journals' code page lacks can be in none of their texts.
   const bool writable = FromCp1251(needle) == FindEdit->text();
   const size_t count = StringGrid->Model().Rows().size();
-  if (loading_ || document == nullptr || needle.empty() || !writable || count == 0) {
+  if (IsLoading() || document == nullptr || needle.empty() || !writable || count == 0) {
     FindStatus->setText(needle.empty() ? QString() : "Не найдено");
     emit FindEnded();
     return;

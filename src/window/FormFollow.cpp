@@ -7,7 +7,7 @@
 
 namespace vantorel {
 void TCorvanelForm::RefreshClick() {
-  if (loading_ || currentKind_ == JournalKind::None) return;
+  if (IsLoading() || currentKind_ == JournalKind::None) return;
   keptFilters_ = ReadFilterState();
   const QModelIndex top = StringGrid->indexAt(QPoint(0, 0));
   keptTop_ = top.isValid() ? StringGrid->Model().RecordOf(top.row()) : -1;
@@ -17,7 +17,7 @@ void TCorvanelForm::RefreshClick() {
 }
 
 void TCorvanelForm::RestoreAfterRefresh() {
-  const JournalDocument& document = *Slot(currentKind_);
+  const JournalDocument& document = session_->Document(currentKind_);
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
   for (int l = 0; l < document.ListCount(); ++l) {
     const ListSelection& kept = keptFilters_.lists[static_cast<size_t>(l)];
@@ -28,43 +28,23 @@ void TCorvanelForm::RestoreAfterRefresh() {
 
 void TCorvanelForm::SetFollowing(bool on) {
   if (FollowFile->isChecked() != on) FollowFile->setChecked(on);
-  session_->SetFollowing(on && !currentLogFile_.isEmpty());
+  session_->SetFollowing(on && !currentLogFile_.isEmpty(), currentKind_);
 }
 
 void TCorvanelForm::FollowCheck() { session_->Look(); }
 
 void TCorvanelForm::ShowNoRecords() {
   StringGrid->ClearGridRows();
-  Slot(currentKind_) = std::make_unique<JournalDocument>(JournalDocument::Empty(currentKind_, rules_.regional));
-  const JournalDocument& document = *Slot(currentKind_);
+  session_->MakeEmpty(currentKind_);
+  const JournalDocument& document = session_->Document(currentKind_);
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
   for (int l = 0; l < document.ListCount(); ++l) lists[static_cast<size_t>(l)]->Fill(document.List(l));
   RefreshView();
 }
 
-void TCorvanelForm::FollowReplaced(bool empty) {
-  if (!empty) {
-    RefreshClick();
-    return;
-  }
-  // Emptied, or rotated to a file the unit has not written to yet: no records until it does.
-  ShowNoRecords();
-  awaitingJournal_ = true;
-}
-
-void TCorvanelForm::FollowGrew(std::string_view added) {
-  if (awaitingJournal_) {
-    RefreshClick();
-    return;
-  }
-  JournalDocument& document = *Slot(currentKind_);
-  const size_t before = document.RecordCount();
-  const Growth growth = document.Grow(added, rules_);
-  if (growth.reload) {
-    RefreshClick();
-    return;
-  }
+void TCorvanelForm::FollowGrew(size_t before, const Growth& growth) {
   if (growth.added > 0) {
+    const JournalDocument& document = session_->Document(currentKind_);
     const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
     for (int l = 0; l < document.ListCount(); ++l) lists[static_cast<size_t>(l)]->Extend(document.List(l));
     StringGrid->AppendView(document, ReadFilterState(), before);

@@ -16,19 +16,16 @@ namespace vantorel {
 void TCorvanelForm::OpenLogFile(const QString& fileName) {
   const JournalKind kind = KindOfPath(fileName.toStdString());
   if (kind == JournalKind::None) return;
-  loadKind_ = kind;
   // The table lets go of the rows it shows before the records of the kind are dropped.
   StringGrid->ClearGridColumns();
-  Slot(kind) = std::make_unique<JournalDocument>(JournalDocument::Empty(kind, rules_.regional));
   StringGrid->LoadHeaderRow({}, DescriptionOf(kind).columns);
-  loading_ = true;
   LoadRequest request;
   request.path = QFile::encodeName(fileName).toStdString();
   request.kind = kind;
   request.rules = rules_;
   request.startDate = FromQDate(StartDate->date()) + FromQTime(StartDate->time());
   request.measure = StringGrid->Measure();
-  session_->Loader().Start(std::move(request));
+  session_->Load(std::move(request));
 }
 
 void TCorvanelForm::LoadStarted(size_t progressMax) {
@@ -39,14 +36,12 @@ void TCorvanelForm::LoadStarted(size_t progressMax) {
 
 void TCorvanelForm::LoadProgress(size_t done, size_t total) {
   ProgressBar->setValue(static_cast<int>(std::min<size_t>(done, INT_MAX)));
-  if (DescriptionOf(loadKind_).countsRecords) SetStatusText(1, QString("Записей: %1/%2").arg(done).arg(total));
+  if (DescriptionOf(session_->LoadKind()).countsRecords) SetStatusText(1, QString("Записей: %1/%2").arg(done).arg(total));
 }
 
 void TCorvanelForm::DropLoad() {
   refreshing_ = false;
-  Slot(loadKind_) = std::make_unique<JournalDocument>(JournalDocument::Empty(loadKind_, rules_.regional));
   ProgressBar->hide();
-  loading_ = false;
 }
 
 void TCorvanelForm::SetPickerDay(QDateEdit* picker, TDateTime day) {
@@ -65,14 +60,14 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
     TCorvanelForm* form;
     ~Ended() { emit form->LoadEnded(); }
   } ended{this};
-  session_->Adopt(std::move(outcome.source));
+  const JournalKind loadKind = session_->LoadKind();
   if (outcome.document == nullptr) {
+    session_->Finish(outcome);
     DropLoad();
-    if (FollowFile->isChecked() && loadKind_ == currentKind_) {
+    if (FollowFile->isChecked() && loadKind == currentKind_) {
       // Followed, the journal is read again when its file changes; until then the window
       // shows no records, and the same failure is not reported twice.
       ShowNoRecords();
-      awaitingJournal_ = true;
       SetStatusText(0, FromCp1251(outcome.error));
       if (outcome.error == followError_) return;
       followError_ = outcome.error;
@@ -80,31 +75,32 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
     ReportError(FromCp1251(outcome.error));
     return;
   }
-  awaitingJournal_ = false;
   followError_.clear();
-  const KindDescription& kind = DescriptionOf(loadKind_);
-  const JournalDocument& document = *outcome.document;
+  const KindDescription& kind = DescriptionOf(loadKind);
+  const JournalDocument& read = *outcome.document;
   try {
-    if (!kind.countsRecords) SetStatusText(1, QString("Считано строк: %1").arg(document.RecordCount()));
+    if (!kind.countsRecords) SetStatusText(1, QString("Считано строк: %1").arg(read.RecordCount()));
     HideFilterBoxes();
     // A journal read again keeps the date range as set.
     if (kind.dateRange) DataBox->show();
     if (kind.dateRange && !refreshing_) {
-      SetPickerDay(StartDate, document.Earliest());
-      SetPickerDay(EndDate, document.Latest());
+      SetPickerDay(StartDate, read.Earliest());
+      SetPickerDay(EndDate, read.Latest());
     }
   } catch (...) {
+    outcome.document.reset();
+    session_->Finish(outcome);
     DropLoad();
     throw;
   }
-  FilterBoxOf(loadKind_)->show();
-  const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(loadKind_);
-  for (int l = 0; l < kind.listCount; ++l) lists[static_cast<size_t>(l)]->Fill(document.List(l));
-  Slot(loadKind_) = std::move(outcome.document);
+  FilterBoxOf(loadKind)->show();
+  const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(loadKind);
+  for (int l = 0; l < kind.listCount; ++l) lists[static_cast<size_t>(l)]->Fill(read.List(l));
+  session_->Finish(outcome);
+  const JournalDocument& document = session_->Document(loadKind);
   ProgressBar->hide();
-  loading_ = false;
-  StringGrid->AdoptWidths(*Slot(loadKind_), std::move(outcome.widths));
-  StringGrid->Model().AdoptRowStorage(*Slot(loadKind_), std::move(outcome.rows));
+  StringGrid->AdoptWidths(document, std::move(outcome.widths));
+  StringGrid->Model().AdoptRowStorage(document, std::move(outcome.rows));
   if (!refreshing_) {
     RefreshView();
     return;

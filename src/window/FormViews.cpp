@@ -27,7 +27,7 @@ FilterState TCorvanelForm::ReadFilterState() const {
 }
 
 void TCorvanelForm::RefreshView() {
-  const JournalDocument& document = *Slot(currentKind_);
+  const JournalDocument& document = session_->Document(currentKind_);
   // A search under way looked at rows that are no longer shown.
   ++search_;
   StringGrid->ClearGridRows();
@@ -40,7 +40,7 @@ void TCorvanelForm::FinishView() {
   FindStatus->clear();
   StringGrid->FitColumnWidths(kColumnPad);
   if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
-  SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(Slot(currentKind_)->RecordCount()));
+  SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(session_->Document(currentKind_).RecordCount()));
   UpdateTimeline();
 }
 

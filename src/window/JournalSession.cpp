@@ -13,8 +13,12 @@ constexpr int kSettleMs = 200;
 
 }  // namespace
 
-JournalSession::JournalSession(QObject* parent)
+JournalSession::JournalSession(const DateTimeRules& rules, QObject* parent)
     : QObject(parent),
+      rules_(rules),
+      alarms_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Alarms, rules.regional))),
+      actions_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Action, rules.regional))),
+      params_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Param, rules.regional))),
       loader_(new LoadThread(this)),
       watcher_(new QFileSystemWatcher(this)),
       poll_(new QTimer(this)),
@@ -29,17 +33,58 @@ JournalSession::JournalSession(QObject* parent)
   });
 }
 
+// The load thread must not outlive the documents it reads nothing of but ends beside.
 JournalSession::~JournalSession() { loader_->Cancel(); }
 
-void JournalSession::Adopt(std::unique_ptr<JournalSource> source) {
-  source_ = std::move(source);
-  if (Following()) Watch();
+std::unique_ptr<JournalDocument>& JournalSession::Slot(JournalKind kind) {
+  switch (DescriptionOf(kind).array) {
+    case RecordArray::Alarms: return alarms_;
+    case RecordArray::Actions: return actions_;
+    case RecordArray::Params:
+    case RecordArray::None: break;
+  }
+  return params_;
 }
 
-void JournalSession::SetFollowing(bool on) {
+const JournalDocument& JournalSession::Document(JournalKind kind) const {
+  return *const_cast<JournalSession*>(this)->Slot(kind);
+}
+
+void JournalSession::MakeEmpty(JournalKind kind) {
+  Slot(kind) = std::make_unique<JournalDocument>(JournalDocument::Empty(kind, rules_.regional));
+}
+
+void JournalSession::Load(LoadRequest request) {
+  loadKind_ = request.kind;
+  MakeEmpty(loadKind_);
+  loading_ = true;
+  loader_->Start(std::move(request));
+}
+
+void JournalSession::Finish(LoadOutcome& outcome) {
+  loading_ = false;
+  source_ = std::move(outcome.source);
+  if (Following()) Watch();
+  awaiting_ = outcome.document == nullptr;
+  if (outcome.document == nullptr) {
+    MakeEmpty(loadKind_);
+    return;
+  }
+  Slot(loadKind_) = std::move(outcome.document);
+}
+
+void JournalSession::Cancel() {
+  if (!loading_) return;
+  loader_->Cancel();
+  MakeEmpty(loadKind_);
+  loading_ = false;
+}
+
+void JournalSession::SetFollowing(bool on, JournalKind kind) {
   if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
   settle_->stop();
-  if (on && source_ != nullptr) {
+  followed_ = kind;
+  if (on && source_ != nullptr && kind != JournalKind::None) {
     Watch();
     poll_->start();
   } else {
@@ -54,23 +99,39 @@ void JournalSession::Watch() {
 }
 
 void JournalSession::Look() {
-  if (!Following() || source_ == nullptr || !mayLook()) return;
+  if (!Following() || source_ == nullptr || loading_ || !mayLook()) return;
   // A file renamed or removed is no longer watched: the one at its name is watched anew.
   Watch();
   std::string added;
   switch (source_->Look(clock(), added)) {
     case SourceChange::Same:
       return;
-    case SourceChange::Grew:
-      if (onGrew) onGrew(added);
-      return;
-    case SourceChange::Rotated:
-    case SourceChange::Rewritten: {
-      // What the old file still held goes with it: the journal is read again whole.
-      const bool empty = source_->KnownSize() == 0;
-      if (onReplaced) onReplaced(empty);
+    case SourceChange::Grew: {
+      if (awaiting_) {
+        if (onReplaced) onReplaced();
+        return;
+      }
+      JournalDocument& document = *Slot(followed_);
+      const size_t before = document.RecordCount();
+      const Growth growth = document.Grow(added, rules_);
+      if (growth.reload) {
+        if (onReplaced) onReplaced();
+        return;
+      }
+      if (onGrew) onGrew(before, growth);
       return;
     }
+    case SourceChange::Rotated:
+    case SourceChange::Rewritten:
+      // What the old file still held goes with it: the journal is read again whole, once
+      // the unit has written to the file at the name.
+      if (source_->KnownSize() > 0) {
+        if (onReplaced) onReplaced();
+        return;
+      }
+      awaiting_ = true;
+      if (onEmptied) onEmptied();
+      return;
     case SourceChange::Gone:
       if (onGone) onGone();
       return;
