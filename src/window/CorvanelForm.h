@@ -31,6 +31,7 @@
 #include "window/FilterComboBox.h"
 #include "window/JournalSession.h"
 #include "window/LoadThread.h"
+#include "window/RowFinder.h"
 #include "window/RowCopier.h"
 
 namespace vantorel {
@@ -114,6 +115,8 @@ class TCorvanelForm : public QMainWindow {
   QLabel* FindStatus = nullptr;
   // Puts the copied rows together; dropped when the table's rows are about to change.
   RowCopier* Copier = nullptr;
+  // Looks for the find bar's text; a new view or a new search ends an older search.
+  RowFinder* Finder = nullptr;
 
   // Handlers of the window's events.
   void FormCreate();
@@ -206,7 +209,6 @@ class TCorvanelForm : public QMainWindow {
   void CreateControls();
   void CreateDeskControls();
   void ConnectEvents();
-  void FindSlice(uint64_t search, bool forward);
   void SetFollowing(bool on);
   // Records the followed journal gained from record `before` on.
   void FollowGrew(size_t before, const Growth& growth);
@@ -234,10 +236,6 @@ class TCorvanelForm : public QMainWindow {
   JournalSession* session_ = nullptr;
   bool destroying_ = false;
   QFileDialog* openDialog_ = nullptr;
-  // The search under way; a new view or a new search makes an older one stop.
-  uint64_t search_ = 0;
-  std::unique_ptr<TextFinder> finder_;
-  FindStep findStep_;
   // What a refresh keeps: the filters, the top row's record and the selected records.
   bool refreshing_ = false;
   FilterState keptFilters_;

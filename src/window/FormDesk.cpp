@@ -30,7 +30,6 @@ constexpr const char* kTsvFilter = "Текст с разделителями-т�
 constexpr const char* kCsvFilter = "CSV (*.csv)";
 constexpr const char* kCsvExcelFilter = "CSV для Excel (*.csv)";
 // A search looks at this many rows between two looks at the clock.
-constexpr size_t kFindSlice = 2048;
 
 // The find bar's line: Enter finds the next row, Shift+Enter the one before, Esc closes.
 class FindLine : public QLineEdit {
@@ -119,6 +118,18 @@ void TCorvanelForm::CreateDeskControls() {
     SetFollowing(on);
     FollowCheck();
   }); });
+  Finder = new RowFinder(this);
+  // A search looks at the shown rows: a new view ends it.
+  connect(&StringGrid->Model(), &QAbstractItemModel::modelAboutToBeReset, Finder, &RowFinder::Cancel);
+  connect(Finder, &RowFinder::Found, this, [this](int row, int column) {
+    FindStatus->clear();
+    StringGrid->GoToMatch(row + 1, column);
+    emit FindEnded();
+  });
+  connect(Finder, &RowFinder::NotFound, this, [this] {
+    FindStatus->setText("Не найдено");
+    emit FindEnded();
+  });
   Copier = new RowCopier(this);
   // The rows and their document may change once the model is reset.
   connect(&StringGrid->Model(), &QAbstractItemModel::modelAboutToBeReset, Copier, &RowCopier::Cancel);
@@ -268,7 +279,7 @@ void TCorvanelForm::ShowFindBar() {
 }
 
 void TCorvanelForm::HideFindBar() {
-  ++search_;
+  Finder->Cancel();
   FindBar->hide();
   StringGrid->setFocus();
 }
@@ -284,37 +295,14 @@ void TCorvanelForm::FindNext(bool forward) {
   const bool writable = FromCp1251(needle) == FindEdit->text();
   const size_t count = StringGrid->Model().Rows().size();
   if (IsLoading() || document == nullptr || needle.empty() || !writable || count == 0) {
+    Finder->Cancel();
     FindStatus->setText(needle.empty() ? QString() : "Не найдено");
     emit FindEnded();
     return;
   }
-  finder_ = std::make_unique<TextFinder>(needle);
   const int current = StringGrid->currentIndex().isValid() ? StringGrid->currentIndex().row() : -1;
-  findStep_ = StartFind(count, current, forward);
   FindStatus->setText("Поиск…");
-  FindSlice(++search_, forward);
-}
-
-void TCorvanelForm::FindSlice(uint64_t search, bool forward) {
-  if (search != search_) return;
-  const JournalDocument* document = StringGrid->Model().Document();
-  if (document == nullptr) return;
-  QElapsedTimer slice;
-  slice.start();
-  // About 20 ms of looking, then the window's events have their turn.
-  while (findStep_.left > 0 && findStep_.found < 0 && slice.elapsed() < 20) {
-    FindRows(*document, StringGrid->Model().Rows(), *finder_, forward, kFindSlice, findStep_);
-  }
-  if (findStep_.found >= 0) {
-    FindStatus->clear();
-    StringGrid->GoToMatch(static_cast<int>(findStep_.found) + 1, findStep_.column);
-    emit FindEnded();
-  } else if (findStep_.left == 0) {
-    FindStatus->setText("Не найдено");
-    emit FindEnded();
-  } else {
-    QTimer::singleShot(0, this, [this, search, forward] { FindSlice(search, forward); });
-  }
+  Finder->Start(*document, StringGrid->Model().Rows(), needle, current, forward);
 }
 
 }  // namespace vantorel

@@ -29,7 +29,7 @@ FilterState TCorvanelForm::ReadFilterState() const {
 void TCorvanelForm::RefreshView() {
   const JournalDocument& document = session_->Document(currentKind_);
   // A search under way looked at rows that are no longer shown.
-  ++search_;
+  Finder->Cancel();
   StringGrid->ClearGridRows();
   StringGrid->ShowView(document, ReadFilterState());
   FinishView();
