@@ -104,6 +104,8 @@ void JournalGrid::AppendView(const JournalDocument& document, const FilterState&
 }
 
 void JournalGrid::ScrollToRow(int row) {
+  // Right after a new view the scroll range is still the old one's: it is laid out first.
+  doItemsLayout();
   const QModelIndex target = model_.index(row - 1, 0);
   if (target.isValid()) scrollTo(target, QAbstractItemView::PositionAtTop);
 }

@@ -1,4 +1,5 @@
 // A journal its writer goes on appending to: read again on request, or followed as it grows.
+#include <QSignalBlocker>
 #include <algorithm>
 
 #include "platform/DisplayText.h"
@@ -21,8 +22,15 @@ void TCorvanelForm::RestoreAfterRefresh() {
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
   for (int l = 0; l < document.ListCount(); ++l) {
     const ListSelection& kept = keptFilters_.lists[static_cast<size_t>(l)];
-    const int item = kept.index > 0 ? document.Data().lists[static_cast<size_t>(l)].Find(kept.text) : 0;
-    lists[static_cast<size_t>(l)]->setCurrentIndex(std::max(item, 0));
+    FilterComboBox* list = lists[static_cast<size_t>(l)];
+    const int item = kept.index == 0 ? 0 : document.Data().lists[static_cast<size_t>(l)].Find(kept.text);
+    if (item >= 0) {
+      list->setCurrentIndex(item);
+    } else {
+      // Typed text that names no item stays as typed.
+      const QSignalBlocker block(list);
+      list->setEditText(FromCp1251(kept.text));
+    }
   }
 }
 

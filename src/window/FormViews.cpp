@@ -20,7 +20,7 @@ FilterState TCorvanelForm::ReadFilterState() const {
     const FilterComboBox* combo = lists[static_cast<size_t>(l)];
     ListSelection& selection = state.lists[static_cast<size_t>(l)];
     selection.index = combo->SelectedIndex();
-    if (selection.index >= 0) selection.text = ToCp1251(combo->itemText(selection.index));
+    selection.text = ToCp1251(selection.index >= 0 ? combo->itemText(selection.index) : combo->currentText());
   }
   state.showUnimportant = ShowOlive->isChecked();
   return state;

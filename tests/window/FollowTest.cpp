@@ -219,6 +219,35 @@ TEST_P(Follow, RefreshKeepsTheFiltersTheTopRowAndTheSelection) {
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
+TEST_P(Follow, RefreshKeepsTheTopRowAndTypedText) {
+  path_ = WriteScratchFile(std::string("top") + GetParam().extension, Journal(300));
+  Open(QString::fromStdString(path_));
+  form->resize(800, 600);
+  form->show();
+  QCoreApplication::processEvents();
+  form->StringGrid->ScrollToRow(120);
+  QCoreApplication::processEvents();
+  const long long top = form->StringGrid->Model().RecordOf(form->StringGrid->indexAt(QPoint(0, 0)).row());
+  ASSERT_GT(top, 100);
+  // A typed text no record holds: the records whose field is empty, before and after.
+  FilterComboBox* list = form->ListsOf(KindOfPath(GetParam().extension))[1];
+  list->setEditText("нет такого");
+  emit list->UserChanged();
+  list->setEditText(list->itemText(0));
+  emit list->UserChanged();
+  form->Refresh->trigger();
+  WaitForLoad();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->StringGrid->Model().RecordOf(form->StringGrid->indexAt(QPoint(0, 0)).row()), top);
+  FilterComboBox* typed = form->ListsOf(KindOfPath(GetParam().extension))[0];
+  typed->setEditText("нет такого");
+  emit typed->UserChanged();
+  form->Refresh->trigger();
+  WaitForLoad();
+  EXPECT_EQ(typed->currentText(), "нет такого");
+  EXPECT_EQ(Count().toStdString(), "Показано строк: 0 из 300");
+}
+
 INSTANTIATE_TEST_SUITE_P(, Follow, ::testing::ValuesIn(kKinds),
                          [](const ::testing::TestParamInfo<Kind>& info) { return std::string(info.param.name); });
 
