@@ -241,8 +241,9 @@ class TCorvanelForm : public QMainWindow {
   FilterState keptFilters_;
   long long keptTop_ = -1;
   std::vector<uint32_t> keptSelection_;
-  // Following: the last reading's failure, reported once.
+  // Following: the last reading's failure, reported once; the journal's last day as last shown.
   std::string followError_;
+  TDateTime lastDay_ = 0;
   bool reporting_ = false;
 };
 

@@ -2,7 +2,9 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "document/ValueFilter.h"
 #include "platform/DisplayText.h"
+#include "platform/PickerValues.h"
 #include "uStrUtils/AppError.h"
 #include "window/CorvanelForm.h"
 
@@ -55,8 +57,22 @@ void TCorvanelForm::FollowGrew(size_t before, const Growth& growth) {
     const JournalDocument& document = session_->Document(currentKind_);
     const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
     for (int l = 0; l < document.ListCount(); ++l) lists[static_cast<size_t>(l)]->Extend(document.List(l));
-    StringGrid->AppendView(document, ReadFilterState(), before);
-    FinishView();
+    // A journal that reached a new day: an end day that was its last day moves with it, and
+    // the rows are those of a fresh open; one the operator set stays.
+    bool newEndDay = false;
+    if (document.Kind().dateRange && WholeDay(document.Latest()) > lastDay_) {
+      if (FromQDate(EndDate->date()) == lastDay_) {
+        SetPickerDay(EndDate, document.Latest());
+        newEndDay = true;
+      }
+      lastDay_ = WholeDay(document.Latest());
+    }
+    if (newEndDay) {
+      RefreshView();
+    } else {
+      StringGrid->AppendView(document, ReadFilterState(), before);
+      FinishView();
+    }
   }
   if (!growth.error.empty()) {
     SetFollowing(false);

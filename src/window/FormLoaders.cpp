@@ -93,6 +93,7 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
     DropLoad();
     throw;
   }
+  lastDay_ = WholeDay(read.Latest());
   FilterBoxOf(loadKind)->show();
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(loadKind);
   for (int l = 0; l < kind.listCount; ++l) lists[static_cast<size_t>(l)]->Fill(read.List(l));

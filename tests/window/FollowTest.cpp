@@ -219,6 +219,23 @@ TEST_P(Follow, RefreshKeepsTheFiltersTheTopRowAndTheSelection) {
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
+TEST_P(Follow, AParameterJournalsEndDayMovesWithItsLastDayUnlessSet) {
+  if (!DescriptionOf(KindOfPath(GetParam().extension)).dateRange) GTEST_SKIP() << "no date range";
+  auto day = [](int d, int hour) { return W(std::to_string(d) + ".11.2013 " + std::to_string(hour) + ":00:00\tГ\r\n"); };
+  path_ = WriteScratchFile("days.param", W(GetParam().title) + "\r\n" + day(25, 10) + day(26, 9) + day(26, 15));
+  Open(QString::fromStdString(path_));
+  form->FollowFile->trigger();
+  form->EndTime->setTime(QTime(12, 0, 0));
+  Append(day(27, 8));
+  Check();
+  EXPECT_EQ(form->EndDate->date(), QDate(2013, 11, 27));
+  EXPECT_EQ(ShownBy(*form), Fresh([](TCorvanelForm& fresh) { fresh.EndTime->setTime(QTime(12, 0, 0)); }));
+  form->EndDate->setDate(QDate(2013, 11, 26));
+  Append(day(28, 8));
+  Check();
+  EXPECT_EQ(form->EndDate->date(), QDate(2013, 11, 26));
+}
+
 TEST_P(Follow, RefreshKeepsTheTopRowAndTypedText) {
   path_ = WriteScratchFile(std::string("top") + GetParam().extension, Journal(300));
   Open(QString::fromStdString(path_));
