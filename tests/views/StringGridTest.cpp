@@ -109,6 +109,10 @@ TEST(StringGrid, PainterGetsOnlyTheStartOfAHugeCell) {
   EXPECT_EQ(cell.data(JournalTableModel::kPaintRole).toString().size(),
             static_cast<qsizetype>(JournalTableModel::kPaintedBytes));
   EXPECT_EQ(grid.Model().index(0, 2).data(JournalTableModel::kPaintRole).toString(), "short");
+  // A title is painted no further than a cell.
+  grid.LoadHeaderRow({QString(200'000, 'T')}, 6);
+  EXPECT_EQ(grid.Model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString().size(),
+            static_cast<qsizetype>(JournalTableModel::kPaintedBytes));
 }
 
 }  // namespace
