@@ -13,6 +13,7 @@
 
 #include "journals/JournalStream.h"
 #include "support/CoreTestSupport.h"
+#include "support/SampleLines.h"
 #include "support/TestFiles.h"
 
 namespace vantorel {
@@ -21,26 +22,8 @@ namespace {
 using test::W;
 using namespace std::chrono_literals;
 
-struct Sample {
-  JournalKind kind;
-  std::string title;
-  std::string (*line)(int i);
-};
-
-std::string Printed(const char* format, int a, int b) {
-  char line[128];
-  std::snprintf(line, sizeof line, format, a, b);
-  return line;
-}
-
-const Sample kSamples[] = {
-    {JournalKind::Alarms, "T\tG\tC\tN\tP\tM\tD\r\n",
-     [](int i) { return Printed("25.11.2013 10:00:%02d\tG%d\tc\tN\tP\tm\td\r\n", i % 60, i % 3); }},
-    {JournalKind::Action, "U\tT\tA\tB\tC\tD\r\n",
-     [](int i) { return Printed("u%d\t25.11.2013 10:00:%02d\ta\tb\tc\tact\r\n", i % 4, i % 60); }},
-    {JournalKind::Param, "T\tG\tC\tN\tP\tPar\tO\tN\r\n",
-     [](int i) { return Printed("%d.11.2013 10:00:00\tG%d\tc\tN\tP\tpar\t1\t2\r\n", 20 + i % 5, i % 7); }},
-};
+using test::kSamples;
+using test::Sample;
 
 std::string Lines(const Sample& sample, int from, int to) {
   std::string text;
@@ -144,6 +127,14 @@ std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<st
   return a;
 }
 
+// The unit writes a new journal at the name: its title and three records.
+std::string Started(const Sample& s, Unit& unit, const std::function<void()>& look) {
+  const std::string text = W(s.title) + Lines(s, 10, 13);
+  unit.Write(text);
+  look();
+  return text;
+}
+
 struct Rotation {
   const char* name;
   // Rotates the journal at `path`, looking with `look` between steps; returns the new
@@ -178,10 +169,7 @@ const Rotation kRotations[] = {
        old += Lines(s, 4, 7);
        look();
        unit.Reopen();
-       const std::string text = W(s.title) + Lines(s, 10, 13);
-       unit.Write(text);
-       look();
-       return text;
+       return Started(s, unit, look);
      }},
     {"deleted while written to, created again",
      [](const Sample& s, const std::string& path, Unit& unit, std::string& old, const std::function<void()>& look) {
@@ -190,19 +178,13 @@ const Rotation kRotations[] = {
        old += Lines(s, 4, 6);
        look();
        unit.Reopen();
-       const std::string text = W(s.title) + Lines(s, 10, 13);
-       unit.Write(text);
-       look();
-       return text;
+       return Started(s, unit, look);
      }},
     {"copied and truncated in place, then written with a title",
      [](const Sample& s, const std::string& path, Unit& unit, std::string&, const std::function<void()>& look) {
        EXPECT_EQ(::truncate(path.c_str(), 0), 0);
        look();
-       const std::string text = W(s.title) + Lines(s, 10, 13);
-       unit.Write(text);
-       look();
-       return text;
+       return Started(s, unit, look);
      }},
     {"rewritten in place and grown past its old size within one look",
      [](const Sample& s, const std::string& path, Unit&, std::string&, const std::function<void()>& look) {
