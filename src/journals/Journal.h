@@ -41,9 +41,20 @@ struct Journal {
   // A NUL (whole-file lines) or Ctrl-Z (text lines) ended the text: nothing after it counts.
   bool textEnded = false;
 
+  // Several journals merged into this one: their names, their bytes (in the same order), and
+  // the journal of each record; all empty for a journal of one file.
+  std::vector<std::string> journalNames;
+  std::vector<FileBytes> journalBytes;
+  LargeArray<uint16_t> journalOf;
+
   size_t size() const { return records.size(); }
   bool empty() const { return records.size() == 0; }
-  std::string_view Line(size_t record) const { return records.Line(bytes.data(), record); }
+  bool Merged() const { return !journalNames.empty(); }
+  std::string_view Line(size_t record) const {
+    if (!Merged()) return records.Line(bytes.data(), record);
+    const uint16_t journal = journalOf[record];
+    return records.Line(journalBytes[journal].data(), record, uint64_t{journal} << kLineOffsetBits);
+  }
   const std::vector<std::string_view>& List(int list) const { return lists[static_cast<size_t>(list)].Items(); }
 };
 

@@ -14,10 +14,12 @@
 
 namespace vantorel {
 
+inline constexpr int kLineOffsetBits = 40;
+
 // A record's line in the journal's bytes. A line of kLongLine bytes or more keeps its length
 // apart (a line of 16 MB is rare).
 struct LineText {
-  uint64_t offset : 40;
+  uint64_t offset : kLineOffsetBits;
   uint64_t length : 24;
 };
 
@@ -30,15 +32,16 @@ struct JournalRecords {
   std::array<LargeArray<uint32_t>, kMaxLists> items;
   // Alarm journals only.
   LargeArray<TextTone> tones;
-  // The lengths of lines of kLongLine bytes or more, by offset.
+  // The lengths of lines of kLongLine bytes or more, by offset (of merged journals: by the
+  // journal's number above kLineOffsetBits, and the offset).
   std::unordered_map<uint64_t, uint64_t> longLines;
 
   size_t size() const { return times.size(); }
 
-  // The line of record `i` in the bytes at `base`.
-  std::string_view Line(const char* base, size_t i) const {
+  // The line of record `i` in the bytes at `base`; `longKey` marks its journal's long lines.
+  std::string_view Line(const char* base, size_t i, uint64_t longKey = 0) const {
     const LineText t = lines[i];
-    const uint64_t length = t.length == kLongLine ? longLines.at(t.offset) : t.length;
+    const uint64_t length = t.length == kLongLine ? longLines.at(longKey | t.offset) : t.length;
     return {base + t.offset, length};
   }
 
