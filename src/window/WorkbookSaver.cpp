@@ -57,7 +57,9 @@ void WorkbookSaver::Tick() {
   QElapsedTimer slice;
   slice.start();
   std::array<std::string_view, kMaxColumns> cells{};
-  while (document_ != nullptr && slice.elapsed() < sliceMs && save_->WantsRows(kWaitingBytes)) {
+  // At least one batch a slice, however short the slice.
+  for (bool first = true; document_ != nullptr && (first || slice.elapsed() < sliceMs) && save_->WantsRows(kWaitingBytes);
+       first = false) {
     RowBatch batch(document_->Kind().columns);
     const size_t end = std::min(records_.size(), copied_ + kBatchRows);
     for (; copied_ < end; ++copied_) {
