@@ -93,6 +93,24 @@ void AppendDateTimeText(std::string& out, TDateTime value, const RegionalSetting
   }
 }
 
+void AppendIsoMoment(std::string& out, TDateTime value) {
+  const DateParts date = DecodeDate(value);
+  const int32_t ms = TimeOfDayMs(value);
+  AppendNumber(out, date.year, 4);
+  out += '-';
+  AppendNumber(out, date.month, 2);
+  out += '-';
+  AppendNumber(out, date.day, 2);
+  out += 'T';
+  AppendNumber(out, ms / 3600000, 2);
+  out += ':';
+  AppendNumber(out, ms / 60000 % 60, 2);
+  out += ':';
+  AppendNumber(out, ms / 1000 % 60, 2);
+  out += '.';
+  AppendNumber(out, ms % 1000, 3);
+}
+
 std::string TimeText(TDateTime value, const RegionalSettings& settings) {
   std::string out;
   AppendTimeText(out, value, settings);

@@ -19,6 +19,11 @@ void AppendDateText(std::string& out, TDateTime value, const RegionalSettings& s
 // The date, then one blank and the time text unless hours, minutes and seconds are all zero.
 void AppendDateTimeText(std::string& out, TDateTime value, const RegionalSettings& settings);
 
+// The moment for other programs, whatever the regional settings: ISO 8601 with milliseconds
+// and no zone, "2013-11-25T14:05:09.000", rounded to the millisecond as the time text is (a
+// time within half a millisecond of midnight stays on its day). Appended to `out`.
+void AppendIsoMoment(std::string& out, TDateTime value);
+
 std::string TimeText(TDateTime value, const RegionalSettings& settings);
 std::string DateTimeText(TDateTime value, const RegionalSettings& settings);
 

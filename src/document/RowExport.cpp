@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "datetime/DateTimeText.h"
 #include "uStrUtils/Cp1251.h"
 
 namespace vantorel {
@@ -36,9 +37,21 @@ void AppendJsonString(std::string_view utf8, std::string& out) {
   out.push_back('"');
 }
 
-RowExport::RowExport(RowFormat format, int columns, const std::vector<std::string>& titles)
+RowExport::RowExport(RowFormat format, int columns, const std::vector<std::string>& titles,
+                     const std::optional<std::string>& journal)
     : format_(format), columns_(columns) {
   std::vector<std::string> names;
+  if (journal) {
+    lead_ = true;
+    names = {"moment", "journal"};
+    if (format == RowFormat::JsonLines) {
+      AppendJsonString(*journal, journalField_);
+    } else if (format == RowFormat::Tsv) {
+      journalField_ = *journal;
+    } else {
+      AppendCsvField(*journal, journalField_);
+    }
+  }
   const auto taken = [&names](const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
@@ -113,9 +126,30 @@ void RowExport::AppendCell(std::string_view cell, std::string& out) const {
   }
 }
 
+void RowExport::AppendLead(TDateTime moment, std::string& out) const {
+  if (format_ == RowFormat::JsonLines) {
+    out += "\"moment\":\"";
+    AppendIsoMoment(out, moment);
+    out += "\",\"journal\":";
+    out += journalField_;
+    out.push_back(',');
+    return;
+  }
+  AppendIsoMoment(out, moment);
+  out.push_back(Separator());
+  out += journalField_;
+  out.push_back(Separator());
+}
+
 void RowExport::AppendTitles(std::string& out) const {
   if (format_ == RowFormat::JsonLines) return;
   if (format_ == RowFormat::CsvExcel) out += "\xEF\xBB\xBF";
+  if (lead_) {
+    out += "moment";
+    out.push_back(Separator());
+    out += "journal";
+    out.push_back(Separator());
+  }
   for (int c = 0; c < columns_; ++c) {
     if (c > 0) out.push_back(Separator());
     const std::string& title = titles_[static_cast<size_t>(c)];
@@ -128,8 +162,9 @@ void RowExport::AppendTitles(std::string& out) const {
   out += format_ == RowFormat::Tsv ? "\n" : "\r\n";
 }
 
-void RowExport::AppendRow(const std::string_view* cells, std::string& out) const {
+void RowExport::AppendRow(const std::string_view* cells, std::string& out, TDateTime moment) const {
   if (format_ == RowFormat::JsonLines) out.push_back('{');
+  if (lead_) AppendLead(moment, out);
   for (int c = 0; c < columns_; ++c) {
     if (c > 0) out.push_back(Separator());
     if (format_ == RowFormat::JsonLines) {

@@ -7,6 +7,7 @@
 // apostrophe, so that it is read as text and never run as a formula), or JSON lines (one
 // object a row, keyed by the column titles).
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,13 +21,17 @@ enum class RowFormat { Tsv, Csv, CsvExcel, JsonLines };
 class RowExport {
  public:
   // `titles` in Windows-1251, as the title row shows them: one per column of `columns`.
-  RowExport(RowFormat format, int columns, const std::vector<std::string>& titles);
+  // With `journal` (a file name, UTF-8), every row is led by the record's moment (ISO 8601)
+  // and that name, under the titles "moment" and "journal".
+  RowExport(RowFormat format, int columns, const std::vector<std::string>& titles,
+            const std::optional<std::string>& journal = std::nullopt);
 
   // The title row, after the byte-order mark for CsvExcel; JSON lines have none, their rows
   // carry the titles.
   void AppendTitles(std::string& out) const;
-  // One row of `columns` cells in Windows-1251.
-  void AppendRow(const std::string_view* cells, std::string& out) const;
+  // One row of `columns` cells in Windows-1251; `moment` leads it when the rows name their
+  // journal.
+  void AppendRow(const std::string_view* cells, std::string& out, TDateTime moment = 0) const;
   // The record's row of `document`; `scratch` holds its date-time text meanwhile.
   void AppendRecord(const JournalDocument& document, size_t record, std::string& out, std::string& scratch) const;
 
@@ -35,6 +40,8 @@ class RowExport {
   // `utf8` as a CSV field: quoted where it must be, led by an apostrophe for a spreadsheet.
   void AppendCsvField(std::string_view utf8, std::string& out) const;
   char Separator() const;
+  // The moment and the journal, each followed by the separator.
+  void AppendLead(TDateTime moment, std::string& out) const;
 
   RowFormat format_;
   int columns_;
@@ -42,6 +49,9 @@ class RowExport {
   // called "column N" by its column's number, a repeated one too, and a name taken still is
   // followed by " (2)", " (3)" and so on until it is free.
   std::vector<std::string> titles_;
+  // Rows lead with the moment and the journal's name, as the format writes it.
+  bool lead_ = false;
+  std::string journalField_;
 };
 
 // The title row a view shows: the first `columns` titles, empty ones for those the first

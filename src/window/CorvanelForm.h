@@ -33,6 +33,7 @@
 #include "window/LoadThread.h"
 #include "window/RowFinder.h"
 #include "window/RowCopier.h"
+#include "window/WorkbookSaver.h"
 
 namespace vantorel {
 
@@ -109,6 +110,8 @@ class TCorvanelForm : public QMainWindow {
   TimelineStrip* Timeline = nullptr;
   // Made when first used.
   QFileDialog* SaveDialog = nullptr;
+  // Writes a workbook of the shown rows beside the window.
+  WorkbookSaver* Saver = nullptr;
   // ... and the find bar under the table, hidden until Ctrl+F.
   QWidget* FindBar = nullptr;
   QLineEdit* FindEdit = nullptr;
@@ -132,7 +135,8 @@ class TCorvanelForm : public QMainWindow {
   // joined by tabs, a row a line. Many rows are put together a slice at a time, with the
   // progress in the status bar; the clipboard gets them at the end.
   void CopyClick(bool withTitles);
-  // Saves the shown rows as TSV, CSV or CSV for a spreadsheet, by the dialog's choice.
+  // Saves the shown rows as TSV, CSV, CSV for a spreadsheet or an Excel workbook, by the
+  // dialog's choice; the workbook is written beside the window, its progress in the status bar.
   void SaveRowsClick();
   // Reads the current journal again, keeping the filters as set, each list's selection by its
   // text, and the table's top row and selection where those records still show.

@@ -29,6 +29,7 @@ namespace {
 constexpr const char* kTsvFilter = "Текст с разделителями-табуляциями (*.tsv)";
 constexpr const char* kCsvFilter = "CSV (*.csv)";
 constexpr const char* kCsvExcelFilter = "CSV для Excel (*.csv)";
+constexpr const char* kXlsxFilter = "Книга Excel (*.xlsx)";
 // A search looks at this many rows between two looks at the clock.
 
 // The find bar's line: Enter finds the next row, Shift+Enter the one before, Esc closes.
@@ -144,6 +145,21 @@ void TCorvanelForm::CreateDeskControls() {
   connect(CopyRows, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(false); }); });
   connect(CopyRowsWithTitles, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(true); }); });
   connect(SaveShownRows, &QAction::triggered, this, [this] { Guarded([this] { SaveRowsClick(); }); });
+  Saver = new WorkbookSaver(this);
+  connect(&StringGrid->Model(), &QAbstractItemModel::modelAboutToBeReset, Saver, &WorkbookSaver::RowsChanging);
+  connect(Saver, &WorkbookSaver::Progress, this, [this](size_t written, size_t total) {
+    StatusBar->showMessage(QString("Сохранение книги: %1 из %2 строк").arg(written).arg(total));
+  });
+  connect(Saver, &WorkbookSaver::Finished, this, [this](size_t rows) {
+    StatusBar->showMessage(QString("Книга сохранена, строк: %1").arg(rows), 5000);
+  });
+  connect(Saver, &WorkbookSaver::Cancelled, this, [this] {
+    StatusBar->showMessage("Сохранение книги прервано: показанные строки изменились", 5000);
+  });
+  connect(Saver, &WorkbookSaver::Failed, this, [this](const QByteArray& message) {
+    StatusBar->clearMessage();
+    Guarded([&message] { throw AppError(message.toStdString()); });
+  });
 
   runSaveDialog = [](QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
@@ -227,7 +243,7 @@ void TCorvanelForm::SaveRowsClick() {
     SaveDialog->setOption(QFileDialog::DontUseNativeDialog, true);
     SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog->setFileMode(QFileDialog::AnyFile);
-    SaveDialog->setNameFilters({kTsvFilter, kCsvFilter, kCsvExcelFilter});
+    SaveDialog->setNameFilters({kTsvFilter, kCsvFilter, kCsvExcelFilter, kXlsxFilter});
   }
   if (!lastChosenFile_.isEmpty()) SaveDialog->setDirectory(QFileInfo(lastChosenFile_).absolutePath());
   QString path = runSaveDialog(*SaveDialog);
@@ -238,10 +254,20 @@ void TCorvanelForm::SaveRowsClick() {
   RowFormat format = filter == kCsvExcelFilter ? RowFormat::CsvExcel : filter == kCsvFilter ? RowFormat::Csv : RowFormat::Tsv;
   if (suffix == "tsv") format = RowFormat::Tsv;
   if (suffix == "csv" && format == RowFormat::Tsv) format = RowFormat::Csv;
-  if (suffix.isEmpty()) path += format == RowFormat::Tsv ? ".tsv" : ".csv";
+  const bool workbook = suffix == "xlsx" || (filter == kXlsxFilter && suffix != "tsv" && suffix != "csv");
+  if (suffix.isEmpty()) path += workbook ? ".xlsx" : format == RowFormat::Tsv ? ".tsv" : ".csv";
   const std::string target = QFile::encodeName(path).toStdString();
   if (SameFile(target, QFile::encodeName(currentLogFile_).toStdString())) {
     throw AppError(ToCp1251("Нельзя сохранить строки поверх открытого журнала: выберите другой файл"));
+  }
+  if (workbook) {
+    if (Saver->Busy()) throw AppError(ToCp1251("Предыдущая книга ещё сохраняется: дождитесь конца сохранения"));
+    WorkbookLook look;
+    look.buttonFace = ButtonFace().rgb() & 0xFFFFFF;
+    for (int c = 0; c < document->Kind().columns; ++c) look.columnPixels.push_back(StringGrid->columnWidth(c));
+    const RowSet& rows = StringGrid->Model().Rows();
+    Saver->Start(*document, std::vector<uint32_t>(rows.rows.begin(), rows.rows.end()), target, look);
+    return;
   }
   const int columns = document->Kind().columns;
   const RowExport rows(format, columns, ShownTitles(document->Titles(), columns));

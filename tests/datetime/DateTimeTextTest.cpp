@@ -86,5 +86,44 @@ TEST(DateTimeText, ReadsBackWhatItWrites) {
   }
 }
 
+// The same journal line written with each desk's settings gives one moment.
+TEST(IsoMoment, ComesFromTheValueNotTheSettings) {
+  RegionalSettings english;
+  english.shortDateFormat = "M/d/yyyy";
+  english.timeAMString = "AM";
+  english.timePMString = "PM";
+  RegionalSettings before = english;
+  before.markerBeforeTime = true;
+  before.hourLeadingZero = true;
+  const struct {
+    TDateTime value;
+    const char* moment;
+  } cases[] = {
+      {At(2013, 11, 25, 14, 5, 9), "2013-11-25T14:05:09.000"},
+      {At(2013, 11, 25, 0, 0, 0, 5), "2013-11-25T00:00:00.005"},
+      {At(2024, 2, 29, 12, 30, 1, 250), "2024-02-29T12:30:01.250"},
+      {EncodeTime(9, 15, 0, 0), "1899-12-30T09:15:00.000"},
+      {At(2013, 11, 25) + 86399999.5 / kMsPerDay, "2013-11-25T23:59:59.999"},
+      {-1.5, "1899-12-29T12:00:00.000"},
+  };
+  for (const auto& c : cases) {
+    std::string moment;
+    AppendIsoMoment(moment, c.value);
+    EXPECT_EQ(moment, c.moment);
+  }
+  for (const RegionalSettings& settings : {Russian(), english, RegionalSettings{}, before}) {
+    DateTimeRules rules;
+    rules.regional = settings;
+    rules.currentYear = 2026;
+    for (TDateTime value : {At(2013, 11, 25, 14, 5, 9), At(1999, 12, 31, 23, 59, 59), EncodeTime(0, 30, 0, 0)}) {
+      const std::string text = value < 1 ? TimeText(value, settings) : DateTimeText(value, settings);
+      std::string read, written;
+      AppendIsoMoment(read, StrToDateTime(text, rules));
+      AppendIsoMoment(written, value);
+      EXPECT_EQ(read, written) << text;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vantorel

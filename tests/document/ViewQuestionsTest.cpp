@@ -108,6 +108,25 @@ TEST(RowExport, TsvCsvAndJsonLines) {
                   "\"column 5 (2)\":\"e\"}\n");
 }
 
+// Rows for a database: the moment and the journal lead, under titles of their own.
+TEST(RowExport, RowsLedByMomentAndJournal) {
+  const std::string_view cells[] = {"14:05:09", "x,y"};
+  const TDateTime moment = 41603 + 14.0 / 24 + 5.0 / 1440 + 9.0 / 86400;
+  std::string tsv, csv, json;
+  const RowExport toTsv(RowFormat::Tsv, 2, {W("Время"), "B"}, "a.alarms");
+  toTsv.AppendTitles(tsv);
+  toTsv.AppendRow(cells, tsv, moment);
+  EXPECT_EQ(tsv, "moment\tjournal\tВремя\tB\n2013-11-25T14:05:09.000\ta.alarms\t14:05:09\tx,y\n");
+  const RowExport toCsv(RowFormat::Csv, 2, {W("Время"), "B"}, "b, 2.alarms");
+  toCsv.AppendTitles(csv);
+  toCsv.AppendRow(cells, csv, moment);
+  EXPECT_EQ(csv, "moment,journal,Время,B\r\n2013-11-25T14:05:09.000,\"b, 2.alarms\",14:05:09,\"x,y\"\r\n");
+  // A column titled as a leading key gets a name of its own.
+  RowExport(RowFormat::JsonLines, 2, {"moment", "journal"}, "c\".alarms").AppendRow(cells, json, moment);
+  EXPECT_EQ(json, "{\"moment\":\"2013-11-25T14:05:09.000\",\"journal\":\"c\\\".alarms\",\"column 1\":\"14:05:09\","
+                  "\"column 2\":\"x,y\"}\n");
+}
+
 TEST(RowExport, CsvForASpreadsheetMarksItsEncodingAndRunsNoFormula) {
   const std::string south = W("Юг");
   const std::string_view cells[] = {"=1+2", "-5", "+7", "@SUM(A1)", "a;b", "\tx", "1,5", south};

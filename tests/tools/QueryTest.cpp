@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <sys/wait.h>
 #include <string>
 #include <vector>
@@ -43,6 +45,11 @@ Outcome Query(const std::vector<std::string>& args, const DateTimeRules& rules =
   o.err = err.text;
   o.outWrites = out.writes;
   return o;
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -294,7 +301,7 @@ TEST(QueryTest, HelpNamesEveryOption) {
   EXPECT_EQ(o.status, kQueryOk);
   EXPECT_EQ(o.err, "");
   for (const char* option : {"--from", "--to", "--from-date", "--to-date", "--group", "--node", "--port", "--param",
-                             "--user", "--action", "--show-unimportant", "--lists", "--count", "Exit status"}) {
+                             "--user", "--action", "--show-unimportant", "--lists", "--count", "--moment", "--output", "xlsx", "Exit status"}) {
     EXPECT_NE(o.out.find(option), std::string::npos) << option;
   }
 }
@@ -307,15 +314,31 @@ TEST(QueryTest, FormatsForOtherProgramsHistogramAndFollow) {
   EXPECT_EQ(csv.out, "Время,Группа,Тип,Узел,Порт,Сообщение,Примечание\r\n"
                      "18:00:00,Юг,М,Узел-3,П1,Связь с устройством восстановлена,w\r\n");
   const Outcome json = Query({"--format=jsonl", "--node", "Узел-2", alarms});
+  // Led by the record's moment and the journal, whatever the date-time column shows.
   EXPECT_EQ(json.out,
-            "{\"Время\":\"08:00:00\",\"Группа\":\"Север\",\"Тип\":\"К\",\"Узел\":\"Узел-2\",\"Порт\":\"П2\","
+            "{\"moment\":\"2013-11-25T08:00:00.000\",\"journal\":\"query.alarms\",\"Время\":\"08:00:00\",\"Группа\":\"Север\",\"Тип\":\"К\",\"Узел\":\"Узел-2\",\"Порт\":\"П2\","
             "\"Сообщение\":\"Авария питания\",\"Примечание\":\"уровень\\t-12\"}\n"
-            "{\"Время\":\"18:00:01\",\"Группа\":\"Север\",\"Тип\":\"К\",\"Узел\":\"Узел-2\",\"Порт\":\"П2\","
+            "{\"moment\":\"2013-11-27T18:00:01.000\",\"journal\":\"query.alarms\",\"Время\":\"18:00:01\",\"Группа\":\"Север\",\"Тип\":\"К\",\"Узел\":\"Узел-2\",\"Порт\":\"П2\","
             "\"Сообщение\":\"Норма\",\"Примечание\":\"v\"}\n");
   // TSV is the table without its count line.
   const std::string table = Query({alarms}).out;
   EXPECT_EQ(Query({"--format", "tsv", alarms}).out, table.substr(0, table.rfind("Показано")));
   EXPECT_EQ(Query({"--format", "xml", alarms}).status, kQueryBadUsage);
+  // CSV and TSV take the two leading columns when asked; --output writes a file instead.
+  const std::string saved = test::MissingScratchPath("moments.csv");
+  const Outcome toFile = Query({"--format", "csv", "--moment", "--group", "Юг", "--output", saved, alarms});
+  EXPECT_EQ(toFile.status, kQueryOk) << toFile.err;
+  EXPECT_EQ(toFile.out, "");
+  EXPECT_EQ(FileBytes(saved), "moment,journal,Время,Группа,Тип,Узел,Порт,Сообщение,Примечание\r\n"
+                                    "2013-11-27T18:00:00.000,query.alarms,18:00:00,Юг,М,Узел-3,П1,Связь с устройством восстановлена,w\r\n");
+  // A workbook is a file: without --output, with --follow or over the journal it is refused.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--format", "xlsx", alarms}, {"--moment", alarms}, {"--format", "csv", "--output", alarms, alarms},
+           {"--format", "xlsx", "--output", saved, "--follow", alarms}}) {
+    const Outcome refused = Query(args);
+    EXPECT_EQ(refused.status, kQueryBadUsage) << args[1];
+    EXPECT_NE(refused.err.find("usage:"), std::string::npos);
+  }
 
   // The histogram: every filter but the time window, a line per quarter of an hour.
   const std::vector<std::string> bins = Lines(Query({"--histogram", "--from", "12:00:00", alarms}).out);
@@ -411,8 +434,8 @@ TEST(QueryTest, FollowingSurvivesRotationAndPrintsWhatPlainRunsPrint) {
   const std::string json = WriteScratchFile("keys.alarms", W("А\tБ\r\n25.11.2013 10:00:00\tx\r\n"));
   const Outcome keys = Followed({"--follow", "--format", "jsonl", json},
                                 {[&] { WriteScratchFile("keys.alarms", W("В\tГ\r\n25.11.2013 11:00:00\ty\r\n")); }});
-  EXPECT_EQ(keys.out, "{\"А\":\"10:00:00\",\"Б\":\"x\",\"column 3\":\"\",\"column 4\":\"\",\"column 5\":\"\",\"column 6\":\"\",\"column 7\":\"\"}\n"
-                      "{\"В\":\"11:00:00\",\"Г\":\"y\",\"column 3\":\"\",\"column 4\":\"\",\"column 5\":\"\",\"column 6\":\"\",\"column 7\":\"\"}\n");
+  EXPECT_EQ(keys.out, "{\"moment\":\"2013-11-25T10:00:00.000\",\"journal\":\"keys.alarms\",\"А\":\"10:00:00\",\"Б\":\"x\",\"column 3\":\"\",\"column 4\":\"\",\"column 5\":\"\",\"column 6\":\"\",\"column 7\":\"\"}\n"
+                      "{\"moment\":\"2013-11-25T11:00:00.000\",\"journal\":\"keys.alarms\",\"В\":\"11:00:00\",\"Г\":\"y\",\"column 3\":\"\",\"column 4\":\"\",\"column 5\":\"\",\"column 6\":\"\",\"column 7\":\"\"}\n");
 
   // A parameter journal that grows into a new day: the end day was the file's last, and
   // moves with it; the time window's end applies on it, as in a fresh run.

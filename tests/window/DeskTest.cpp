@@ -144,6 +144,30 @@ TEST_F(Desk, SavingWritesTheShownRowsWholeOrLeavesTheEarlierFile) {
   EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"earlier.tsv"});
 }
 
+TEST_F(Desk, AWorkbookIsWrittenBesideTheWindowWithItsProgressInTheStatusBar) {
+  OpenJournal("book.alarms", kJournal);
+  const QString target = QString::fromStdString(MissingScratchPath("rows-book"));
+  form->runSaveDialog = [&](QFileDialog& dialog) {
+    EXPECT_TRUE(dialog.nameFilters().contains("Книга Excel (*.xlsx)"));
+    dialog.selectNameFilter("Книга Excel (*.xlsx)");
+    return target;
+  };
+  QEventLoop saved;
+  size_t rows = 0;
+  QObject::connect(form->Saver, &WorkbookSaver::Finished, &saved, [&](size_t written) {
+    rows = written;
+    saved.quit();
+  });
+  form->SaveShownRows->trigger();
+  EXPECT_TRUE(form->Saver->Busy());
+  if (form->Saver->Busy()) saved.exec();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+  EXPECT_EQ(rows, 4u);
+  EXPECT_TRUE(form->StatusBar->currentMessage().startsWith("Книга сохранена")) << form->StatusBar->currentMessage().toStdString();
+  // A zip archive, named with the suffix the dialog's choice gives.
+  EXPECT_EQ(FileText(target + ".xlsx").substr(0, 2), "PK");
+}
+
 TEST_F(Desk, FindMovesToTheNextMatchLetterCaseAsideAndSaysWhenThereIsNone) {
   OpenJournal("find.alarms", kJournal);
   form->show();

@@ -18,8 +18,10 @@
 #include "document/JournalDocument.h"
 #include "document/RowExport.h"
 #include "document/Timeline.h"
+#include "exchange/XlsxWorkbook.h"
 #include "datetime/DateTimeParse.h"
 #include "journals/Extension.h"
+#include "journals/FileWrite.h"
 #include "journals/JournalSource.h"
 #include "journals/JournalStream.h"
 #include "journals/RecordParser.h"
@@ -36,8 +38,9 @@ constexpr std::string_view kUsage =
     "                      [--from-date YYYY-MM-DD] [--to-date YYYY-MM-DD]\n"
     "                      [--group TEXT] [--node TEXT] [--port TEXT] [--param TEXT]\n"
     "                      [--user TEXT] [--action TEXT] [--show-unimportant]\n"
-    "                      [--lists | --count | --histogram | --format tsv|csv|jsonl]\n"
-    "                      [--follow] FILE\n"
+    "                      [--lists | --count | --histogram |\n"
+    "                       --format tsv|csv|jsonl|xlsx [--moment]]\n"
+    "                      [--output FILE] [--follow] FILE\n"
     "       vantorel-query --help\n";
 
 constexpr std::string_view kHelp =
@@ -75,10 +78,20 @@ constexpr std::string_view kHelp =
     "  --histogram             one line per quarter of an hour of the day: its start\n"
     "                          (HH:MM) and how many records of it pass every filter but\n"
     "                          the time window (for .param, the days of the date range)\n"
-    "  --format tsv|csv|jsonl  the title row and the shown rows for other programs, no\n"
+    "  --format tsv|csv|jsonl|xlsx\n"
+    "                          the title row and the shown rows for other programs, no\n"
     "                          count line: tab-separated; CSV as RFC 4180 quotes it, CR LF\n"
-    "                          line ends; or JSON lines, one object a row keyed by the\n"
-    "                          column titles\n"
+    "                          line ends; JSON lines, one object a row keyed by the column\n"
+    "                          titles, led by \"moment\" (the record's date and time as\n"
+    "                          ISO 8601, 2013-11-25T14:05:09.000, whatever the date-time\n"
+    "                          column shows) and \"journal\" (the file's name); or an Excel\n"
+    "                          workbook (needs --output): a first column \"Момент\" holding\n"
+    "                          the date and time as a spreadsheet date, then the cells as\n"
+    "                          text, alarm rows in the viewer's colours\n"
+    "  --moment                with --format tsv or csv: the columns \"moment\" and\n"
+    "                          \"journal\" first, as JSON lines have them\n"
+    "  --output FILE           write to FILE instead of standard output; FILE is\n"
+    "                          replaced only once it is whole (not with --follow)\n"
     "  --follow                after the rows of the journal as it stands, print every\n"
     "                          new row that passes the filters as the file grows, until\n"
     "                          interrupted; no count line. A journal renamed or removed\n"
@@ -179,6 +192,12 @@ struct QueryOptions {
   bool help = false;
   // The rows for other programs instead of the table as the window shows it.
   std::optional<RowFormat> format;
+  // The rows as an Excel workbook, written to `output`.
+  bool xlsx = false;
+  // CSV and TSV rows led by the record's moment and the journal's name, as JSON lines are.
+  bool moment = false;
+  // Where the output goes instead of standard output.
+  std::optional<std::string> output;
   // Goes on printing the new rows as the journal grows.
   bool follow = false;
   // The records of each quarter of an hour instead of the rows.
@@ -306,6 +325,15 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
       if (!flag(options.follow)) return false;
     } else if (name == "--histogram") {
       if (!flag(options.histogram)) return false;
+    } else if (name == "--moment") {
+      if (!flag(options.moment)) return false;
+    } else if (name == "--output") {
+      if (!value(text)) return false;
+      if (text.empty()) {
+        problem = "--output needs a file name";
+        return false;
+      }
+      options.output = text;
     } else if (name == "--format") {
       if (!value(text)) return false;
       if (text == "tsv") {
@@ -314,8 +342,11 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
         options.format = RowFormat::Csv;
       } else if (text == "jsonl") {
         options.format = RowFormat::JsonLines;
+      } else if (text == "xlsx") {
+        options.format.reset();
+        options.xlsx = true;
       } else {
-        problem = "--format wants tsv, csv or jsonl, not '" + text + "'";
+        problem = "--format wants tsv, csv, jsonl or xlsx, not '" + text + "'";
         return false;
       }
     } else if (name == "--from" || name == "--to") {
@@ -344,13 +375,30 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
     }
   }
   if (options.help) return true;
-  if (static_cast<int>(options.lists) + static_cast<int>(options.countOnly) + static_cast<int>(options.format.has_value()) +
+  if (static_cast<int>(options.lists) + static_cast<int>(options.countOnly) + static_cast<int>(options.format.has_value() || options.xlsx) +
           static_cast<int>(options.histogram) > 1) {
     problem = "--lists, --count, --format and --histogram exclude each other";
     return false;
   }
   if (options.follow && (options.lists || options.countOnly || options.histogram)) {
     problem = "--follow shows rows: not with --lists, --count or --histogram";
+    return false;
+  }
+  if (options.xlsx && options.format) {
+    problem = "--format is given twice";
+    return false;
+  }
+  if (options.xlsx && !options.output) {
+    problem = "--format xlsx writes a file: give it with --output FILE";
+    return false;
+  }
+  if (options.output && options.follow) {
+    problem = "--output writes a whole file: not with --follow";
+    return false;
+  }
+  if (options.moment && options.format != RowFormat::Tsv && options.format != RowFormat::Csv &&
+      options.format != RowFormat::JsonLines) {
+    problem = "--moment goes with --format tsv or csv";
     return false;
   }
   if (options.file.empty()) {
@@ -422,6 +470,7 @@ class StreamQuery {
       return out_.Commit();
     }
     if (o_.follow) return Follow();
+    if (workbook_) return workbook_->Close();
     if (!o_.format) {
       std::string& text = out_.Text();
       text += "Показано строк: ";
@@ -634,14 +683,14 @@ class StreamQuery {
         // Followed, the end day's late rows wait for the next day, which lets them through.
         if (o_.follow && kKind.dateRange && !o_.toDate && Rows() && Late(values.time) &&
             filter_.PassesListsAndTone(values.items.data(), values.tone)) {
-          RenderRow(line, values.time, late_);
+          RenderRow(line, values.time, values.tone, late_);
           ++lateCount_;
         }
         continue;
       }
       if (!filter_.PassesListsAndTone(values.items.data(), values.tone)) continue;
       ++shown_;
-      if (Rows()) PrintRow(line, values.time);
+      if (Rows()) PrintRow(line, values.time, values.tone);
     }
     counted_ = true;
   }
@@ -661,8 +710,14 @@ class StreamQuery {
 
   // The title row; a later journal of a followed name only gives the rows their new keys.
   void PrintTitles(bool first) {
+    if (o_.xlsx) {
+      if (first) workbook_.emplace(*o_.output, ShownTitles(titles_, kKind.columns), WorkbookLook{});
+      return;
+    }
     if (o_.format) {
-      export_.emplace(*o_.format, kKind.columns, ShownTitles(titles_, kKind.columns));
+      std::optional<std::string> journal;
+      if (o_.moment || *o_.format == RowFormat::JsonLines) journal = o_.file.substr(o_.file.find_last_of('/') + 1);
+      export_.emplace(*o_.format, kKind.columns, ShownTitles(titles_, kKind.columns), journal);
       if (!first) return;
       export_->AppendTitles(out_.Text());
       out_.Flushed();
@@ -677,16 +732,17 @@ class StreamQuery {
     out_.LineDone();
   }
 
-  void PrintRow(std::string_view line, TDateTime time) {
-    RenderRow(line, time, out_.Text());
+  void PrintRow(std::string_view line, TDateTime time, TextTone tone) {
+    RenderRow(line, time, tone, out_.Text());
     out_.Flushed();
   }
 
-  void RenderRow(std::string_view line, TDateTime time, std::string& text) {
-    if (export_) {
+  void RenderRow(std::string_view line, TDateTime time, TextTone tone, std::string& text) {
+    if (export_ || workbook_) {
       std::array<std::string_view, kMaxColumns> cells{};
       for (int c = 0; c < kKind.columns; ++c) cells[static_cast<size_t>(c)] = CellOfLine(kKind, rules_.regional, line, time, c, scratch_);
-      export_->AppendRow(cells.data(), text);
+      if (workbook_) return workbook_->AppendRow(time, cells.data(), tone);
+      export_->AppendRow(cells.data(), text, time);
       return;
     }
     for (int c = 0; c < kKind.columns; ++c) {
@@ -750,12 +806,23 @@ class StreamQuery {
   RecordFilter filter_;
   std::vector<std::string> titles_;
   std::optional<RowExport> export_;
+  std::optional<XlsxWorkbook> workbook_;
   std::string scratch_;
   size_t total_ = 0;
   size_t shown_ = 0;
   std::array<size_t, kTimelineBins> bins_{};
   bool counted_ = false;
   DaySpan days_;
+};
+
+// Hands the output to a file being written.
+class WriteSink final : public TextSink {
+ public:
+  explicit WriteSink(const std::function<void(std::string_view)>& write) : write_(write) {}
+  void Write(std::string_view bytes) override { write_(bytes); }
+
+ private:
+  const std::function<void(std::string_view)>& write_;
 };
 
 int BadUsage(TextSink& err, const std::string& problem) {
@@ -786,13 +853,26 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
     return kQueryBadUsage;
   }
   if (!FitsKind(options, kind, problem)) return BadUsage(err, problem);
+  if (options.output && SameFile(*options.output, options.file)) {
+    return BadUsage(err, "--output names the journal itself");
+  }
 
   try {
     const std::function<bool()> idle = followIdle ? followIdle : [] {
       std::this_thread::sleep_for(std::chrono::milliseconds(250));
       return true;
     };
-    WithKind(kind, [&](auto k) { StreamQuery<decltype(k)::value>(options, rules, out, err, idle).Run(); });
+    const auto run = [&](TextSink& to) {
+      WithKind(kind, [&](auto k) { StreamQuery<decltype(k)::value>(options, rules, to, err, idle).Run(); });
+    };
+    if (options.output && !options.xlsx) {
+      WriteFileReplacing(*options.output, [&](const std::function<void(std::string_view)>& write) {
+        WriteSink file(write);
+        run(file);
+      });
+    } else {
+      run(out);
+    }
   } catch (const std::exception& error) {
     // The window's error report: the message with its full stop, read as Windows-1251.
     err.Write(Cp1251ToUtf8(ReportText(MessageOf(error))) + "\n");
