@@ -12,7 +12,7 @@ namespace vantorel {
 
 WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measure, int threads,
                        const std::atomic<bool>* cancel)
-    : measure_(measure), columns_(document.Kind().columns), settings_(document.Settings()) {
+    : measure_(measure), columns_(document.ColumnCount()), settings_(document.Settings()) {
   blockWidest_.assign(static_cast<size_t>(columns_), {});
   widestFirst_.assign(static_cast<size_t>(columns_), {});
   records_ = document.RecordCount();
@@ -98,7 +98,7 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
       // The line is cut once for all its text columns.
       FieldsOfLine(kind, document.Line(r), fields);
       for (int c = 0; c < columns_; ++c) {
-        const bool text = c != kind.dateTimeField && ListOfField(kind, c) < 0;
+        const bool text = c < kind.columns && c != kind.dateTimeField && ListOfField(kind, c) < 0;
         const uint64_t raw = text ? measure_.Raw(fields[static_cast<size_t>(c)]) : RawWidth(document, r, c);
         widest[static_cast<size_t>(c)] = std::max(widest[static_cast<size_t>(c)], raw);
       }

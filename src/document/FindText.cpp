@@ -47,7 +47,7 @@ bool TextFinder::Holds(std::string_view text) const {
 int TextFinder::MatchColumn(const JournalDocument& document, size_t record, std::string& scratch) const {
   std::array<std::string_view, kMaxColumns> cells{};
   document.Cells(record, cells, scratch);
-  for (int c = 0; c < document.Kind().columns; ++c) {
+  for (int c = 0; c < document.ColumnCount(); ++c) {
     if (Holds(cells[static_cast<size_t>(c)])) return c;
   }
   return -1;

@@ -96,8 +96,16 @@ std::string_view CellOfLine(const KindDescription& kind, const RegionalSettings&
   return FieldOfLine(kind, line, column);
 }
 
+std::vector<std::string> JournalDocument::ShownTitles() const {
+  std::vector<std::string> titles(static_cast<size_t>(ColumnCount()));
+  for (size_t c = 0; c < titles.size() && c < journal_.titles.size(); ++c) titles[c] = journal_.titles[c];
+  if (journal_.Merged()) titles.back() = Cp1251Literals().journalColumn;
+  return titles;
+}
+
 std::string_view JournalDocument::Cell(size_t record, int column, std::string& scratch) const {
   const KindDescription& kind = Kind();
+  if (journal_.Merged() && column == kind.columns) return journal_.journalNames[journal_.journalOf[record]];
   const int list = column >= 0 && column < kind.columns ? ListOfField(kind, column) : -1;
   // A listed field is its list item: no need to cut the line.
   if (list >= 0) return List(list)[Item(record, list)];
@@ -107,6 +115,7 @@ std::string_view JournalDocument::Cell(size_t record, int column, std::string& s
 void JournalDocument::Cells(size_t record, std::array<std::string_view, kMaxColumns>& out, std::string& scratch) const {
   const KindDescription& kind = Kind();
   FieldsOfLine(kind, Line(record), out);
+  if (journal_.Merged()) out[static_cast<size_t>(kind.columns)] = journal_.journalNames[journal_.journalOf[record]];
   scratch.clear();
   AppendTimeColumn(kind, settings_, Time(record), scratch);
   out[static_cast<size_t>(kind.dateTimeField)] = scratch;

@@ -52,6 +52,12 @@ class JournalDocument {
   size_t size() const { return journal_.size(); }
   bool empty() const { return journal_.size() == 0; }
   const std::vector<std::string>& Titles() const { return journal_.titles; }
+  // The kind's columns, and with several journals merged one more, "Журнал", naming each
+  // record's journal.
+  int ColumnCount() const { return Kind().columns + (journal_.Merged() ? 1 : 0); }
+  // The title row as shown: the kind's columns' titles (empty ones for those the first line
+  // lacks), and "Журнал" for merged journals.
+  std::vector<std::string> ShownTitles() const;
   const std::vector<std::string_view>& List(int list) const { return journal_.List(list); }
   int ListCount() const { return Kind().listCount; }
   // The first record of the earliest and of the latest day (see Journal).

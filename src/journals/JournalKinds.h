@@ -11,7 +11,8 @@ namespace vantorel {
 
 enum class JournalKind { None, Alarms, Action, Param, Stat };
 
-inline constexpr int kMaxColumns = 8;
+// A kind's columns, and one more for the names of merged journals.
+inline constexpr int kMaxColumns = 9;
 inline constexpr int kMaxLists = 4;
 
 // How a journal's bytes become record lines.

@@ -17,6 +17,7 @@ const Literals& Cp1251Literals() {
       Utf8ToCp1251("Норма"),
       Utf8ToCp1251("Связь с устройством восстановлена"),
       Utf8ToCp1251("Интернет-соединение восстановлено"),
+      Utf8ToCp1251("Журнал"),
   };
   return literals;
 }

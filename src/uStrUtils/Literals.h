@@ -16,6 +16,7 @@ struct Literals {
   std::string normal;           // "Норма"
   std::string linkRestored;     // "Связь с устройством восстановлена"
   std::string internetRestored; // "Интернет-соединение восстановлено"
+  std::string journalColumn;    // "Журнал", the title of the column of merged journals' names
 };
 
 // Built once, on first use.

@@ -144,7 +144,7 @@ void JournalTableModel::SetColoured(bool coloured) {
 
 std::string_view JournalTableModel::CellBytes(int dataRow, int column, std::string& scratch) const {
   const long long record = RecordOf(dataRow);
-  if (record < 0 || column < 0 || column >= document_->Kind().columns) return {};
+  if (record < 0 || column < 0 || column >= document_->ColumnCount()) return {};
   return document_->Cell(static_cast<size_t>(record), column, scratch);
 }
 

@@ -264,13 +264,12 @@ void TCorvanelForm::SaveRowsClick() {
     if (Saver->Busy()) throw AppError(ToCp1251("Предыдущая книга ещё сохраняется: дождитесь конца сохранения"));
     WorkbookLook look;
     look.buttonFace = ButtonFace().rgb() & 0xFFFFFF;
-    for (int c = 0; c < document->Kind().columns; ++c) look.columnPixels.push_back(StringGrid->columnWidth(c));
+    for (int c = 0; c < document->ColumnCount(); ++c) look.columnPixels.push_back(StringGrid->columnWidth(c));
     const RowSet& rows = StringGrid->Model().Rows();
     Saver->Start(*document, std::vector<uint32_t>(rows.rows.begin(), rows.rows.end()), target, look);
     return;
   }
-  const int columns = document->Kind().columns;
-  const RowExport rows(format, columns, ShownTitles(document->Titles(), columns));
+  const RowExport rows(format, document->ColumnCount(), document->ShownTitles());
   const RowSet& shown = StringGrid->Model().Rows();
   WriteFileReplacing(target, [&](const std::function<void(std::string_view)>& write) {
     std::string text, scratch;

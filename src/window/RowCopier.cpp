@@ -17,8 +17,7 @@ RowCopier::~RowCopier() = default;
 void RowCopier::Start(const JournalDocument& document, std::vector<uint32_t> records, bool withTitles) {
   Cancel();
   document_ = &document;
-  const int columns = document.Kind().columns;
-  export_ = std::make_unique<RowExport>(RowFormat::Tsv, columns, ShownTitles(document.Titles(), columns));
+  export_ = std::make_unique<RowExport>(RowFormat::Tsv, document.ColumnCount(), document.ShownTitles());
   records_ = std::move(records);
   done_ = 0;
   text_.clear();

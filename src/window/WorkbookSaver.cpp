@@ -28,8 +28,7 @@ void WorkbookSaver::Start(const JournalDocument& document, std::vector<uint32_t>
   document_ = &document;
   records_ = std::move(records);
   copied_ = 0;
-  const int columns = document.Kind().columns;
-  save_ = std::make_unique<WorkbookSave>(path, ShownTitles(document.Titles(), columns), look, records_.size());
+  save_ = std::make_unique<WorkbookSave>(path, document.ShownTitles(), look, records_.size());
   if (records_.empty()) HandedAll();
   timer_.start();
   Tick();
@@ -60,7 +59,7 @@ void WorkbookSaver::Tick() {
   // At least one batch a slice, however short the slice.
   for (bool first = true; document_ != nullptr && (first || slice.elapsed() < sliceMs) && save_->WantsRows(kWaitingBytes);
        first = false) {
-    RowBatch batch(document_->Kind().columns);
+    RowBatch batch(document_->ColumnCount());
     const size_t end = std::min(records_.size(), copied_ + kBatchRows);
     for (; copied_ < end; ++copied_) {
       const uint32_t record = records_[copied_];
