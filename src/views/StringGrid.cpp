@@ -158,11 +158,16 @@ void JournalGrid::FitColumnWidth(int column, int pad) {
 
 std::vector<uint32_t> JournalGrid::SelectedRecords() const {
   std::vector<uint32_t> records;
+  const RowSet& rows = model_.Rows();
+  if (model_.Document() == nullptr) return records;
+  // Rows past the shown ones are empty rows of no record.
+  const long long shown = std::min<long long>(model_.rowCount(), static_cast<long long>(rows.rows.size()));
+  size_t count = 0;
+  for (const auto& [first, last] : selection_.Spans()) count += static_cast<size_t>(std::max(0LL, std::min<long long>(last + 1, shown) - first));
+  records.reserve(count);
   for (const auto& [first, last] : selection_.Spans()) {
-    for (int row = first; row <= last; ++row) {
-      const long long record = model_.RecordOf(row);
-      if (record >= 0) records.push_back(static_cast<uint32_t>(record));
-    }
+    const long long end = std::min<long long>(last + 1, shown);
+    if (first < end) records.insert(records.end(), rows.rows.begin() + first, rows.rows.begin() + end);
   }
   return records;
 }
