@@ -1,12 +1,8 @@
 #include "views/CellPainter.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
 #include <QPalette>
-
-#include "views/JournalTableModel.h"
-#include "views/StringGrid.h"
 
 namespace vantorel {
 namespace {
@@ -21,40 +17,32 @@ void DrawText(QPainter* painter, const QRect& rect, const QFont& font, const QCo
 
 }  // namespace
 
-void CellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-  const QRect rect = option.rect;
+void PaintCell(QPainter* painter, const QRect& rect, const QFont& font, const QColor& background,
+               const QColor& text, const QString& content, CellFrame frame) {
   painter->save();
-  painter->fillRect(rect, index.data(Qt::BackgroundRole).value<QColor>());
-  DrawText(painter, rect, option.font, index.data(Qt::ForegroundRole).value<QColor>(),
-           index.data(JournalTableModel::kPaintRole).toString());
+  painter->fillRect(rect, background);
+  DrawText(painter, rect, font, text, content);
   // Vertical lines between data columns; none between data rows.
   painter->setPen(QApplication::palette().color(QPalette::Mid));
   painter->drawLine(rect.topRight(), rect.bottomRight());
-  // The colours stay; a selected row, and the current row while the table has the focus,
-  // are framed with a dotted line, each cell drawing its part of the row's frame.
-  const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
-  const bool selected = (option.state & QStyle::State_Selected) != 0;
-  const bool current = view != nullptr && view->hasFocus() && view->currentIndex().row() == index.row();
-  if (selected || current) {
+  // The colours stay; a framed row gets a dotted line, each cell drawing its part.
+  if (frame.row) {
     QPen dotted(QColor(0, 0, 0));
     dotted.setStyle(Qt::DotLine);
     painter->setPen(dotted);
     painter->drawLine(rect.topLeft(), rect.topRight());
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-    if (index.column() == 0) painter->drawLine(rect.topLeft(), rect.bottomLeft());
-    if (index.column() == index.model()->columnCount() - 1) painter->drawLine(rect.topRight(), rect.bottomRight());
+    if (frame.first) painter->drawLine(rect.topLeft(), rect.bottomLeft());
+    if (frame.last) painter->drawLine(rect.topRight(), rect.bottomRight());
   }
-  // The cell a search found: a solid frame of its own, inside the cell.
-  const auto* grid = qobject_cast<const JournalGrid*>(option.widget);
-  if (grid != nullptr && grid->MarkedCell() == index) {
+  // The found cell: a solid frame of its own, inside the cell.
+  if (frame.found) {
     painter->setPen(QPen(QColor(0, 0, 0), 2));
     painter->setBrush(Qt::NoBrush);
     painter->drawRect(QRectF(rect).adjusted(1, 1, -1, -1));
   }
   painter->restore();
 }
-
-QSize CellPainter::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const { return {0, 19}; }
 
 TitleHeader::TitleHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
 

@@ -1,18 +1,29 @@
 #pragma once
-// The journal table: one title row (the header) above the data rows of the model.
-#include <QTableView>
+// The journal table: one title row (the header) above the data rows of the model, painted a
+// visible row at a time. Nothing in it grows with the rows but the model's row index.
+#include <QAbstractScrollArea>
+#include <QModelIndex>
 #include <memory>
 #include <vector>
 
 #include "views/JournalTableModel.h"
+#include "views/RowRanges.h"
 #include "views/TextWidths.h"
+
+class QHeaderView;
 
 namespace vantorel {
 
-// Grid rows count the title row: grid row r > 0 is model row r - 1.
-class JournalGrid : public QTableView {
+class TitleHeader;
+
+// Grid rows count the title row: grid row r > 0 is model row r - 1. Selection, current row
+// and the marked cell are in model rows.
+class JournalGrid : public QAbstractScrollArea {
   Q_OBJECT
  public:
+  static constexpr int kRowHeight = 19;
+  static constexpr int kDefaultColumnWidth = 108;
+
   explicit JournalGrid(QWidget* parent = nullptr);
   ~JournalGrid() override;
 
@@ -51,31 +62,87 @@ class JournalGrid : public QTableView {
 
   // The records of the selected rows, in shown order.
   std::vector<uint32_t> SelectedRecords() const;
+  // Adds the rows that show `records` (in shown order) to the selection; records not shown
+  // are passed over.
+  void SelectRecords(const std::vector<uint32_t>& records);
+  // Adds model rows first to last to the selection.
+  void SelectRows(int first, int last);
+  const RowRanges& SelectedRows() const { return selection_; }
   // Makes the cell at grid row `row` (1 and on) and `column` current, its row selected alone,
   // scrolls the cell into view and marks it with a frame of its own until the current cell
   // moves or the rows change.
   void GoToMatch(int row, int column);
   // The marked cell, invalid when none.
-  QModelIndex MarkedCell() const { return marked_; }
+  QModelIndex MarkedCell() const;
 
   // The measure of the grid's font, and the width of a text as the grid draws it.
   const TextMeasure& Measure() const { return measure_; }
   int TextWidth(std::string_view bytes) const { return measure_.Width(bytes); }
 
+  // As a table view's: model rows and columns, viewport coordinates.
+  QHeaderView* horizontalHeader() const;
+  int columnWidth(int column) const;
+  void setColumnWidth(int column, int width);
+  QModelIndex currentIndex() const;
+  // The model row under viewport height `y`; -1 for none.
+  int rowAt(int y) const;
+  QModelIndex indexAt(const QPoint& point) const;
+  QRect visualRect(const QModelIndex& index) const;
+  // Model row `row` current and selected alone, brought into view.
+  void selectRow(int row);
+  void selectAll();
+  void clearSelection();
+
  protected:
   void changeEvent(QEvent* event) override;
-  // The current row's frame follows the current row and the focus: its rows are painted anew.
-  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  // The current row's frame follows the focus.
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
   // The widest shown text of each column.
   std::vector<int> WidestTexts();
+  // How far the rows are scrolled, in pixels.
+  int VerticalOffset() const;
+  // Rows wholly in view, at least 1.
+  int RowsInView() const;
+  void UpdateGeometries();
+  void UpdateScrollBars();
+  // Brings the scroll bars up to the rows after a reset.
+  void Settle() const;
+  // A reset makes other records of the same row numbers: selection, current row and mark go.
+  void ForgetRows();
+  // The current cell moves; the mark stays only on the cell it marks.
+  void SetCurrent(int row, int column);
+  void EnsureVisible(int row, int column);
+  // Selection = `row` alone, the anchor of later extensions.
+  void SelectOnly(int row);
+  // Selection = what it was at the anchor's choosing, plus anchor to `row`.
+  void ExtendTo(int row);
+  void Toggle(int row);
 
   JournalTableModel model_;
-  QPersistentModelIndex marked_;
+  TitleHeader* header_ = nullptr;
+  RowRanges selection_;
+  // The selection apart from the anchor's range, which a Shift key or a drag redraws.
+  RowRanges kept_;
+  int anchor_ = -1;
+  int currentRow_ = -1;
+  int currentColumn_ = 0;
+  int markedRow_ = -1;
+  int markedColumn_ = -1;
+  // A press on a selected row selects it alone at the release, unless the mouse drags.
+  int pressedRow_ = -1;
+  bool selectOnRelease_ = false;
   int fixedRows_ = 1;
+  mutable bool layoutPending_ = false;
   // The pad of the last fit, for a double click on a column border.
   int pad_ = 50;
   TextMeasure measure_;

@@ -114,13 +114,7 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
     const uint32_t* at = std::lower_bound(rows.rows.begin(), rows.rows.end(), record);
     return at != rows.rows.end() && *at == record ? static_cast<int>(at - rows.rows.begin()) + 1 : -1;
   };
-  for (uint32_t record : keptSelection_) {
-    const int row = rowOf(record);
-    if (row > 0) {
-      StringGrid->selectionModel()->select(StringGrid->Model().index(row - 1, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-  }
+  StringGrid->SelectRecords(keptSelection_);
   if (keptTop_ >= 0 && rowOf(static_cast<uint32_t>(keptTop_)) > 0) StringGrid->ScrollToRow(rowOf(static_cast<uint32_t>(keptTop_)));
 }
 

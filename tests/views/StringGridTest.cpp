@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
 #include "support/CoreTestSupport.h"
 #include "views/StringGrid.h"
 
@@ -113,6 +119,148 @@ TEST(StringGrid, PainterGetsOnlyTheStartOfAHugeCell) {
   grid.LoadHeaderRow({QString(200'000, 'T')}, 6);
   EXPECT_EQ(grid.Model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString().size(),
             static_cast<qsizetype>(JournalTableModel::kPaintedBytes));
+}
+
+TEST(RowRanges, AddingMergesOverlappingAndTouchingRowsAndRemovingSplits) {
+  RowRanges rows;
+  rows.Add(5, 7);
+  rows.Add(1, 2);
+  rows.Add(4, 3);
+  EXPECT_EQ(rows.Spans(), (std::vector<RowRanges::Span>{{1, 7}}));
+  rows.Add(10, 12);
+  rows.Remove(6, 10);
+  EXPECT_EQ(rows.Spans(), (std::vector<RowRanges::Span>{{1, 5}, {11, 12}}));
+  EXPECT_TRUE(rows.Contains(5));
+  EXPECT_FALSE(rows.Contains(6));
+  EXPECT_FALSE(rows.Contains(0));
+  EXPECT_TRUE(rows.Contains(12));
+  rows.Add(0, 20);
+  EXPECT_EQ(rows.Spans(), (std::vector<RowRanges::Span>{{0, 20}}));
+  rows.Remove(0, 20);
+  EXPECT_TRUE(rows.Empty());
+}
+
+// A shown grid of action records, the user of record i being "user-number-<i>".
+class GridInput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<std::pair<std::string, std::string>> records;
+    for (int i = 0; i < kRecords; ++i) records.emplace_back("user-number-" + std::to_string(i), "d");
+    document = std::make_unique<JournalDocument>(Actions(records));
+    grid.LoadHeaderRow({"Пользователь", "Время", "A", "B", "C", "D"}, 6);
+    grid.ShowView(*document, Users());
+    grid.FitColumnWidths(50);
+    grid.resize(800, 10 * JournalGrid::kRowHeight);
+    grid.show();
+    grid.activateWindow();
+    grid.setFocus();
+    QApplication::processEvents();
+  }
+
+  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(&grid, &press);
+  }
+  void Click(int row, int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const QPoint at = grid.visualRect(grid.Model().index(row, column)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, grid.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(grid.viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, grid.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, modifiers);
+    QApplication::sendEvent(grid.viewport(), &release);
+  }
+  std::vector<uint32_t> Records(uint32_t first, uint32_t last) {
+    std::vector<uint32_t> records;
+    for (uint32_t r = first; r <= last; ++r) records.push_back(r);
+    return records;
+  }
+  // Black pixels along the top edge of a row's cell in `column`, right of its text.
+  int FramePixels(const QImage& image, int row, int column) {
+    const QRect cell = grid.visualRect(grid.Model().index(row, column));
+    int black = 0;
+    for (int x = cell.right() - 40; x < cell.right(); ++x) black += image.pixelColor(x, cell.top()) == QColor(0, 0, 0);
+    return black;
+  }
+
+  static constexpr int kRecords = 40;
+  std::unique_ptr<JournalDocument> document;
+  JournalGrid grid;
+};
+
+TEST_F(GridInput, ClicksAndKeysSelectWholeRows) {
+  ASSERT_TRUE(grid.hasFocus());
+  Click(2, 3);
+  EXPECT_EQ(grid.SelectedRecords(), Records(2, 2));
+  EXPECT_EQ(grid.currentIndex(), grid.Model().index(2, 3));
+  Key(Qt::Key_Down, Qt::ShiftModifier);
+  Key(Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(grid.SelectedRecords(), Records(2, 4));
+  Key(Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(grid.SelectedRecords(), Records(2, 3));
+  Click(7, 0, Qt::ControlModifier);
+  Key(Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(grid.SelectedRecords(), (std::vector<uint32_t>{2, 3, 6, 7}));
+  Click(3, 1);
+  Click(5, 1, Qt::ShiftModifier);
+  EXPECT_EQ(grid.SelectedRecords(), Records(3, 5));
+
+  // Paging moves by the rows in view; the end keys go to the last and first rows, in view.
+  Key(Qt::Key_PageDown);
+  EXPECT_EQ(grid.currentIndex().row(), 5 + grid.viewport()->height() / JournalGrid::kRowHeight);
+  Key(Qt::Key_End);
+  EXPECT_EQ(grid.SelectedRecords(), Records(kRecords - 1, kRecords - 1));
+  EXPECT_TRUE(grid.viewport()->rect().contains(grid.visualRect(grid.currentIndex())));
+  EXPECT_EQ(grid.verticalScrollBar()->value(), grid.verticalScrollBar()->maximum());
+  Key(Qt::Key_Home, Qt::ShiftModifier);
+  EXPECT_EQ(grid.SelectedRecords(), Records(0, kRecords - 1));
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
+
+  Click(1, 1);
+  Key(Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(grid.SelectedRecords(), Records(0, kRecords - 1));
+  // A new view forgets the rows of the last one.
+  grid.ShowView(*document, Users());
+  EXPECT_TRUE(grid.SelectedRecords().empty());
+  EXPECT_FALSE(grid.currentIndex().isValid());
+}
+
+TEST_F(GridInput, SelectedAndCurrentRowsAreFramedAndTheHeaderShowsTheTitles) {
+  Click(1, 0);
+  // Ctrl moves the current row alone.
+  Key(Qt::Key_Down, Qt::ControlModifier);
+  Key(Qt::Key_Down, Qt::ControlModifier);
+  ASSERT_EQ(grid.currentIndex().row(), 3);
+  ASSERT_EQ(grid.SelectedRecords(), Records(1, 1));
+  QImage image = grid.viewport()->grab().toImage();
+  // The selected row is framed across every column; the current row while the grid has the
+  // focus; any other row not at all.
+  EXPECT_GT(FramePixels(image, 1, 0), 5);
+  EXPECT_GT(FramePixels(image, 1, 5), 5);
+  EXPECT_GT(FramePixels(image, 3, 2), 5);
+  EXPECT_EQ(FramePixels(image, 5, 2), 0);
+  grid.clearFocus();
+  image = grid.viewport()->grab().toImage();
+  EXPECT_GT(FramePixels(image, 1, 2), 5);
+  EXPECT_EQ(FramePixels(image, 3, 2), 0);
+
+  // The title row: dark text on button face, the first title over the first column.
+  const QImage titles = grid.horizontalHeader()->viewport()->grab().toImage();
+  const int firstWidth = grid.columnWidth(0);
+  int dark = 0;
+  for (int x = 0; x < firstWidth - 1; ++x) dark += titles.pixelColor(x, 9).lightness() < 100;
+  EXPECT_GT(dark, 10);
+  EXPECT_EQ(titles.pixelColor(firstWidth - 5, 2), ButtonFace());
+}
+
+TEST_F(GridInput, ADoubleClickOnAColumnBorderFitsTheColumn) {
+  const int fitted = grid.columnWidth(0);
+  grid.setColumnWidth(0, 20);
+  QHeaderView* header = grid.horizontalHeader();
+  const QPoint border(header->sectionViewportPosition(0) + header->sectionSize(0) - 1, 5);
+  QMouseEvent click(QEvent::MouseButtonDblClick, border, header->viewport()->mapToGlobal(border), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(header->viewport(), &click);
+  EXPECT_EQ(grid.columnWidth(0), fitted);
+  EXPECT_GT(fitted, 100);
 }
 
 }  // namespace

