@@ -1,0 +1,58 @@
+#pragma once
+// vantorel-query's command line: what it asks for, read and checked against the journal's kind.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "document/RowExport.h"
+#include "document/ValueFilter.h"
+
+namespace vantorel {
+
+struct QueryOptions {
+  // The journals named, all of one kind; `file` is the first.
+  std::string file;
+  std::vector<std::string> files;
+  TimeWindow time;
+  std::optional<TDateTime> fromDate;
+  std::optional<TDateTime> toDate;
+  // Windows-1251, as the lists hold them.
+  // The value options given (--group, --user, ...) and their texts.
+  std::vector<std::pair<std::string, std::string>> values;
+  bool showUnimportant = false;
+  bool lists = false;
+  bool countOnly = false;
+  bool help = false;
+  // The rows for other programs instead of the table as the window shows it.
+  std::optional<RowFormat> format;
+  // The rows as an Excel workbook, written to `output`.
+  bool xlsx = false;
+  // CSV and TSV rows led by the record's moment and the journal's name, as JSON lines are.
+  bool moment = false;
+  // Where the output goes instead of standard output.
+  std::optional<std::string> output;
+  // Goes on printing the new rows as the journal grows.
+  bool follow = false;
+  // The records of each quarter of an hour instead of the rows.
+  bool histogram = false;
+};
+
+// The usage lines and the text of --help.
+std::string_view QueryUsage();
+std::string_view QueryHelp();
+
+// Reads `args` into `options`; false with `problem` set when they are not understood.
+bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std::string& problem);
+
+// False, with `problem` set, when an option asks for a control the view of `kind` lacks.
+bool FitsKind(const QueryOptions& o, JournalKind kind, std::string& problem);
+
+// The text the options give for list `list` of `kind`, if any.
+std::optional<std::string> ListOption(const QueryOptions& o, JournalKind kind, int list);
+
+// The days a date picker holds: 14 September 1752 to 31 December 9999.
+bool InPickerRange(TDateTime day);
+
+}  // namespace vantorel

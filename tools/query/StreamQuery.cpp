@@ -1,0 +1,408 @@
+#include "query/StreamQuery.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <optional>
+
+#include "datetime/DateTimeParse.h"
+#include "document/JournalDocument.h"
+#include "document/RowExport.h"
+#include "document/Timeline.h"
+#include "exchange/XlsxWorkbook.h"
+#include "journals/JournalSource.h"
+#include "journals/JournalStream.h"
+#include "journals/RecordParser.h"
+#include "query/BufferedOut.h"
+#include "uStrUtils/AppError.h"
+#include "uStrUtils/Cp1251.h"
+
+namespace vantorel {
+namespace {
+
+void AppendNumber(std::string& out, size_t value) {
+  char digits[24];
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, end);
+}
+
+// The query over one journal, read as a stream: each record line goes through the same
+// parser and the same tests as the document's, and is printed or dropped; nothing of it is
+// kept but the filter lists.
+template <JournalKind K>
+class StreamQuery {
+ public:
+  StreamQuery(const QueryOptions& options, const DateTimeRules& rules, TextSink& out, TextSink& err,
+              const std::function<bool()>& followIdle)
+      : o_(options), rules_(rules), out_(out), err_(err), followIdle_(followIdle), source_(options.file),
+        stream_(source_, kKind) {
+    for (int l = 0; l < kKind.listCount; ++l) wanted_[static_cast<size_t>(l)] = ListOption(options, K, l);
+  }
+
+  void Run() {
+    source_.Open(ReadErrorStyle::TextFile);
+    if (o_.follow) stream_.WaitForLineEnds();
+    CatchUp(true);
+    if (o_.lists) {
+      PrintLists();
+      return out_.Commit();
+    }
+    if (o_.histogram) {
+      PrintHistogram();
+      return out_.Commit();
+    }
+    if (o_.follow) return Follow();
+    if (workbook_) return workbook_->Close();
+    if (!o_.format) {
+      std::string& text = out_.Text();
+      text += "Показано строк: ";
+      AppendNumber(text, shown_);
+      text += " из ";
+      AppendNumber(text, total_);
+      out_.LineDone();
+    }
+    out_.Commit();
+  }
+
+ private:
+  static constexpr const KindDescription& kKind = Describe<K>();
+  static constexpr TDateTime kPickerStartDate = 41603;
+  static constexpr TDateTime kBeforeAnyDay = -1e9;
+
+  bool Rows() const { return !o_.countOnly && !o_.lists && !o_.histogram; }
+
+  // The filters and lists as they stand before any record of a journal is read.
+  void Reset() {
+    const Literals& words = Cp1251Literals();
+    arena_ = TextArena();
+    for (int l = 0; l < kKind.listCount; ++l) lists_[static_cast<size_t>(l)].Reset(words.*kKind.lists[l].allValues);
+    FilterState state;
+    state.startTime = o_.time.start;
+    state.endTime = o_.time.end;
+    // Without a start day the file's first day applies, which no record lies before.
+    state.startDate = o_.fromDate.value_or(kBeforeAnyDay);
+    state.endDate = o_.toDate.value_or(0);
+    state.showUnimportant = o_.showUnimportant;
+    filter_ = MakeRecordFilter(kKind, state, lists_);
+    listMask_ = 0;
+    for (int l = 0; l < kKind.listCount; ++l) {
+      const std::optional<std::string>& wanted = wanted_[static_cast<size_t>(l)];
+      // A text that is the list's all-values item lets every value through. Another text's
+      // item is known once a record brings it into the list.
+      if (!wanted || *wanted == words.*kKind.lists[l].allValues) continue;
+      filter_.lists[static_cast<size_t>(l)] = {false, kNoItem};
+      listMask_ |= 1u << l;
+    }
+    if (o_.lists) listMask_ = ~0u;
+    total_ = shown_ = 0;
+    days_ = DaySpan();
+    counted_ = false;
+    bins_ = {};
+    late_.clear();
+    lateCount_ = 0;
+  }
+
+  // The journal as it stands, from its start, as a run without --follow shows it; `first`:
+  // the run's first journal, whose title row is printed. False while a followed journal's
+  // title line has not ended.
+  bool CatchUp(bool first) {
+    Reset();
+    if (!stream_.ReadTitles()) return false;
+    // The end day's rule needs the last day of the file: known only after a first reading.
+    const bool lastDayFirst = kKind.dateRange && !o_.toDate && !o_.lists;
+    if (kKind.emptyFileFails && !stream_.HasLines()) throw AppError("Range check error");
+    titles_ = stream_.Titles();
+    if (!lastDayFirst && Rows()) PrintTitles(first);
+    Pass(!lastDayFirst && !o_.lists);
+    if constexpr (kKind.findsDays) {
+      if (!days_.any) days_.earliest = days_.latest = kPickerStartDate;
+      // The window puts the file's first and last day into its date pickers, which refuse
+      // days outside their range.
+      if (kKind.dateRange && (!InPickerRange(std::trunc(days_.earliest)) || !InPickerRange(std::trunc(days_.latest)))) {
+        throw AppError("Failed to set calendar date or time");
+      }
+    }
+    if (o_.lists) return true;
+    bool again = lastDayFirst;
+    if (lastDayFirst) {
+      filter_.endDate = std::trunc(days_.latest);
+      for (int l = 0; l < kKind.listCount; ++l) {
+        if (listMask_ & (1u << l)) filter_.lists[static_cast<size_t>(l)] = ValueFilter::Select(Wanted(l), List(l));
+      }
+      if (Rows()) PrintTitles(first);
+    } else {
+      // A wanted value no record holds selects no item: then only the records whose field is
+      // empty pass, which a second reading finds.
+      for (int l = 0; l < kKind.listCount; ++l) {
+        ValueFilter& f = filter_.lists[static_cast<size_t>(l)];
+        if (f.passAll || f.item != kNoItem) continue;
+        if (Wanted(l) >= 0) {
+          f.item = static_cast<uint32_t>(Wanted(l));
+          continue;
+        }
+        f = ValueFilter::Select(-1, List(l));
+        again = again || f.item != kNoItem;
+      }
+      if (again) {
+        for (const ValueFilter& f : filter_.lists) again = again && (f.passAll || f.item != kNoItem);
+      }
+    }
+    if (again) {
+      shown_ = 0;
+      bins_ = {};
+      late_.clear();
+      lateCount_ = 0;
+      source_.Rewind();
+      stream_.Restart(untitled_);
+      stream_.ReadTitles();
+      Pass(true);
+    }
+    return true;
+  }
+
+  // The new rows as the journal grows, until the idle hook says to stop. A journal rotated
+  // away is read to its end first; one rewritten, or the new file at its name, is read from
+  // its start once its title line has ended. A journal that cannot be read is reported and
+  // waited for.
+  void Follow() {
+    out_.Commit();
+    following_ = true;
+    std::string added;
+    for (;;) {
+      out_.Flush();
+      if (!followIdle_()) return;
+      try {
+        switch (source_.Look(JournalSource::Clock::now(), added)) {
+          case SourceChange::Same:
+          case SourceChange::Gone:
+            break;
+          case SourceChange::Grew:
+            if (waiting_) {
+              StartOver();
+            } else if (!broken_ && stream_.Resume(added)) {
+              Pass(true);
+            }
+            break;
+          case SourceChange::Rotated:
+            if (!waiting_ && !broken_ && stream_.Resume(added)) {
+              stream_.EndOfFile();
+              Pass(true);
+            }
+            StartOver();
+            break;
+          case SourceChange::Rewritten:
+            StartOver(!waiting_ && FirstLineIsRecord());
+            break;
+        }
+      } catch (const AppError& error) {
+        broken_ = true;
+        out_.Flush();
+        err_.Write(Cp1251ToUtf8(ReportText(error.Message())) + "\n");
+      }
+    }
+  }
+
+  // Reads the file at the name from its start; `untitled`: its first line is a record.
+  void StartOver(bool untitled = false) {
+    broken_ = false;
+    untitled_ = untitled;
+    source_.Rewind();
+    stream_.Restart(untitled_);
+    waiting_ = !CatchUp(false);
+  }
+
+  // A journal cut short in place (log rotation's copytruncate) goes on with records, not a
+  // title line: its first line's date and time field reads as a date and time.
+  bool FirstLineIsRecord() const {
+    const std::string head = source_.Peek(size_t{1} << 16);
+    const size_t end = head.find('\n');
+    if (end == std::string::npos) return false;
+    std::string_view line(head.data(), end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    TDateTime moment = 0;
+    return TryStrToDateTime(FieldOfLine(kKind, line, kKind.dateTimeField), rules_, moment);
+  }
+
+  const std::vector<std::string_view>& List(int l) const { return lists_[static_cast<size_t>(l)].Items(); }
+
+  // The item of the wanted text of list `l`; -1 when the list does not hold it.
+  int Wanted(int l) const {
+    const std::optional<std::string>& wanted = wanted_[static_cast<size_t>(l)];
+    return wanted ? lists_[static_cast<size_t>(l)].Find(*wanted) : 0;
+  }
+
+  // One reading of the journal; with `select`, the records that pass are counted and printed.
+  void Pass(bool select) {
+    RecordParser<K> parser(rules_, lists_, &arena_, listMask_);
+    ParsedRecord values;
+    std::string_view line;
+    const bool firstPass = !counted_;
+    while (stream_.Next(line)) {
+      parser.Parse(line, values);
+      if (firstPass) {
+        ++total_;
+        if constexpr (kKind.findsDays) days_.Note(values.time);
+      }
+      // A followed journal that reaches a new day: its end day, when it was the file's last
+      // day, moves to it, as a fresh run would have it.
+      if (following_ && kKind.dateRange && !o_.toDate && WholeDay(values.time) > WholeDay(filter_.endDate)) {
+        filter_.endDate = WholeDay(values.time);
+        out_.Text() += late_;
+        shown_ += lateCount_;
+        late_.clear();
+        lateCount_ = 0;
+        out_.Flushed();
+      }
+      if (!select) continue;
+      if (!ListsKnown()) continue;
+      if (o_.histogram) {
+        if (filter_.PassesDays(values.time) && filter_.PassesListsAndTone(values.items.data(), values.tone)) {
+          ++bins_[static_cast<size_t>(BinOf(values.time))];
+        }
+        continue;
+      }
+      if (!filter_.PassesMoment(values.time)) {
+        // Followed, the end day's late rows wait for the next day, which lets them through.
+        if (o_.follow && kKind.dateRange && !o_.toDate && Rows() && Late(values.time) &&
+            filter_.PassesListsAndTone(values.items.data(), values.tone)) {
+          RenderRow(line, values.time, values.tone, late_);
+          ++lateCount_;
+        }
+        continue;
+      }
+      if (!filter_.PassesListsAndTone(values.items.data(), values.tone)) continue;
+      ++shown_;
+      if (Rows()) PrintRow(line, values.time, values.tone);
+    }
+    counted_ = true;
+  }
+
+  // The wanted values' items, as far as records have brought them into the lists; false
+  // while one is not known, when no record passes.
+  bool ListsKnown() {
+    for (int l = 0; l < kKind.listCount; ++l) {
+      ValueFilter& f = filter_.lists[static_cast<size_t>(l)];
+      if (f.passAll || f.item != kNoItem) continue;
+      const int item = Wanted(l);
+      if (item < 0) return false;
+      f.item = static_cast<uint32_t>(item);
+    }
+    return true;
+  }
+
+  // The title row; a later journal of a followed name only gives the rows their new keys.
+  void PrintTitles(bool first) {
+    if (o_.xlsx) {
+      if (first) workbook_.emplace(*o_.output, ShownTitles(titles_, kKind.columns), WorkbookLook{});
+      return;
+    }
+    if (o_.format) {
+      std::optional<std::string> journal;
+      if (o_.moment || *o_.format == RowFormat::JsonLines) journal = o_.file.substr(o_.file.find_last_of('/') + 1);
+      export_.emplace(*o_.format, kKind.columns, ShownTitles(titles_, kKind.columns), journal);
+      if (!first) return;
+      export_->AppendTitles(out_.Text());
+      out_.Flushed();
+      return;
+    }
+    if (!first) return;
+    std::string& text = out_.Text();
+    for (int c = 0; c < kKind.columns; ++c) {
+      if (c > 0) text.push_back('\t');
+      if (static_cast<size_t>(c) < titles_.size()) AppendCp1251AsUtf8(text, titles_[static_cast<size_t>(c)]);
+    }
+    out_.LineDone();
+  }
+
+  void PrintRow(std::string_view line, TDateTime time, TextTone tone) {
+    RenderRow(line, time, tone, out_.Text());
+    out_.Flushed();
+  }
+
+  void RenderRow(std::string_view line, TDateTime time, TextTone tone, std::string& text) {
+    if (export_ || workbook_) {
+      std::array<std::string_view, kMaxColumns> cells{};
+      for (int c = 0; c < kKind.columns; ++c) cells[static_cast<size_t>(c)] = CellOfLine(kKind, rules_.regional, line, time, c, scratch_);
+      if (workbook_) return workbook_->AppendRow(time, cells.data(), tone);
+      export_->AppendRow(cells.data(), text, time);
+      return;
+    }
+    for (int c = 0; c < kKind.columns; ++c) {
+      if (c > 0) text.push_back('\t');
+      AppendCp1251AsUtf8(text, CellOfLine(kKind, rules_.regional, line, time, c, scratch_));
+    }
+    text.push_back('\n');
+  }
+
+  // A record of the end day past the time window's end: it passes once a later day comes.
+  bool Late(TDateTime t) const {
+    return WholeDay(t) == WholeDay(filter_.endDate) && filter_.PassesDays(t) && filter_.time.AtOrAfterStart(t);
+  }
+
+  void PrintHistogram() {
+    std::string& text = out_.Text();
+    char start[8];
+    for (int bin = 0; bin < kTimelineBins; ++bin) {
+      const int minute = bin * 15;
+      std::snprintf(start, sizeof start, "%02d:%02d", minute / 60, minute % 60);
+      text += start;
+      text.push_back('\t');
+      AppendNumber(text, bins_[static_cast<size_t>(bin)]);
+      out_.LineDone();
+    }
+  }
+
+  void PrintLists() {
+    std::string& text = out_.Text();
+    for (int l = 0; l < kKind.listCount; ++l) {
+      text += kKind.lists[l].name;
+      for (std::string_view item : List(l)) {
+        text.push_back('\t');
+        AppendCp1251AsUtf8(text, item);
+      }
+      out_.LineDone();
+    }
+  }
+
+  const QueryOptions& o_;
+  const DateTimeRules& rules_;
+  BufferedOut out_;
+  TextSink& err_;
+  const std::function<bool()>& followIdle_;
+  JournalSource source_;
+  JournalStream stream_;
+  // Following: the file at the name has not shown its title line yet; or it failed, and
+  // waits to be rewritten or replaced.
+  bool following_ = false;
+  bool waiting_ = false;
+  bool untitled_ = false;
+  // The end day's rows past the time window's end, as printed once a later day comes.
+  std::string late_;
+  size_t lateCount_ = 0;
+  bool broken_ = false;
+  std::array<DistinctList, kMaxLists> lists_;
+  // The text each list's option asks for, Windows-1251.
+  std::array<std::optional<std::string>, kMaxLists> wanted_;
+  TextArena arena_;
+  unsigned listMask_ = 0;
+  RecordFilter filter_;
+  std::vector<std::string> titles_;
+  std::optional<RowExport> export_;
+  std::optional<XlsxWorkbook> workbook_;
+  std::string scratch_;
+  size_t total_ = 0;
+  size_t shown_ = 0;
+  std::array<size_t, kTimelineBins> bins_{};
+  bool counted_ = false;
+  DaySpan days_;
+};
+
+}  // namespace
+
+void RunStreamQuery(const QueryOptions& options, JournalKind kind, const DateTimeRules& rules, TextSink& out,
+                    TextSink& err, const std::function<bool()>& followIdle) {
+  WithKind(kind, [&](auto k) { StreamQuery<decltype(k)::value>(options, rules, out, err, followIdle).Run(); });
+}
+
+}  // namespace vantorel
