@@ -44,13 +44,7 @@ RowExport::RowExport(RowFormat format, int columns, const std::vector<std::strin
   if (journal) {
     lead_ = true;
     names = {"moment", "journal"};
-    if (format == RowFormat::JsonLines) {
-      AppendJsonString(*journal, journalField_);
-    } else if (format == RowFormat::Tsv) {
-      journalField_ = *journal;
-    } else {
-      AppendCsvField(*journal, journalField_);
-    }
+    SetJournal(*journal);
   }
   const auto taken = [&names](const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -123,6 +117,17 @@ void RowExport::AppendCell(std::string_view cell, std::string& out) const {
       AppendJsonString(utf8, out);
       return;
     }
+  }
+}
+
+void RowExport::SetJournal(std::string_view utf8) {
+  journalField_.clear();
+  if (format_ == RowFormat::JsonLines) {
+    AppendJsonString(utf8, journalField_);
+  } else if (format_ == RowFormat::Tsv) {
+    journalField_ = utf8;
+  } else {
+    AppendCsvField(utf8, journalField_);
   }
 }
 

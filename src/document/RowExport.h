@@ -26,6 +26,8 @@ class RowExport {
   RowExport(RowFormat format, int columns, const std::vector<std::string>& titles,
             const std::optional<std::string>& journal = std::nullopt);
 
+  // The journal the rows that follow name, when they lead with their journal (UTF-8).
+  void SetJournal(std::string_view utf8);
   // The title row, after the byte-order mark for CsvExcel; JSON lines have none, their rows
   // carry the titles.
   void AppendTitles(std::string& out) const;

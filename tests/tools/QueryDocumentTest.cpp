@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <random>
 
+#include "datetime/DateTimeParse.h"
 #include "query/Query.h"
 #include "support/CoreTestSupport.h"
 #include "support/GeneratedJournal.h"
@@ -33,6 +34,13 @@ std::string Day(TDateTime t) {
   char text[16];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
   return text;
+}
+
+// The moment of a printed parameter row: its first cell, "dd.mm.yyyy hh:mm:ss".
+TDateTime DateTimeOfRow(std::string_view row) {
+  TDateTime moment = 0;
+  EXPECT_TRUE(TryStrToDateTime(row.substr(0, row.find('\t')), test::JournalRules(), moment)) << row;
+  return moment;
 }
 
 // What the query prints for `document` under `state`: the document's own rows and count.
@@ -114,6 +122,54 @@ TEST(QueryDocumentTest, TheQueryPrintsWhatTheDocumentSelects) {
       EXPECT_EQ(out.text, DocumentOutput(document, state)) << call;
     }
   }
+}
+
+TEST(QueryDocumentTest, SeveralJournalsAreQueriedAsTheirMerge) {
+  // A journal cut in three by day, given out of order: its rows, each naming its day's file.
+  const std::string whole = test::GeneratedJournal(JournalKind::Param, 900, 4);
+  const JournalDocument one = test::Document(JournalKind::Param, whole);
+  const size_t titleEnd = whole.find('\n') + 1;
+  std::array<std::string, 3> days;
+  for (std::string& day : days) day = whole.substr(0, titleEnd);
+  for (size_t at = titleEnd, i = 0; at < whole.size(); ++i) {
+    const size_t end = whole.find('\n', at) + 1;
+    days[static_cast<size_t>(WholeDay(one.Time(i)) - WholeDay(one.Time(0)))] += whole.substr(at, end - at);
+    at = end;
+  }
+  const std::vector<std::string> args = {"--from", "09:00:00", "--to", "17:00:00", "--to-date", Day(one.Latest() - 1)};
+  auto run = [&](std::vector<std::string> files) {
+    std::vector<std::string> all = args;
+    all.insert(all.end(), files.begin(), files.end());
+    Text out, err;
+    EXPECT_EQ(RunQuery(all, test::JournalRules(), out, err), kQueryOk) << err.text;
+    return out.text;
+  };
+  const std::string merged = run({test::WriteScratchFile("day3.param", days[2]), test::WriteScratchFile("day1.param", days[0]),
+                                  test::WriteScratchFile("day2.param", days[1])});
+  std::string expected;
+  size_t line = 0;
+  const std::string plain = run({test::WriteScratchFile("whole.param", whole)});
+  for (std::string_view text = plain; !text.empty(); ++line) {
+    const std::string_view row = text.substr(0, text.find('\n'));
+    text.remove_prefix(row.size() + 1);
+    expected += std::string(row);
+    if (row.rfind("Показано", 0) == 0) {
+      expected += "\n";
+      continue;
+    }
+    if (line == 0) {
+      expected += "\tЖурнал\n";
+      continue;
+    }
+    const TDateTime day = WholeDay(DateTimeOfRow(row));
+    expected += "\tday" + std::to_string(static_cast<int>(day - WholeDay(one.Time(0))) + 1) + ".param\n";
+  }
+  EXPECT_EQ(merged, expected);
+
+  Text out, err;
+  EXPECT_EQ(RunQuery({test::WriteScratchFile("a.alarms", ""), test::WriteScratchFile("b.param", "")}, test::JournalRules(), out, err),
+            kQueryBadUsage);
+  EXPECT_NE(err.text.find("journals of different kinds: .alarms, .param"), std::string::npos) << err.text;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "journals/Extension.h"
 #include "journals/FileWrite.h"
+#include "query/MergedQuery.h"
 #include "query/QueryOptions.h"
 #include "query/StreamQuery.h"
 #include "uStrUtils/AppError.h"
@@ -47,15 +48,19 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
     return kQueryOk;
   }
   const JournalKind kind = KindOfPath(options.file);
-  if (kind == JournalKind::None) {
-    err.Write("vantorel-query: " + options.file +
-              ": not a journal: the name must end in .alarms, .action, .param or .stat\n");
-    return kQueryBadUsage;
+  std::string kinds;
+  for (const std::string& file : options.files) {
+    const JournalKind each = KindOfPath(file);
+    if (each == JournalKind::None) {
+      err.Write("vantorel-query: " + file + ": not a journal: the name must end in .alarms, .action, .param or .stat\n");
+      return kQueryBadUsage;
+    }
+    const std::string extension(DescriptionOf(each).extension);
+    if (kinds.find(extension) == std::string::npos) kinds += (kinds.empty() ? "" : ", ") + extension;
+    if (options.output && SameFile(*options.output, file)) return BadUsage(err, "--output names the journal itself");
   }
+  if (kinds.find(',') != std::string::npos) return BadUsage(err, "journals of different kinds: " + kinds);
   if (!FitsKind(options, kind, problem)) return BadUsage(err, problem);
-  if (options.output && SameFile(*options.output, options.file)) {
-    return BadUsage(err, "--output names the journal itself");
-  }
 
   try {
     const std::function<bool()> idle = followIdle ? followIdle : [] {
@@ -63,7 +68,11 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
       return true;
     };
     const auto run = [&](TextSink& to) {
-      RunStreamQuery(options, kind, rules, to, err, idle);
+      if (options.files.size() > 1) {
+        RunMergedQuery(options, kind, rules, to);
+      } else {
+        RunStreamQuery(options, kind, rules, to, err, idle);
+      }
     };
     if (options.output && !options.xlsx) {
       WriteFileReplacing(*options.output, [&](const std::function<void(std::string_view)>& write) {

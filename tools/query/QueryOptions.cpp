@@ -16,13 +16,16 @@ constexpr std::string_view kUsage =
     "                      [--user TEXT] [--action TEXT] [--show-unimportant]\n"
     "                      [--lists | --count | --histogram |\n"
     "                       --format tsv|csv|jsonl|xlsx [--moment]]\n"
-    "                      [--output FILE] [--follow] FILE\n"
+    "                      [--output FILE] [--follow] FILE...\n"
     "       vantorel-query --help\n";
 
 constexpr std::string_view kHelp =
     "Prints a journal of the Ostrevane as the viewer's table shows it.\n"
     "\n"
     "FILE is read by the exact extension of its name: .alarms, .action, .param or .stat.\n"
+    "Several FILEs of one kind are shown as one journal, their records in the order of\n"
+    "their date and time (equal moments by journal, then line), with one more column,\n"
+    "\"Журнал\", naming each record's file; --follow and xlsx take one FILE.\n"
     "Dates and times are read and written by the system's regional settings (LC_ALL,\n"
     "LC_TIME, LANG), two-digit years by the current year, as the viewer does.\n"
     "\n"
@@ -154,11 +157,8 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-      if (!options.file.empty()) {
-        problem = "more than one FILE: " + arg;
-        return false;
-      }
-      options.file = arg;
+      if (options.file.empty()) options.file = arg;
+      options.files.push_back(arg);
       continue;
     }
     if (arg == "--") {
@@ -282,6 +282,10 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
   }
   if (options.file.empty()) {
     problem = "no FILE given";
+    return false;
+  }
+  if (options.files.size() > 1 && (options.follow || options.xlsx)) {
+    problem = std::string(options.follow ? "--follow" : "--format xlsx") + " takes one FILE";
     return false;
   }
   return true;

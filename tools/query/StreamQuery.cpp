@@ -15,17 +15,13 @@
 #include "journals/JournalStream.h"
 #include "journals/RecordParser.h"
 #include "query/BufferedOut.h"
+#include "query/QueryText.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
 
 namespace vantorel {
 namespace {
 
-void AppendNumber(std::string& out, size_t value) {
-  char digits[24];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, end);
-}
 
 // The query over one journal, read as a stream: each record line goes through the same
 // parser and the same tests as the document's, and is printed or dropped; nothing of it is
@@ -55,12 +51,8 @@ class StreamQuery {
     if (o_.follow) return Follow();
     if (workbook_) return workbook_->Close();
     if (!o_.format) {
-      std::string& text = out_.Text();
-      text += "Показано строк: ";
-      AppendNumber(text, shown_);
-      text += " из ";
-      AppendNumber(text, total_);
-      out_.LineDone();
+      AppendCountLine(shown_, total_, out_.Text());
+      out_.Flushed();
     }
     out_.Commit();
   }
@@ -341,28 +333,13 @@ class StreamQuery {
   }
 
   void PrintHistogram() {
-    std::string& text = out_.Text();
-    char start[8];
-    for (int bin = 0; bin < kTimelineBins; ++bin) {
-      const int minute = bin * 15;
-      std::snprintf(start, sizeof start, "%02d:%02d", minute / 60, minute % 60);
-      text += start;
-      text.push_back('\t');
-      AppendNumber(text, bins_[static_cast<size_t>(bin)]);
-      out_.LineDone();
-    }
+    AppendHistogramText(bins_, out_.Text());
+    out_.Flushed();
   }
 
   void PrintLists() {
-    std::string& text = out_.Text();
-    for (int l = 0; l < kKind.listCount; ++l) {
-      text += kKind.lists[l].name;
-      for (std::string_view item : List(l)) {
-        text.push_back('\t');
-        AppendCp1251AsUtf8(text, item);
-      }
-      out_.LineDone();
-    }
+    AppendListsText(kKind, lists_, out_.Text());
+    out_.Flushed();
   }
 
   const QueryOptions& o_;

@@ -1,0 +1,95 @@
+#include "query/MergedQuery.h"
+
+#include <array>
+
+#include "document/JournalDocument.h"
+#include "document/RowExport.h"
+#include "document/Timeline.h"
+#include "journals/Extension.h"
+#include "journals/JournalLoad.h"
+#include "journals/JournalMerge.h"
+#include "query/QueryText.h"
+#include "uStrUtils/AppError.h"
+#include "uStrUtils/Cp1251.h"
+
+namespace vantorel {
+namespace {
+
+// The date pickers' day before any journal: what the range of journals without records is.
+constexpr TDateTime kPickerStartDate = 41603;
+
+// The filters of `options` over `document`, as the window's controls would hold them.
+FilterState StateOf(const QueryOptions& options, const JournalDocument& document) {
+  FilterState state;
+  state.startTime = options.time.start;
+  state.endTime = options.time.end;
+  state.startDate = options.fromDate.value_or(WholeDay(document.Earliest()));
+  state.endDate = options.toDate.value_or(WholeDay(document.Latest()));
+  state.showUnimportant = options.showUnimportant;
+  const KindDescription& kind = document.Kind();
+  for (int l = 0; l < kind.listCount; ++l) {
+    const std::optional<std::string> wanted = ListOption(options, kind.kind, l);
+    if (!wanted) continue;
+    ListSelection& selection = state.lists[static_cast<size_t>(l)];
+    selection.text = *wanted;
+    selection.index = document.Data().lists[static_cast<size_t>(l)].Find(*wanted);
+  }
+  return state;
+}
+
+}  // namespace
+
+void RunMergedQuery(const QueryOptions& options, JournalKind kind, const DateTimeRules& rules, TextSink& out) {
+  std::vector<NamedJournal> journals;
+  LoadOptions load;
+  load.rules = rules;
+  load.startDate = kPickerStartDate;
+  for (const std::string& path : options.files) {
+    const std::string name(FileNameOf(path));
+    try {
+      journals.push_back({name, LoadJournal(path, kind, load)});
+    } catch (const std::exception& error) {
+      throw AppError(Utf8ToCp1251(name) + ": " + MessageOf(error));
+    }
+  }
+  const JournalDocument document(MergeJournals(std::move(journals)), rules.regional);
+  if (document.Kind().dateRange && (!InPickerRange(WholeDay(document.Earliest())) || !InPickerRange(WholeDay(document.Latest())))) {
+    throw AppError("Failed to set calendar date or time");
+  }
+  const FilterState state = StateOf(options, document);
+  std::string text;
+  if (options.lists) {
+    AppendListsText(document.Kind(), document.Data().lists, text);
+  } else if (options.histogram) {
+    const TimelineCounts counts = CountTimeline(document, state);
+    std::array<size_t, kTimelineBins> bins{};
+    for (size_t b = 0; b < bins.size(); ++b) bins[b] = counts[b].Total();
+    AppendHistogramText(bins, text);
+  } else {
+    RowSet rows;
+    document.Select(state, rows);
+    if (options.countOnly) {
+      AppendCountLine(rows.size(), document.RecordCount(), text);
+    } else {
+      const bool lead = options.format && (options.moment || *options.format == RowFormat::JsonLines);
+      RowExport exporter(options.format.value_or(RowFormat::Tsv), document.ColumnCount(), document.ShownTitles(),
+                         lead ? std::optional<std::string>("") : std::nullopt);
+      exporter.AppendTitles(text);
+      std::string scratch;
+      std::array<std::string_view, kMaxColumns> cells{};
+      for (uint32_t record : rows.rows) {
+        if (lead) exporter.SetJournal(Cp1251ToUtf8(document.Cell(record, document.Kind().columns, scratch)));
+        document.Cells(record, cells, scratch);
+        exporter.AppendRow(cells.data(), text, document.Time(record));
+        if (text.size() > (size_t{1} << 20)) {
+          out.Write(text);
+          text.clear();
+        }
+      }
+      if (!options.format) AppendCountLine(rows.size(), document.RecordCount(), text);
+    }
+  }
+  out.Write(text);
+}
+
+}  // namespace vantorel
