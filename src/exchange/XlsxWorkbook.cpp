@@ -27,15 +27,7 @@ constexpr double kPixelsPerChar = 7.0;
 // spreadsheet counts a 29 February 1900 that never was).
 constexpr TDateTime kFirstSerialDay = 61;
 
-lxw_color_t ToneColour(TextTone tone) {
-  switch (tone) {
-    case TextTone::Olive: return 0x808000;
-    case TextTone::Green: return 0x008000;
-    case TextTone::Maroon: return 0x800000;
-    case TextTone::Plain: break;
-  }
-  return LXW_COLOR_BLACK;
-}
+lxw_color_t ToneColour(TextTone tone) { return ToneRgb(tone); }
 
 // What a cell of the first column holds: a date and time, a time of day alone (a record of
 // day 0), or text for the days the spreadsheet cannot count.

@@ -9,15 +9,7 @@ namespace vantorel {
 
 QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
 
-QColor ToneColour(TextTone tone) {
-  switch (tone) {
-    case TextTone::Olive: return QColor(128, 128, 0);
-    case TextTone::Green: return QColor(0, 128, 0);
-    case TextTone::Maroon: return QColor(128, 0, 0);
-    case TextTone::Plain: break;
-  }
-  return QColor(0, 0, 0);
-}
+QColor ToneColour(TextTone tone) { return QColor::fromRgb(ToneRgb(tone)); }
 
 JournalTableModel::JournalTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 

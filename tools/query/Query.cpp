@@ -49,7 +49,11 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
   }
   const JournalKind kind = KindOfPath(options.file);
   std::string kinds;
-  for (const std::string& file : options.files) {
+  for (size_t i = 0; i < options.files.size(); ++i) {
+    const std::string& file = options.files[i];
+    for (size_t j = 0; j < i; ++j) {
+      if (file == options.files[j] || SameFile(file, options.files[j])) return BadUsage(err, "a journal named twice: " + file);
+    }
     const JournalKind each = KindOfPath(file);
     if (each == JournalKind::None) {
       err.Write("vantorel-query: " + file + ": not a journal: the name must end in .alarms, .action, .param or .stat\n");
