@@ -5,6 +5,7 @@
 #include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QScreen>
 
@@ -25,7 +26,7 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
     for (QCompleter* completer : dialog.findChildren<QCompleter*>()) {
       if (completer->popup() != nullptr) completer->popup()->hide();
     }
-    return accepted ? dialog.selectedFiles().first() : QString();
+    return accepted ? OpenChoice(dialog.selectedFiles()) : OpenChoice();
   };
   showErrorReport = [this](const QString& text) { ShowErrorBox(this, text); };
 
@@ -42,9 +43,9 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
   session_->onGrew = [this](size_t before, const Growth& growth) { Guarded([&] { FollowGrew(before, growth); }); };
   session_->onReplaced = [this] { Guarded([this] { RefreshClick(); }); };
   session_->onEmptied = [this] { Guarded([this] { ShowNoRecords(); }); };
-  session_->onGone = [this] {
+  session_->onGone = [this](const std::string& path) {
     SetFollowing(false);
-    SetStatusText(0, "Файл удалён: " + QFileInfo(currentLogFile_).fileName());
+    SetStatusText(0, "Файл удалён: " + QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName());
   };
   ConnectEvents();
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
@@ -124,13 +125,24 @@ QString TCorvanelForm::StartDirectory() const {
 
 void TCorvanelForm::OpenClick() {
   if (IsLoading()) return;
+  const QString shown = StatusText(0);
   SetStatusText(0, QString());
   QFileDialog* dialog = OpenDialog();
   dialog->setDirectory(StartDirectory());
   if (!lastChosenFile_.isEmpty()) dialog->selectFile(lastChosenFile_);
-  const QString chosen = runOpenDialog(*dialog);
+  const QStringList chosen = runOpenDialog(*dialog).paths;
   if (chosen.isEmpty()) return;
-  OpenFile(chosen);
+  if (chosen.size() == 1) {
+    OpenFile(chosen.first());
+    return;
+  }
+  try {
+    OpenFiles(chosen);
+  } catch (...) {
+    // Refused: the window shows what it showed before the dialog.
+    SetStatusText(0, shown);
+    throw;
+  }
 }
 
 void TCorvanelForm::HideFilterBoxes() {

@@ -45,6 +45,20 @@ inline constexpr const char* kOpenDialogFilter =
     "Журнал аварий (*.alarms)|*.alarms|Журнал действий (*.action)|*.action|"
     "Журнал изменений параметров (*.param)|*.param|Журнал статистики (*.stat)|*.stat";
 
+// What the table's "Журнал" column calls each of several files: its name, led by its folder's
+// where another of the files has the same name.
+QStringList JournalNames(const QStringList& paths);
+
+// The files chosen in the open dialog, none when the person cancels.
+struct OpenChoice {
+  OpenChoice() = default;
+  OpenChoice(const QString& path) {
+    if (!path.isEmpty()) paths.append(path);
+  }
+  OpenChoice(const QStringList& chosen) : paths(chosen) {}
+  QStringList paths;
+};
+
 class TCorvanelForm : public QMainWindow {
   Q_OBJECT
  public:
@@ -128,9 +142,15 @@ class TCorvanelForm : public QMainWindow {
   void ExitMenuClick();
   void StartTimeChange();
 
-  // Opens `path` as if it had been chosen in the open dialog: from the command line, or
-  // dropped on the window. Ignored while a load runs.
+  // Opens `path` as if it had been chosen in the open dialog. Ignored while a load runs.
   void OpenFile(const QString& path);
+  // Opens the files chosen together: one as OpenFile does, several of one kind as one journal
+  // whose records name their journal. Journals of different kinds are refused and nothing
+  // changes. Ignored while a load runs.
+  void OpenFiles(const QStringList& paths);
+  // Opens what the command line names or what is dropped on the window: files, and folders,
+  // each standing for its journals of the kind of its newest journal.
+  void OpenFromOutside(const QStringList& paths);
   // Puts the selected rows on the clipboard, the title row first when asked: display texts
   // joined by tabs, a row a line. Many rows are put together a slice at a time, with the
   // progress in the status bar; the clipboard gets them at the end.
@@ -158,6 +178,8 @@ class TCorvanelForm : public QMainWindow {
   // Starts the load of the file as a journal of its exact extension, beside the window; any
   // other extension loads nothing.
   void OpenLogFile(const QString& fileName);
+  // The same for several files of one kind, read as one journal.
+  void OpenLogFiles(const QStringList& fileNames);
   void HideFilterBoxes();
   // The view of the current journal: the records that pass the controls' filters, the
   // column widths and the count.
@@ -166,7 +188,10 @@ class TCorvanelForm : public QMainWindow {
   FilterState ReadFilterState() const;
 
   // The full path of the file last chosen; its extension picks the view and the colours.
+  // With several journals open, the first one's.
   const QString& CurrentLogFile() const { return currentLogFile_; }
+  // The full paths of the open journals, in the order of their first records once loaded.
+  const QStringList& JournalFiles() const { return journalFiles_; }
   bool IsLoading() const { return session_->Loading(); }
   QString StatusText(int panel) const;
   // The directory the open dialog starts in: "Log" beside the program directory, or the
@@ -182,9 +207,9 @@ class TCorvanelForm : public QMainWindow {
   QGroupBox* FilterBoxOf(JournalKind kind) const;
   std::array<FilterComboBox*, kMaxLists> ListsOf(JournalKind kind) const;
 
-  // Replaceable for tests: runs the configured open dialog and returns the chosen full path,
-  // or an empty text when the person cancels.
-  std::function<QString(QFileDialog&)> runOpenDialog;
+  // Replaceable for tests: runs the configured open dialog and returns the chosen full paths,
+  // none when the person cancels.
+  std::function<OpenChoice(QFileDialog&)> runOpenDialog;
   // Replaceable for tests: runs the configured save dialog and returns the chosen full path,
   // or an empty text when the person cancels.
   std::function<QString(QFileDialog&)> runSaveDialog;
@@ -232,9 +257,12 @@ class TCorvanelForm : public QMainWindow {
   // A load ended without its journal: the kind's records are none, the bar is hidden.
   void DropLoad();
   void SetPickerDay(QDateEdit* picker, TDateTime day);
+  // "Открыто журналов: N (FIRST … LAST)".
+  void ShowJournalSet(const QStringList& names);
 
   DateTimeRules rules_;
   QString currentLogFile_;
+  QStringList journalFiles_;
   JournalKind currentKind_ = JournalKind::None;
   QString lastChosenFile_;
   JournalSession* session_ = nullptr;

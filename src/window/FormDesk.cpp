@@ -1,5 +1,5 @@
 // What a desktop table viewer is expected to do, around the window's own controls: copy and
-// save the rows, find text in them, open a journal named on the command line or dropped on
+// save the rows, find text in them, open journals named on the command line or dropped on
 // the window.
 #include <QApplication>
 #include <QClipboard>
@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,8 +17,11 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "document/RowExport.h"
+#include "journals/Extension.h"
 #include "journals/FileWrite.h"
 #include "platform/DisplayText.h"
 #include "uStrUtils/AppError.h"
@@ -54,12 +58,39 @@ class FindLine : public QLineEdit {
   TCorvanelForm* form_;
 };
 
-// The local file a drag brings, if it brings exactly one.
-QString DraggedFile(const QMimeData* data) {
-  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
-  const QUrl url = data->urls().first();
-  return url.isLocalFile() ? url.toLocalFile() : QString();
+// The local files and folders a drag brings; none when any of them is not local.
+QStringList DraggedFiles(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return {};
+  QStringList paths;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return {};
+    paths.append(url.toLocalFile());
+  }
+  return paths;
 }
+
+QString ExtensionText(const QString& path) {
+  return QString::fromStdString(std::string(ExtensionOf(QFile::encodeName(path).toStdString())));
+}
+
+// The journals a folder stands for: every file of the extension of its newest journal, by name.
+QStringList JournalsOfFolder(const QString& folder) {
+  const QDir dir(folder);
+  QString extension;
+  for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Time)) {
+    if (KindOfPath(QFile::encodeName(entry.fileName()).toStdString()) != JournalKind::None) {
+      extension = ExtensionText(entry.fileName());
+      break;
+    }
+  }
+  if (extension.isEmpty()) throw AppError(ToCp1251("В папке нет журналов: " + dir.dirName()));
+  QStringList files;
+  for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
+    if (ExtensionText(entry.fileName()) == extension) files.append(entry.absoluteFilePath());
+  }
+  return files;
+}
+
 
 }  // namespace
 
@@ -205,21 +236,79 @@ void TCorvanelForm::OpenFile(const QString& path) {
   lastChosenFile_ = QFileInfo(path).absoluteFilePath();
   SetStatusText(0, "Открыт файл: " + QFileInfo(path).fileName());
   currentLogFile_ = lastChosenFile_;
+  journalFiles_ = {currentLogFile_};
   // Worked out once here, not on every cell painted.
   currentKind_ = KindOfPath(currentLogFile_.toStdString());
   StringGrid->Model().SetColoured(DescriptionOf(currentKind_).messageField >= 0);
   OpenLogFile(currentLogFile_);
 }
 
+void TCorvanelForm::OpenFiles(const QStringList& paths) {
+  if (IsLoading() || paths.isEmpty()) return;
+  QStringList files;
+  for (const QString& path : paths) {
+    const QString file = QFileInfo(path).absoluteFilePath();
+    if (!files.contains(file)) files.append(file);
+  }
+  if (files.size() == 1) {
+    OpenFile(files.first());
+    return;
+  }
+  QStringList extensions;
+  for (const QString& file : files) {
+    if (!extensions.contains(ExtensionText(file))) extensions.append(ExtensionText(file));
+  }
+  if (extensions.size() > 1) {
+    throw AppError(ToCp1251("Журналы разных видов нельзя открыть вместе: " + extensions.join(", ")));
+  }
+  if (KindOfPath(QFile::encodeName(files.first()).toStdString()) == JournalKind::None) {
+    throw AppError(ToCp1251("Файлы неизвестного вида нельзя открыть вместе: " + extensions.first()));
+  }
+  // Until the load says which comes first, the files go by the names the table gives them.
+  const QStringList names = JournalNames(files);
+  std::vector<qsizetype> order(static_cast<size_t>(files.size()));
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<qsizetype>(i);
+  std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return names[a] < names[b]; });
+  journalFiles_.clear();
+  QStringList sortedNames;
+  for (qsizetype i : order) {
+    journalFiles_.append(files[i]);
+    sortedNames.append(names[i]);
+  }
+  SetFollowing(false);
+  lastChosenFile_ = journalFiles_.first();
+  currentLogFile_ = lastChosenFile_;
+  ShowJournalSet(sortedNames);
+  currentKind_ = KindOfPath(currentLogFile_.toStdString());
+  StringGrid->Model().SetColoured(DescriptionOf(currentKind_).messageField >= 0);
+  OpenLogFiles(journalFiles_);
+}
+
+void TCorvanelForm::OpenFromOutside(const QStringList& paths) {
+  QStringList files;
+  for (const QString& path : paths) {
+    if (QFileInfo(path).isDir()) {
+      files += JournalsOfFolder(path);
+    } else {
+      files.append(path);
+    }
+  }
+  OpenFiles(files);
+}
+
+void TCorvanelForm::ShowJournalSet(const QStringList& names) {
+  SetStatusText(0, QString("Открыто журналов: %1 (%2 … %3)").arg(names.size()).arg(names.first(), names.last()));
+}
+
 void TCorvanelForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (!IsLoading() && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!IsLoading() && !DraggedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void TCorvanelForm::dropEvent(QDropEvent* event) {
-  const QString path = DraggedFile(event->mimeData());
-  if (path.isEmpty() || IsLoading()) return;
+  const QStringList paths = DraggedFiles(event->mimeData());
+  if (paths.isEmpty() || IsLoading()) return;
   event->acceptProposedAction();
-  Guarded([this, path] { OpenFile(path); });
+  Guarded([this, paths] { OpenFromOutside(paths); });
 }
 
 void TCorvanelForm::CopyClick(bool withTitles) {
@@ -257,8 +346,10 @@ void TCorvanelForm::SaveRowsClick() {
   const bool workbook = suffix == "xlsx" || (filter == kXlsxFilter && suffix != "tsv" && suffix != "csv");
   if (suffix.isEmpty()) path += workbook ? ".xlsx" : format == RowFormat::Tsv ? ".tsv" : ".csv";
   const std::string target = QFile::encodeName(path).toStdString();
-  if (SameFile(target, QFile::encodeName(currentLogFile_).toStdString())) {
-    throw AppError(ToCp1251("Нельзя сохранить строки поверх открытого журнала: выберите другой файл"));
+  for (const QString& journal : journalFiles_) {
+    if (SameFile(target, QFile::encodeName(journal).toStdString())) {
+      throw AppError(ToCp1251("Нельзя сохранить строки поверх открытого журнала: выберите другой файл"));
+    }
   }
   if (workbook) {
     if (Saver->Busy()) throw AppError(ToCp1251("Предыдущая книга ещё сохраняется: дождитесь конца сохранения"));

@@ -16,7 +16,7 @@ void TCorvanelForm::RefreshClick() {
   keptTop_ = top.isValid() ? StringGrid->Model().RecordOf(top.row()) : -1;
   keptSelection_ = StringGrid->SelectedRecords();
   refreshing_ = true;
-  OpenLogFile(currentLogFile_);
+  OpenLogFiles(journalFiles_);
 }
 
 void TCorvanelForm::RestoreAfterRefresh() {

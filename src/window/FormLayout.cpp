@@ -1,4 +1,5 @@
 // The window's controls: names, places, sizes, texts and start states.
+#include <QAbstractItemView>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -221,6 +222,10 @@ QFileDialog* TCorvanelForm::OpenDialog() {
   openDialog_->setOption(QFileDialog::ReadOnly, false);
   openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
   openDialog_->setFileMode(QFileDialog::AnyFile);
+  // A typed name need not exist, and several journals can be chosen together.
+  for (const char* view : {"listView", "treeView"}) {
+    if (auto* files = openDialog_->findChild<QAbstractItemView*>(view)) files->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  }
   openDialog_->setSizeGripEnabled(true);
   QStringList descriptions;
   const QStringList parts = QString(kOpenDialogFilter).split('|');

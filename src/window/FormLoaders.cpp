@@ -1,6 +1,8 @@
 // Opening a journal: the load runs beside the window, which shows its titles and progress as
 // they come and, at the end, its filter lists and its view.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <climits>
@@ -9,18 +11,34 @@
 #include "platform/DisplayText.h"
 #include "platform/PickerValues.h"
 #include "uStrUtils/AppError.h"
+#include "views/JournalTableModel.h"
 #include "window/CorvanelForm.h"
 
 namespace vantorel {
 
-void TCorvanelForm::OpenLogFile(const QString& fileName) {
-  const JournalKind kind = KindOfPath(fileName.toStdString());
+QStringList JournalNames(const QStringList& paths) {
+  QStringList names;
+  for (const QString& path : paths) names.append(QFileInfo(path).fileName());
+  QStringList shown = names;
+  for (qsizetype i = 0; i < paths.size(); ++i) {
+    if (names.count(names[i]) > 1) shown[i] = QFileInfo(paths[i]).absoluteDir().dirName() + "/" + names[i];
+  }
+  return shown;
+}
+
+void TCorvanelForm::OpenLogFile(const QString& fileName) { OpenLogFiles({fileName}); }
+
+void TCorvanelForm::OpenLogFiles(const QStringList& fileNames) {
+  const JournalKind kind = KindOfPath(fileNames.first().toStdString());
   if (kind == JournalKind::None) return;
   // The table lets go of the rows it shows before the records of the kind are dropped.
   StringGrid->ClearGridColumns();
   StringGrid->LoadHeaderRow({}, DescriptionOf(kind).columns);
   LoadRequest request;
-  request.path = QFile::encodeName(fileName).toStdString();
+  for (const QString& fileName : fileNames) request.paths.push_back(QFile::encodeName(fileName).toStdString());
+  if (fileNames.size() > 1) {
+    for (const QString& name : JournalNames(fileNames)) request.names.push_back(ToCp1251(name));
+  }
   request.kind = kind;
   request.rules = rules_;
   request.startDate = FromQDate(StartDate->date()) + FromQTime(StartDate->time());
@@ -94,6 +112,20 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
     throw;
   }
   lastDay_ = WholeDay(read.Latest());
+  if (read.Data().Merged()) {
+    // The files in the order of their journals' first records; the table gains the column
+    // that names each record's journal.
+    journalFiles_.clear();
+    for (const auto& source : outcome.sources) journalFiles_.append(QFile::decodeName(QByteArray::fromStdString(source->Path())));
+    currentLogFile_ = journalFiles_.first();
+    QStringList names, titles;
+    for (const std::string& name : read.Data().journalNames) names.append(FromCp1251(name));
+    ShowJournalSet(names);
+    for (const std::string& title : read.ShownTitles()) {
+      titles.append(FromCp1251(std::string_view(title).substr(0, JournalTableModel::kPaintedBytes)));
+    }
+    StringGrid->LoadHeaderRow(titles, read.ColumnCount());
+  }
   FilterBoxOf(loadKind)->show();
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(loadKind);
   for (int l = 0; l < kind.listCount; ++l) lists[static_cast<size_t>(l)]->Fill(read.List(l));

@@ -63,7 +63,7 @@ void JournalSession::Load(LoadRequest request) {
 
 void JournalSession::Finish(LoadOutcome& outcome) {
   loading_ = false;
-  source_ = std::move(outcome.source);
+  sources_ = std::move(outcome.sources);
   if (Following()) Watch();
   awaiting_ = outcome.document == nullptr;
   if (outcome.document == nullptr) {
@@ -84,7 +84,7 @@ void JournalSession::SetFollowing(bool on, JournalKind kind) {
   if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
   settle_->stop();
   followed_ = kind;
-  if (on && source_ != nullptr && kind != JournalKind::None) {
+  if (on && !sources_.empty() && kind != JournalKind::None) {
     Watch();
     poll_->start();
   } else {
@@ -93,17 +93,24 @@ void JournalSession::SetFollowing(bool on, JournalKind kind) {
 }
 
 void JournalSession::Watch() {
-  if (source_ == nullptr || !watcher_->files().isEmpty()) return;
-  const QString path = QFile::decodeName(QByteArray::fromStdString(source_->Path()));
-  if (QFileInfo::exists(path)) watcher_->addPath(path);
+  const QStringList watched = watcher_->files();
+  for (const std::unique_ptr<JournalSource>& source : sources_) {
+    const QString path = QFile::decodeName(QByteArray::fromStdString(source->Path()));
+    if (!watched.contains(path) && QFileInfo::exists(path)) watcher_->addPath(path);
+  }
 }
 
 void JournalSession::Look() {
-  if (!Following() || source_ == nullptr || loading_ || !mayLook()) return;
+  if (!Following() || sources_.empty() || loading_ || !mayLook()) return;
   // A file renamed or removed is no longer watched: the one at its name is watched anew.
   Watch();
+  if (sources_.size() > 1) {
+    LookAtSet();
+    return;
+  }
+  JournalSource& source = *sources_.front();
   std::string added;
-  switch (source_->Look(clock(), added)) {
+  switch (source.Look(clock(), added)) {
     case SourceChange::Same:
       return;
     case SourceChange::Grew: {
@@ -125,7 +132,7 @@ void JournalSession::Look() {
     case SourceChange::Rewritten:
       // What the old file still held goes with it: the journal is read again whole, once
       // the unit has written to the file at the name.
-      if (source_->KnownSize() > 0) {
+      if (source.KnownSize() > 0) {
         if (onReplaced) onReplaced();
         return;
       }
@@ -133,9 +140,30 @@ void JournalSession::Look() {
       if (onEmptied) onEmptied();
       return;
     case SourceChange::Gone:
-      if (onGone) onGone();
+      if (onGone) onGone(source.Path());
       return;
   }
+}
+
+void JournalSession::LookAtSet() {
+  bool changed = false;
+  for (const std::unique_ptr<JournalSource>& source : sources_) {
+    // What a file gained is not added on its own: the merged order puts it among the others.
+    std::string added;
+    switch (source->Look(clock(), added)) {
+      case SourceChange::Same:
+        break;
+      case SourceChange::Gone:
+        if (onGone) onGone(source->Path());
+        return;
+      case SourceChange::Grew:
+      case SourceChange::Rotated:
+      case SourceChange::Rewritten:
+        changed = true;
+        break;
+    }
+  }
+  if (changed && onReplaced) onReplaced();
 }
 
 }  // namespace vantorel

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "datetime/RegionalSettings.h"
 #include "document/JournalDocument.h"
@@ -35,13 +37,14 @@ class JournalSession : public QObject {
   bool Loading() const { return loading_; }
   JournalKind LoadKind() const { return loadKind_; }
   // The load's end, from the loader's report: its document takes the kind's place (none when
-  // it failed), and its file is followed on from where the load stopped.
+  // it failed), and its files are followed on from where the load stopped.
   void Finish(LoadOutcome& outcome);
   // Stops a load under way; its kind is left without records.
   void Cancel();
 
   // Following the journal of `kind` on or off. The file system's notices of a change are
-  // gathered for a short while into one look; a look also comes once a second.
+  // gathered for a short while into one look; a look also comes once a second. Of several
+  // journals read as one, every file is followed, and a change of any reads them all again.
   void SetFollowing(bool on, JournalKind kind = JournalKind::None);
   bool Following() const { return poll_->isActive(); }
   // The followed file held no journal at its last look or reading: the next change reads it.
@@ -60,12 +63,14 @@ class JournalSession : public QObject {
   std::function<void()> onReplaced;
   // The file at the name holds nothing yet: the followed kind has no records until it does.
   std::function<void()> onEmptied;
-  // No file at the name for JournalSource::kGoneAfter.
-  std::function<void()> onGone;
+  // No file at `path` for JournalSource::kGoneAfter.
+  std::function<void(const std::string& path)> onGone;
 
  private:
   std::unique_ptr<JournalDocument>& Slot(JournalKind kind);
   void Watch();
+  // A look at several journals read as one.
+  void LookAtSet();
 
   DateTimeRules rules_;
   std::unique_ptr<JournalDocument> alarms_;
@@ -74,7 +79,7 @@ class JournalSession : public QObject {
   LoadThread* loader_;
   JournalKind loadKind_ = JournalKind::None;
   bool loading_ = false;
-  std::unique_ptr<JournalSource> source_;
+  std::vector<std::unique_ptr<JournalSource>> sources_;
   JournalKind followed_ = JournalKind::None;
   bool awaiting_ = false;
   QFileSystemWatcher* watcher_;

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "datetime/RegionalSettings.h"
 #include "document/ColumnWidths.h"
@@ -24,7 +25,11 @@
 namespace vantorel {
 
 struct LoadRequest {
-  std::string path;  // as the file system names it
+  // As the file system names them: one journal, or several of one kind read as one.
+  std::vector<std::string> paths;
+  // Several journals: what the table's "Журнал" column and the error reports call each, in
+  // Windows-1251, in the order of `paths`.
+  std::vector<std::string> names;
   JournalKind kind = JournalKind::None;
   DateTimeRules rules;
   TDateTime startDate = 0;
@@ -41,8 +46,9 @@ struct LoadOutcome {
   RowSet rows;
   // The error report's text, in Windows-1251.
   std::string error;
-  // The file as the load left it, open unless it could not be opened.
-  std::unique_ptr<JournalSource> source;
+  // The files as the load left them, open unless they could not be opened: in the order of
+  // the merged journals when several were read, in the request's order when they failed.
+  std::vector<std::unique_ptr<JournalSource>> sources;
 };
 
 class LoadThread : public QObject {

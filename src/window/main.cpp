@@ -1,5 +1,6 @@
 // Vantorel: the viewer of the Ostrevane's journals.
-//   vantorel [FILE]    opens FILE at start as if it had been chosen in "Открыть журнал"
+//   vantorel [FILE...]   opens FILE at start as if it had been chosen in "Открыть журнал";
+//                        several journals of one kind, or a folder's, open as one
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     vantorel::TCorvanelForm form(vantorel::SystemDateTimeRules());
     form.show();
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) form.Guarded([&] { form.OpenFile(arguments.at(1)); });
+    if (arguments.size() > 1) form.Guarded([&] { form.OpenFromOutside(arguments.mid(1)); });
     status = QApplication::exec();
   }
   return status;
