@@ -8,6 +8,11 @@
 // of this program, so that its memory is the window's alone); vantorel-query with a time
 // window and a value filter, and awk doing the same selection. Times are medians of the runs;
 // the targets of record are judged for alarm journals.
+//
+//   bench_journals [--runs N] --set FILE...
+//
+// The FILEs, journals of one kind, opened together as one: the window's open, its event-loop
+// gap, its memory and two filter changes over the merged rows.
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -261,14 +266,20 @@ void Figure(const char* name, double value) { std::printf("figure %s %.6f\n", na
 
 // The child: one window, one "Открыть журнал", the filter changes, the memory. Prints its
 // figures as "figure NAME VALUE" lines and the status texts as "status ...".
-int WindowRun(int argc, char** argv, const std::string& path) {
+// Several paths open together as one journal; its run ends after the filter changes.
+int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
   QApplication app(argc, argv);
+  const std::string& path = paths.front();
   const JournalKind kind = KindOfPath(path);
   bool failed = false;
   // The application and nothing of the window yet.
   Figure("app", ProcStatusBytes("VmRSS"));
   TCorvanelForm form(RussianRules());
-  form.runOpenDialog = [&path](QFileDialog&) { return QString::fromLocal8Bit(path.c_str()); };
+  form.runOpenDialog = [&paths](QFileDialog&) {
+    QStringList chosen;
+    for (const std::string& one : paths) chosen.append(QString::fromLocal8Bit(one.c_str()));
+    return OpenChoice(chosen);
+  };
   form.showErrorReport = [&failed](const QString& text) {
     std::fprintf(stderr, "error report: %s\n", qPrintable(text));
     failed = true;
@@ -344,6 +355,7 @@ int WindowRun(int argc, char** argv, const std::string& path) {
   }
   Figure("strip_change", Median(stripChanges));
   form.ShowTimeline->trigger();
+  if (paths.size() > 1) return 0;
 
   // Every row of the unfiltered view saved, and looked through for a text none holds.
   change([&] {
@@ -504,12 +516,14 @@ int FollowRun(int argc, char** argv, const std::string& original, Writes writes)
 }
 
 // The figures of `runs` window processes: the median of each, and the last status texts.
-bool WindowRuns(int runs, const std::string& path, std::map<std::string, double>& figures,
+bool WindowRuns(int runs, const std::vector<std::string>& paths, std::map<std::string, double>& figures,
                 std::map<std::string, std::string>& statuses, const char* mode = "--window") {
   std::map<std::string, std::vector<double>> all;
+  std::vector<std::string> command = {"/proc/self/exe", mode};
+  command.insert(command.end(), paths.begin(), paths.end());
   for (int run = 0; run < runs; ++run) {
     std::string output;
-    if (TimeProcess({"/proc/self/exe", mode, path}, environ, &output).wall < 0) return false;
+    if (TimeProcess(command, environ, &output).wall < 0) return false;
     size_t at = 0;
     while (at < output.size()) {
       const size_t end = output.find('\n', at);
@@ -529,8 +543,56 @@ bool WindowRuns(int runs, const std::string& path, std::map<std::string, double>
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: bench_journals --query PATH [--awk PATH] [--runs N] FILE...\n");
+  std::fprintf(stderr, "usage: bench_journals --query PATH [--awk PATH] [--runs N] FILE...\n"
+                       "       bench_journals [--runs N] --set FILE...\n");
   return 2;
+}
+
+// Several journals of one kind opened together in the window: the open, the event loop's
+// longest wait meanwhile, the memory after it and the filter changes over the merged rows.
+int SetFigures(int runs, const std::vector<std::string>& files) {
+  const JournalKind kind = KindOfPath(files.front());
+  const DateTimeRules rules = RussianRules();
+  double fileBytes = 0, records = 0;
+  for (const std::string& path : files) {
+    struct stat st {};
+    if (KindOfPath(path) != kind || ::stat(path.c_str(), &st) != 0) {
+      std::fprintf(stderr, "%s: not a journal of the set's kind\n", path.c_str());
+      return 2;
+    }
+    fileBytes += static_cast<double>(st.st_size);
+    // Brings the file into the page cache.
+    Selection selection;
+    CoreLoad(kind, path, rules, selection);
+    records += static_cast<double>(selection.records);
+  }
+  const std::string what = std::to_string(files.size()) + " journals";
+  Line(kind, what, Mb(fileBytes), Fixed("%.0f records", records));
+  std::map<std::string, double> window;
+  std::map<std::string, std::string> texts;
+  if (!WindowRuns(runs, files, window, texts, "--window-set")) {
+    std::fprintf(stderr, "the window run of the set failed\n");
+    return 1;
+  }
+  Line(kind, what + ": window open (OpenClick to final count)", Ms(Timing{window["open"], window["open_cpu"]}),
+       Verdict("<= 2000 ms", window["open"], 2000));
+  Line(kind, what + ": window event-loop gap during load (max)", Fixed("%.0f ms", window["gap"]),
+       Verdict("<= 50 ms", window["gap"], 50));
+  Line(kind, what + ": window status", texts["status"]);
+  const double start = window["app"];
+  const double budget = fileBytes + 40 * records + start;
+  Line(kind, what + ": start memory (VmRSS, application, no window)", Mb(start));
+  Line(kind, what + ": window memory after load (VmRSS)", Mb(window["rss"]),
+       Verdict("<= files + 40 B/record + start = " + Mb(budget), window["rss"], budget));
+  Line(kind, what + ": memory per record beyond the files and start", Fixed("%.1f B", (window["rss"] - start - fileBytes) / records));
+  Line(kind, what + ": window peak memory (VmHWM)", Mb(window["hwm"]));
+  Line(kind, what + ": window filter change: time window", Fixed("%.1f ms", window["time_change"]),
+       Verdict("<= 100 ms", window["time_change"], 100));
+  Line(kind, what + ": window filter change: value filter", Fixed("%.1f ms", window["value_change"]),
+       Verdict("<= 100 ms", window["value_change"], 100));
+  Line(kind, what + ": window filter change: time, timeline shown", Fixed("%.1f ms", window["strip_change"]));
+  Line(kind, what + ": window status after changes", texts["status_after"]);
+  return 0;
 }
 
 int Main(int argc, char** argv) {
@@ -539,7 +601,12 @@ int Main(int argc, char** argv) {
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--window" && i + 1 < argc) return WindowRun(argc, argv, argv[i + 1]);
+    if (arg == "--window" && i + 1 < argc) return WindowRun(argc, argv, {argv[i + 1]});
+    if (arg == "--window-set" && i + 1 < argc) return WindowRun(argc, argv, std::vector<std::string>(argv + i + 1, argv + argc));
+    if (arg == "--set" && i + 1 < argc) {
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      return SetFigures(runs, std::vector<std::string>(argv + i + 1, argv + argc));
+    }
     if (arg == "--follow" && i + 1 < argc) return FollowRun(argc, argv, argv[i + 1], Writes::Batched);
     if (arg == "--follow-lines" && i + 1 < argc) return FollowRun(argc, argv, argv[i + 1], Writes::Lines);
     if (arg == "--follow-split" && i + 1 < argc) return FollowRun(argc, argv, argv[i + 1], Writes::Split);
@@ -602,7 +669,7 @@ int Main(int argc, char** argv) {
 
     std::map<std::string, double> window;
     std::map<std::string, std::string> texts;
-    if (!WindowRuns(runs, path, window, texts)) {
+    if (!WindowRuns(runs, {path}, window, texts)) {
       std::fprintf(stderr, "%s: the window run failed\n", path.c_str());
       status = 1;
     } else {
@@ -656,7 +723,7 @@ int Main(int argc, char** argv) {
                      {"--follow-split", "a write a record, CR and LF apart"}};
       for (const auto& writer : writers) {
         std::map<std::string, double> follow;
-        if (!WindowRuns(1, path, follow, texts, writer.mode)) {
+        if (!WindowRuns(1, {path}, follow, texts, writer.mode)) {
           std::fprintf(stderr, "%s: the follow run failed\n", path.c_str());
           status = 1;
           continue;

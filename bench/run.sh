@@ -2,7 +2,9 @@
 # Builds in release mode, writes a journal of each kind, and prints the figures of record.
 #   bench/run.sh [RECORDS] [RUNS] [KINDS]   (1000000 records, 3 runs of each figure and every
 #                                            kind by default; 10000000 records for the big
-#                                            journal's targets, e.g. KINDS=alarms)
+#                                            journal's targets, e.g. KINDS=alarms; KIND-set,
+#                                            e.g. alarms-set, opens ten journals of KIND of
+#                                            RECORDS records each together in the window)
 # VANTOREL_BUILD_DIR names the build folder (build-bench); the journals go to its bench-data/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +22,20 @@ cmake --build "$build_dir" -j "$jobs" --target bench_journals bench_core vantore
 data="$build_dir/bench-data"
 mkdir -p "$data"
 files=()
+sets=()
 for kind in $kinds; do
+  if [[ $kind == *-set ]]; then
+    # Ten units' journals of one day: another seed each.
+    kind=${kind%-set}
+    for unit in $(seq 1 10); do
+      file="$data/bench-$records-unit$unit.$kind"
+      if [ ! -s "$file" ]; then
+        "$build_dir/bin/vantorel-generate" --kind "$kind" --records "$records" --seed "$unit" --days 1 -o "$file"
+      fi
+      sets+=("$file")
+    done
+    continue
+  fi
   file="$data/bench-$records.$kind"
   if [ ! -s "$file" ]; then
     "$build_dir/bin/vantorel-generate" --kind "$kind" --records "$records" --seed 7 --days 30 -o "$file"
@@ -39,7 +54,13 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 awk_bin=mawk
 command -v mawk >/dev/null || awk_bin=none
-QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --query "$build_dir/bin/vantorel-query" --awk "$awk_bin" \
-  --runs "$runs" "${files[@]}"
+if [ ${#files[@]} -gt 0 ]; then
+  QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --query "$build_dir/bin/vantorel-query" --awk "$awk_bin" \
+    --runs "$runs" "${files[@]}"
+fi
+if [ ${#sets[@]} -gt 0 ]; then
+  QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --runs "$runs" --set "${sets[@]}"
+  exit 0
+fi
 echo
 "$build_dir/bin/bench_core" --benchmark_min_time=0.2
