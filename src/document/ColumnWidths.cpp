@@ -21,6 +21,7 @@ WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measu
   // The shared tables are filled before the threads read them.
   if (document.Kind().dateTimeField >= 0 && records_ > 0) TimeRaw(0);
   for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
+  for (const std::string& name : document.Data().journalNames) journalRaw_.push_back(measure_.Raw(name));
   const size_t parts = threads > 1 && document.Kind().timeColumn == TimeColumn::TimeOfDay
                            ? std::min<size_t>(static_cast<size_t>(threads), std::max<size_t>(1, blocks / 64))
                            : 1;
@@ -68,6 +69,7 @@ uint64_t WidthIndex::RawWidth(const JournalDocument& document, size_t record, in
     while (raw.size() < items.size()) raw.push_back(measure_.Raw(items[raw.size()]));
     return 0;
   }
+  if (column == kind.columns) return journalRaw_[document.Data().journalOf[record]];
   if (column == kind.dateTimeField) {
     const TDateTime time = document.Time(record);
     const int32_t second = TimeOfDayMs(time) / 1000;

@@ -73,6 +73,8 @@ class WidthIndex {
   std::vector<uint64_t> secondRaw_;
   std::unordered_map<int64_t, uint64_t> dayRaw_;
   std::array<std::vector<uint64_t>, kMaxLists> itemRaw_;
+  // Raw widths of the names of merged journals, in the order of the journal's names.
+  std::vector<uint64_t> journalRaw_;
   RegionalSettings settings_;
 };
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "journals/JournalMerge.h"
 #include "support/CoreTestSupport.h"
 #include "support/TestFiles.h"
 
@@ -23,10 +24,10 @@ TextMeasure UnequalMeasure() {
 
 // The widest shown text of each column, measured cell by cell.
 std::vector<int> BruteForce(const JournalDocument& document, const TextMeasure& measure, const RowSet& rows) {
-  std::vector<int> widest(static_cast<size_t>(document.Kind().columns), 0);
+  std::vector<int> widest(static_cast<size_t>(document.ColumnCount()), 0);
   std::string scratch;
   for (uint32_t record : rows.rows) {
-    for (int c = 0; c < document.Kind().columns; ++c) {
+    for (int c = 0; c < document.ColumnCount(); ++c) {
       widest[static_cast<size_t>(c)] = std::max(widest[static_cast<size_t>(c)], measure.Width(document.Cell(record, c, scratch)));
     }
   }
@@ -148,6 +149,21 @@ TEST(WidthIndex, WidestEqualsTheWidestCellOfTheShownRows) {
     document.Select(none, rows);
     ASSERT_EQ(rows.size(), 0u);
     EXPECT_EQ(one.Widest(document, rows), std::vector<int>(static_cast<size_t>(document.Kind().columns), 0));
+  }
+}
+
+TEST(WidthIndex, MergedJournalsNamesAreMeasured) {
+  std::mt19937 random(11);
+  std::vector<NamedJournal> journals;
+  journals.push_back({"short", test::Parse(JournalKind::Alarms, RandomJournal(JournalKind::Alarms, 300, random))});
+  journals.push_back({"a much longer name", test::Parse(JournalKind::Alarms, RandomJournal(JournalKind::Alarms, 300, random))});
+  const JournalDocument document(MergeJournals(std::move(journals)), test::JournalRules().regional);
+  ASSERT_EQ(document.ColumnCount(), document.Kind().columns + 1);
+  WidthIndex widths(document, UnequalMeasure());
+  for (int round = 0; round < 10; ++round) {
+    RowSet rows;
+    document.Select(RandomState(document, random), rows);
+    EXPECT_EQ(widths.Widest(document, rows), BruteForce(document, UnequalMeasure(), rows)) << "round " << round;
   }
 }
 
