@@ -1,5 +1,6 @@
 #include <sys/time.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -33,6 +34,11 @@ TEST_F(MultipleJournals, ChosenTogetherTheyShowAsOneWithTheirNames) {
   const QString x = Write("x.alarms", kTitle + Line("25.11.2013 10:00:00", "Юг") + Line("25.11.2013 12:00:00", "Юг"));
   const QString y = Write("y.alarms", kTitle + Line("24.11.2013 23:59:00", "Урал"));
   const QString z = Write("z.alarms", kTitle + Line("25.11.2013 11:00:00", "Сибирь"));
+  // The dialog lets several files be chosen, and a typed name that does not exist still.
+  auto* list = form->OpenDialog()->findChild<QAbstractItemView*>("listView");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+  EXPECT_EQ(form->OpenDialog()->fileMode(), QFileDialog::AnyFile);
   form->runOpenDialog = [&](QFileDialog&) { return QStringList{z, x, y}; };
   form->Open->trigger();
   WaitForLoad();
