@@ -92,6 +92,13 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
                                const std::atomic<bool>* cancel) {
   std::array<std::string_view, kMaxColumns> fields;
   const KindDescription& kind = document.Kind();
+  std::array<bool, kMaxColumns> text{};
+  for (int c = 0; c < columns_; ++c) {
+    text[static_cast<size_t>(c)] = c < kind.columns && c != kind.dateTimeField && ListOfField(kind, c) < 0;
+  }
+  // No byte is wider than this: a text no longer than the widest one so far divided by it
+  // cannot be wider, and is not measured.
+  const uint64_t widestByte = *std::max_element(measure_.advance.begin(), measure_.advance.end());
   for (size_t block = firstBlock; block < endBlock; ++block) {
     if (cancel != nullptr && block % 64 == 0 && cancel->load(std::memory_order_relaxed)) return false;
     const size_t end = std::min(records_, (block + 1) * kRecordBlock);
@@ -100,9 +107,13 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
       // The line is cut once for all its text columns.
       FieldsOfLine(kind, document.Line(r), fields);
       for (int c = 0; c < columns_; ++c) {
-        const bool text = c < kind.columns && c != kind.dateTimeField && ListOfField(kind, c) < 0;
-        const uint64_t raw = text ? measure_.Raw(fields[static_cast<size_t>(c)]) : RawWidth(document, r, c);
-        widest[static_cast<size_t>(c)] = std::max(widest[static_cast<size_t>(c)], raw);
+        uint64_t& most = widest[static_cast<size_t>(c)];
+        if (!text[static_cast<size_t>(c)]) {
+          most = std::max(most, RawWidth(document, r, c));
+          continue;
+        }
+        const std::string_view field = fields[static_cast<size_t>(c)];
+        if (field.size() * widestByte > most) most = std::max(most, measure_.Raw(field));
       }
     }
     for (int c = 0; c < columns_; ++c) {
