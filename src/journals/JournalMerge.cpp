@@ -86,32 +86,43 @@ Journal MergeJournals(std::vector<NamedJournal> journals) {
     if (!parts[j].journal.empty()) heads.push({parts[j].journal.records.times[record(j, 0)], static_cast<uint32_t>(j), 0});
   }
   bool anyDay = false;
-  for (size_t m = 0; m < total; ++m) {
-    const Head head = heads.top();
+  size_t m = 0;
+  while (!heads.empty()) {
+    Head head = heads.top();
     heads.pop();
     const Journal& from = parts[head.journal].journal;
-    const uint32_t r = record(head.journal, head.next);
-    records.times[m] = head.time;
-    records.lines[m] = from.records.lines[r];
-    if (from.records.lines[r].length == kLongLine) {
-      const uint64_t offset = from.records.lines[r].offset;
-      records.longLines[(uint64_t{head.journal} << kLineOffsetBits) | offset] = from.records.longLines.at(offset);
+    // The journal goes on while its next record comes before every other journal's: days of
+    // one unit follow each other without a look at the others.
+    for (;;) {
+      const uint32_t r = record(head.journal, head.next);
+      records.times[m] = head.time;
+      records.lines[m] = from.records.lines[r];
+      if (from.records.lines[r].length == kLongLine) {
+        const uint64_t offset = from.records.lines[r].offset;
+        records.longLines[(uint64_t{head.journal} << kLineOffsetBits) | offset] = from.records.longLines.at(offset);
+      }
+      for (int l = 0; l < kind.listCount; ++l) {
+        const auto list = static_cast<size_t>(l);
+        const uint32_t item = from.records.items[list][r];
+        uint32_t& mapped = remap[head.journal][list][item];
+        if (mapped == kNoListItem) mapped = merged.lists[list].Add(from.lists[list].Items()[item]);
+        records.items[list][m] = mapped;
+      }
+      if (kind.messageField >= 0) records.tones[m] = from.records.tones[r];
+      merged.journalOf[m] = static_cast<uint16_t>(head.journal);
+      if (kind.findsDays) {
+        if (!anyDay) merged.days = DaySpan();
+        anyDay = true;
+        merged.days.Note(head.time);
+      }
+      ++m;
+      if (++head.next == from.size()) break;
+      head.time = from.records.times[record(head.journal, head.next)];
+      if (!heads.empty() && head > heads.top()) {
+        heads.push(head);
+        break;
+      }
     }
-    for (int l = 0; l < kind.listCount; ++l) {
-      const auto list = static_cast<size_t>(l);
-      const uint32_t item = from.records.items[list][r];
-      uint32_t& mapped = remap[head.journal][list][item];
-      if (mapped == kNoListItem) mapped = merged.lists[list].Add(from.lists[list].Items()[item]);
-      records.items[list][m] = mapped;
-    }
-    if (kind.messageField >= 0) records.tones[m] = from.records.tones[r];
-    merged.journalOf[m] = static_cast<uint16_t>(head.journal);
-    if (kind.findsDays) {
-      if (!anyDay) merged.days = DaySpan();
-      anyDay = true;
-      merged.days.Note(head.time);
-    }
-    if (head.next + 1 < from.size()) heads.push({from.records.times[record(head.journal, head.next + 1)], head.journal, head.next + 1});
   }
   for (NamedJournal& part : parts) {
     merged.journalNames.push_back(std::move(part.name));
