@@ -14,6 +14,7 @@ namespace vantorel {
 struct ListSelection {
   int index = 0;
   std::string text;
+  bool operator==(const ListSelection&) const = default;
 };
 
 struct FilterState {
@@ -27,6 +28,7 @@ struct FilterState {
   std::array<ListSelection, kMaxLists> lists;
   // "Показывать неважные аварии".
   bool showUnimportant = false;
+  bool operator==(const FilterState&) const = default;
 };
 
 }  // namespace vantorel

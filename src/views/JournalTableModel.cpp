@@ -96,17 +96,21 @@ void JournalTableModel::ShowSelection(const JournalDocument& document, const Fil
   beginResetModel();
   // A different journal: the storage of the last one's view goes with it.
   if (&document != rowsOf_) rows_ = {};
+  const bool prepared = &document == rowsOf_ && preparedFor_ == state;
+  preparedFor_.reset();
   rowsOf_ = document_ = &document;
-  document.Select(state, rows_);
+  if (!prepared) document.Select(state, rows_);
   shown_ = rows_.rows.size();
   emptyRows_ = 0;
   endResetModel();
 }
 
-void JournalTableModel::AdoptRowStorage(const JournalDocument& document, RowSet storage) {
+void JournalTableModel::AdoptRowStorage(const JournalDocument& document, RowSet storage,
+                                        std::optional<FilterState> selectedFor) {
   if (document_ != nullptr) return;
   rows_ = std::move(storage);
-  rows_.rows.Clear();
+  preparedFor_ = std::move(selectedFor);
+  if (!preparedFor_) rows_.rows.Clear();
   rowsOf_ = &document;
 }
 

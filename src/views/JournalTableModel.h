@@ -3,6 +3,7 @@
 // they are painted or measured, never stored. Text, text colour and background come through
 // the model's roles.
 #include <QAbstractTableModel>
+#include <optional>
 #include <QColor>
 #include <QStringList>
 #include <string>
@@ -48,8 +49,11 @@ class JournalTableModel : public QAbstractTableModel {
   // Adds the rows of the records from `first` on that pass `state`, after those shown: the
   // view of a journal that has grown, with its scroll place and selection kept.
   void AppendSelection(const JournalDocument& document, const FilterState& state, size_t first);
-  // Takes `storage` as the room for the rows of the next view of `document`.
-  void AdoptRowStorage(const JournalDocument& document, RowSet storage);
+  // Takes `storage` as the room for the rows of the next view of `document`; with
+  // `selectedFor`, `storage` holds the rows of the view of those filters already, and the next
+  // view of them shows them without selecting again.
+  void AdoptRowStorage(const JournalDocument& document, RowSet storage,
+                       std::optional<FilterState> selectedFor = std::nullopt);
   // Rows of empty cells, as the grid has before any journal.
   void SetEmptyRows(int count);
   // Whether rows take the colour of their records: only while the current file is of a kind
@@ -72,6 +76,8 @@ class JournalTableModel : public QAbstractTableModel {
   // The rows told to the views: rows_ may hold more for a moment while rows are added.
   size_t shown_ = 0;
   // The document whose view last filled rows_: its next view reuses their storage.
+  // The filters the kept rows were selected for beside the window, until the next view.
+  std::optional<FilterState> preparedFor_;
   const JournalDocument* rowsOf_ = nullptr;
   int emptyRows_ = 0;
   bool coloured_ = true;

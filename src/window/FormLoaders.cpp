@@ -43,6 +43,21 @@ void TCorvanelForm::OpenLogFiles(const QStringList& fileNames) {
   request.rules = rules_;
   request.startDate = FromQDate(StartDate->date()) + FromQTime(StartDate->time());
   request.measure = StringGrid->Measure();
+  if (!refreshing_) {
+    // A journal opened anew shows every value of its lists: the rows of that view are chosen
+    // beside the window, and the view takes them if the filters are still those at its end.
+    FilterState first;
+    first.startTime = FromQTime(StartTime->time());
+    first.endTime = FromQTime(EndTime->time());
+    first.startDate = FromQDate(StartDate->date());
+    first.endDate = FromQDate(EndDate->date());
+    const KindDescription& description = DescriptionOf(kind);
+    for (int l = 0; l < description.listCount; ++l) {
+      first.lists[static_cast<size_t>(l)] = {0, Cp1251Literals().*description.lists[l].allValues};
+    }
+    first.showUnimportant = ShowOlive->isChecked();
+    request.firstView = first;
+  }
   session_->Load(std::move(request));
 }
 
@@ -133,7 +148,7 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
   const JournalDocument& document = session_->Document(loadKind);
   ProgressBar->hide();
   StringGrid->AdoptWidths(document, std::move(outcome.widths));
-  StringGrid->Model().AdoptRowStorage(document, std::move(outcome.rows));
+  StringGrid->Model().AdoptRowStorage(document, std::move(outcome.rows), std::move(outcome.rowsFor));
   if (!refreshing_) {
     RefreshView();
     return;

@@ -206,6 +206,16 @@ void LoadThread::Run(LoadRequest request) {
     if (records > 0) std::memset(outcome->rows.rows.data(), 0, records * sizeof(uint32_t));
     outcome->rows.rows.Clear();
     outcome->rows.blockStarts.reserve(records / kRecordBlock + 2);
+    if (request.firstView) {
+      FilterState state = *request.firstView;
+      const JournalDocument& document = *outcome->document;
+      if (document.Kind().dateRange) {
+        state.startDate = WholeDay(document.Earliest());
+        state.endDate = WholeDay(document.Latest());
+      }
+      document.Select(state, outcome->rows);
+      outcome->rowsFor = state;
+    }
     outcome->widths = std::make_unique<WidthIndex>(*outcome->document, request.measure,
                                                    static_cast<int>(std::max(1u, std::thread::hardware_concurrency())),
                                                    &cancel_);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,6 +36,10 @@ struct LoadRequest {
   TDateTime startDate = 0;
   // The table's font, to measure the new journal's widths with.
   TextMeasure measure;
+  // The filters of the first view, when the window will show the journal with its lists at
+  // their all-values items and, for a date range, its first and last day: the rows of that
+  // view are selected beside the window too.
+  std::optional<FilterState> firstView;
 };
 
 // What a load ends with: the document and its widths, or the error report's text.
@@ -42,8 +47,10 @@ struct LoadOutcome {
   std::unique_ptr<JournalDocument> document;
   std::unique_ptr<WidthIndex> widths;
   // Room for the rows of a view of every record, its memory touched beside the window: the
-  // first view does not stop the window for fresh pages.
+  // first view does not stop the window for fresh pages. With `rowsFor`, they are the rows
+  // of the view of those filters.
   RowSet rows;
+  std::optional<FilterState> rowsFor;
   // The error report's text, in Windows-1251.
   std::string error;
   // The files as the load left them, open unless they could not be opened: in the order of
