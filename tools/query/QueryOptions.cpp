@@ -1,6 +1,8 @@
 #include "query/QueryOptions.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <initializer_list>
 
 #include "journals/JournalKinds.h"
@@ -191,22 +193,19 @@ bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std:
       target = args[++i];
       return true;
     };
+    static constexpr std::pair<std::string_view, bool QueryOptions::*> kFlags[] = {
+        {"--help", &QueryOptions::help},           {"--show-unimportant", &QueryOptions::showUnimportant},
+        {"--lists", &QueryOptions::lists},         {"--count", &QueryOptions::countOnly},
+        {"--follow", &QueryOptions::follow},       {"--histogram", &QueryOptions::histogram},
+        {"--moment", &QueryOptions::moment},
+    };
+    const auto flagged = std::find_if(std::begin(kFlags), std::end(kFlags), [&name](const auto& f) { return f.first == name; });
+    if (flagged != std::end(kFlags)) {
+      if (!flag(options.*(flagged->second))) return false;
+      continue;
+    }
     std::string text;
-    if (name == "--help") {
-      if (!flag(options.help)) return false;
-    } else if (name == "--show-unimportant") {
-      if (!flag(options.showUnimportant)) return false;
-    } else if (name == "--lists") {
-      if (!flag(options.lists)) return false;
-    } else if (name == "--count") {
-      if (!flag(options.countOnly)) return false;
-    } else if (name == "--follow") {
-      if (!flag(options.follow)) return false;
-    } else if (name == "--histogram") {
-      if (!flag(options.histogram)) return false;
-    } else if (name == "--moment") {
-      if (!flag(options.moment)) return false;
-    } else if (name == "--output") {
+    if (name == "--output") {
       if (!value(text)) return false;
       if (text.empty()) {
         problem = "--output needs a file name";
