@@ -4,7 +4,9 @@
 #                                            kind by default; 10000000 records for the big
 #                                            journal's targets, e.g. KINDS=alarms; KIND-set,
 #                                            e.g. alarms-set, opens ten journals of KIND of
-#                                            RECORDS records each together in the window)
+#                                            RECORDS records each together in the window, a
+#                                            unit's ten days; KIND-units ten units' journals
+#                                            of one day)
 # VANTOREL_BUILD_DIR names the build folder (build-bench); the journals go to its bench-data/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,13 +26,22 @@ mkdir -p "$data"
 files=()
 sets=()
 for kind in $kinds; do
-  if [[ $kind == *-set ]]; then
-    # Ten units' journals of one day: another seed each.
-    kind=${kind%-set}
-    for unit in $(seq 1 10); do
-      file="$data/bench-$records-unit$unit.$kind"
+  if [[ $kind == *-set || $kind == *-units ]]; then
+    # A unit's journals of ten days in a row, or ten units' journals of one day: another seed
+    # each.
+    what=${kind##*-}
+    kind=${kind%-*}
+    for n in $(seq 1 10); do
+      if [ "$what" = set ]; then
+        file="$data/bench-$records-day$n.$kind"
+        first_day=$((n - 1))
+      else
+        file="$data/bench-$records-unit$n.$kind"
+        first_day=0
+      fi
       if [ ! -s "$file" ]; then
-        "$build_dir/bin/vantorel-generate" --kind "$kind" --records "$records" --seed "$unit" --days 1 -o "$file"
+        "$build_dir/bin/vantorel-generate" --kind "$kind" --records "$records" --seed "$n" --days 1 \
+          --first-day "$first_day" -o "$file"
       fi
       sets+=("$file")
     done

@@ -23,7 +23,6 @@ inline constexpr size_t kRecordBlock = 128;
 // records begin among them (one entry more than there are blocks). Kept between views, so a
 // filter change reuses its storage.
 struct RowSet {
-  // In fresh memory of huge pages: a million rows take no thousand page faults.
   LargeArray<uint32_t> rows;
   std::vector<uint32_t> blockStarts;
 

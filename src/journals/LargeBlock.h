@@ -1,8 +1,8 @@
 #pragma once
-// Memory for a journal's bytes and its record arrays. On the machines the viewer runs on, the
-// first touch of a fresh 4 KB page costs far more than the parsing done on it, so blocks of
-// 2 MB or more are 2 MB-aligned and advised for transparent huge pages (plain pages where the
-// system offers none).
+// Memory for a journal's bytes and its record arrays: anonymous mappings of plain pages. On the
+// virtual machines the viewer runs on, memory the system has not handed out for a while costs
+// far more at its first touch than the parsing done on it, and a huge page of it about four
+// times more than the same bytes in plain pages, so no huge pages are asked for.
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -54,7 +54,7 @@ class LargeBlock {
 
   char* data_ = nullptr;
   size_t capacity_ = 0;
-  // The mapping itself, which starts before data_ when data_ was moved to a 2 MB boundary.
+  // The mapping itself.
   char* base_ = nullptr;
   size_t mapped_ = 0;
 };

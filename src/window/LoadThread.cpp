@@ -12,7 +12,7 @@
 #include "journals/Extension.h"
 #include "journals/FileBytes.h"
 #include "journals/JournalLoad.h"
-#include "journals/JournalMerge.h"
+#include "journals/JournalSetLoad.h"
 #include "platform/DisplayText.h"
 #include "uStrUtils/AppError.h"
 #include "views/JournalTableModel.h"
@@ -106,83 +106,6 @@ void LoadThread::Deliver() {
   }
 }
 
-namespace {
-
-// Tells one observer of several loads as of one: the first titles, one start with every
-// journal's lines, and the records read so far of all of them.
-class SetObserver final : public LoadObserver {
- public:
-  SetObserver(LoadObserver& to, size_t progressMax, size_t total) : to_(to), progressMax_(progressMax), total_(total) {}
-
-  void Titles(const std::vector<std::string>& titles) override {
-    if (!titled_) to_.Titles(titles);
-    titled_ = true;
-  }
-  void Started(size_t) override {
-    if (!started_) to_.Started(progressMax_);
-    started_ = true;
-  }
-  void Progress(size_t done, size_t) override { to_.Progress(before_ + done, total_); }
-  // The next journal's records count after `records` more.
-  void Next(size_t records) { before_ += records; }
-
- private:
-  LoadObserver& to_;
-  size_t progressMax_;
-  size_t total_;
-  size_t before_ = 0;
-  bool titled_ = false;
-  bool started_ = false;
-};
-
-// Several journals of one kind as one: every file read first, so that the progress runs over
-// all their lines, then each parsed on every core, then merged. An error names its journal;
-// `bytes` and `records` say what was read, for a report of too little memory.
-Journal LoadSet(std::vector<std::unique_ptr<JournalSource>>& sources, const LoadRequest& request, LoadOptions options,
-                size_t& bytes, size_t& records) {
-  const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  auto named = [&request](size_t j, const std::string& message) {
-    return AppError(request.names[j] + ": " + message);
-  };
-  std::vector<JournalBytes> read;
-  size_t progressMax = 0;
-  for (size_t j = 0; j < sources.size(); ++j) {
-    try {
-      sources[j]->Open(ReadErrorStyle::TextFile);
-      read.push_back(ReadJournalBytes(*sources[j], threads, options.minPartBytes, options.cancel));
-    } catch (const AppError& error) {
-      throw named(j, error.Message());
-    }
-    const size_t lines = read.back().lines.WholeLines();
-    progressMax += lines;
-    records += lines > 0 ? lines - 1 : 0;
-    bytes += read.back().bytes.size;
-  }
-  SetObserver observer(*options.observer, progressMax, records);
-  options.observer = &observer;
-  std::vector<NamedJournal> journals;
-  for (size_t j = 0; j < read.size(); ++j) {
-    const size_t lines = read[j].lines.WholeLines();
-    try {
-      journals.push_back({request.names[j], ParseJournal(std::move(read[j]), request.kind, options, request.names[j])});
-    } catch (const AppError& error) {
-      throw named(j, error.Message());
-    }
-    observer.Next(lines > 0 ? lines - 1 : 0);
-  }
-  Journal merged = MergeJournals(std::move(journals));
-  // The files in the order of their journals, as the session follows them.
-  std::vector<std::unique_ptr<JournalSource>> ordered;
-  for (const std::string& name : merged.journalNames) {
-    const auto at = std::find(request.names.begin(), request.names.end(), name);
-    ordered.push_back(std::move(sources[static_cast<size_t>(at - request.names.begin())]));
-  }
-  sources = std::move(ordered);
-  return merged;
-}
-
-}  // namespace
-
 void LoadThread::Run(LoadRequest request) {
   // The load and the threads it starts yield to the window's own thread, which then keeps
   // painting and taking input however busy the cores are.
@@ -196,9 +119,9 @@ void LoadThread::Run(LoadRequest request) {
   auto outcome = std::make_shared<LoadOutcome>();
   for (const std::string& path : request.paths) outcome->sources.push_back(std::make_unique<JournalSource>(path));
   const bool several = request.paths.size() > 1;
-  size_t setBytes = 0, setRecords = 0;
+  SetSize set;
   try {
-    Journal journal = several ? LoadSet(outcome->sources, request, options, setBytes, setRecords)
+    Journal journal = several ? LoadJournalSet(outcome->sources, request.names, request.kind, options, set)
                               : LoadJournal(*outcome->sources.front(), request.kind, options);
     outcome->document = std::make_unique<JournalDocument>(std::move(journal), request.rules.regional);
     const size_t records = outcome->document->RecordCount();
@@ -223,7 +146,7 @@ void LoadThread::Run(LoadRequest request) {
     return;
   } catch (const std::bad_alloc&) {
     // The journal was loaded (the set was read); its merge or its widths found no room.
-    size_t needed = several ? LoadFootprint(request.kind, setBytes, setRecords) : 0;
+    size_t needed = several ? LoadFootprint(request.kind, set.bytes, set.records) : 0;
     if (outcome->document != nullptr && !several) {
       needed = LoadFootprint(request.kind, outcome->document->Data().bytes.size, outcome->document->RecordCount());
     }

@@ -125,7 +125,8 @@ TEST(QueryDocumentTest, TheQueryPrintsWhatTheDocumentSelects) {
 }
 
 TEST(QueryDocumentTest, SeveralJournalsAreQueriedAsTheirMerge) {
-  // A journal cut in three by day, given out of order: its rows, each naming its day's file.
+  // A journal cut in three by day, given out of order: its rows, each naming its day's file
+  // (a name in Cyrillic, as the file system writes it).
   const std::string whole = test::GeneratedJournal(JournalKind::Param, 900, 4);
   const JournalDocument one = test::Document(JournalKind::Param, whole);
   const size_t titleEnd = whole.find('\n') + 1;
@@ -144,8 +145,8 @@ TEST(QueryDocumentTest, SeveralJournalsAreQueriedAsTheirMerge) {
     EXPECT_EQ(RunQuery(all, test::JournalRules(), out, err), kQueryOk) << err.text;
     return out.text;
   };
-  const std::string merged = run({test::WriteScratchFile("day3.param", days[2]), test::WriteScratchFile("day1.param", days[0]),
-                                  test::WriteScratchFile("day2.param", days[1])});
+  const std::string merged = run({test::WriteScratchFile("день3.param", days[2]), test::WriteScratchFile("день1.param", days[0]),
+                                  test::WriteScratchFile("день2.param", days[1])});
   std::string expected;
   size_t line = 0;
   const std::string plain = run({test::WriteScratchFile("whole.param", whole)});
@@ -162,7 +163,7 @@ TEST(QueryDocumentTest, SeveralJournalsAreQueriedAsTheirMerge) {
       continue;
     }
     const TDateTime day = WholeDay(DateTimeOfRow(row));
-    expected += "\tday" + std::to_string(static_cast<int>(day - WholeDay(one.Time(0))) + 1) + ".param\n";
+    expected += "\tдень" + std::to_string(static_cast<int>(day - WholeDay(one.Time(0))) + 1) + ".param\n";
   }
   EXPECT_EQ(merged, expected);
 

@@ -1,5 +1,6 @@
 #include "generate/Generate.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -165,11 +166,15 @@ class Writer {
 
 void Tab(std::string& out) { out.push_back('\t'); }
 
-// The moment of record `i`: the records spread evenly over the days, a second's jitter each.
-int64_t MomentOf(const GenerateOptions& o, size_t i, Random& random) {
+// The moment of record `i`: the records spread evenly over the days, a second's jitter each,
+// never before the moment of the record before (`last`), as a unit writes its journal.
+int64_t MomentOf(const GenerateOptions& o, size_t i, Random& random, int64_t& last) {
   const int64_t span = int64_t{o.days} * kMsPerDayInt;
-  return static_cast<int64_t>(static_cast<double>(span) * static_cast<double>(i) / static_cast<double>(o.records)) +
-         static_cast<int64_t>(random.Below(1000));
+  const int64_t moment = int64_t{o.firstDay} * kMsPerDayInt +
+                         static_cast<int64_t>(static_cast<double>(span) * static_cast<double>(i) / static_cast<double>(o.records)) +
+                         static_cast<int64_t>(random.Below(1000));
+  last = std::max(last, moment);
+  return last;
 }
 
 // Group, device, node and board or port of a random node, each followed by a tab.
@@ -195,9 +200,10 @@ void WriteAlarms(const GenerateOptions& o, Random& random, const Network& net, W
   const std::vector<std::string> detail = Cp1251All({"Уровень", "Код", "Счётчик", "Порог"});
   w.text += Utf8ToCp1251("Время\tГруппа\tТип\tУзел\tПлата/Порт\tСообщение\tПримечание");
   w.LineDone();
+  int64_t last = 0;
   for (size_t i = 0; i < o.records; ++i) {
     std::string& t = w.text;
-    AppendDateTime(t, MomentOf(o, i, random), o.dates);
+    AppendDateTime(t, MomentOf(o, i, random, last), o.dates);
     Tab(t);
     AppendPlace(t, net, random);
     const size_t roll = random.Below(100);
@@ -242,13 +248,14 @@ void WriteActions(const GenerateOptions& o, Random& random, const Network& net, 
   const std::vector<std::string> results = Cp1251All({"успешно", "успешно", "успешно", "отказано", "ошибка"});
   w.text += Utf8ToCp1251("Пользователь\tВремя\tАдрес\tОбъект\tРезультат\tДействие");
   w.LineDone();
+  int64_t last = 0;
   for (size_t i = 0; i < o.records; ++i) {
     std::string& t = w.text;
     // A few users do most of the work.
     const size_t user = random.Chance(70) ? random.Below(6) : random.Below(users.size());
     t += users[user];
     Tab(t);
-    AppendDateTime(t, MomentOf(o, i, random), o.dates);
+    AppendDateTime(t, MomentOf(o, i, random, last), o.dates);
     Tab(t);
     t += "10.";
     AppendInt(t, static_cast<int64_t>(user % 8));
@@ -289,9 +296,10 @@ void WriteParamStat(const GenerateOptions& o, Random& random, const Network& net
                  : Utf8ToCp1251("Время\tГруппа\tТип\tУзел\tПлата/Порт\tПараметр\tБыло\tСтало");
   w.LineDone();
   const std::string was = Utf8ToCp1251("было "), now = Utf8ToCp1251("стало "), period = Utf8ToCp1251("за 15 мин");
+  int64_t last = 0;
   for (size_t i = 0; i < o.records; ++i) {
     std::string& t = w.text;
-    AppendDateTime(t, MomentOf(o, i, random), o.dates);
+    AppendDateTime(t, MomentOf(o, i, random, last), o.dates);
     Tab(t);
     AppendPlace(t, net, random);
     t += params[random.Below(params.size())];

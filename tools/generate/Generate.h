@@ -18,8 +18,10 @@ struct GenerateOptions {
   JournalKind kind = JournalKind::Alarms;
   size_t records = 1000;
   uint64_t seed = 1;
-  // The records are spread in time order over this many days from 25 November 2013.
+  // The records are spread in time order over this many days, from `firstDay` days after
+  // 25 November 2013.
   int days = 7;
+  int firstDay = 0;
   DateStyle dates = DateStyle::Russian;
 };
 

@@ -12,9 +12,10 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vantorel-generate --kind alarms|action|param|stat --records N [--seed S] [--days D]\n"
-    "                         [--dates ru|c] [-o FILE]\n"
-    "Writes a journal of N records spread over D days (7) from 25 November 2013, in\n"
-    "Windows-1251 with CR LF line ends, to FILE or standard output. --dates ru (the\n"
+    "                         [--first-day F] [--dates ru|c] [-o FILE]\n"
+    "Writes a journal of N records in time order, spread over D days (7) from F days (0)\n"
+    "after 25 November 2013, in Windows-1251 with CR LF line ends, to FILE or standard\n"
+    "output. --dates ru (the\n"
     "default) writes 25.11.2013 14:05:09, as Russian regional settings read it; --dates c\n"
     "writes 11/25/13 2:05:09 pm, as a system without regional settings reads it.\n";
 
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
       options.seed = number;
     } else if (arg == "--days" && Number(value, number) && number >= 1 && number <= 3650) {
       options.days = static_cast<int>(number);
+    } else if (arg == "--first-day" && Number(value, number) && number <= 36500) {
+      options.firstDay = static_cast<int>(number);
     } else if (arg == "--dates" && (value == "ru" || value == "c")) {
       options.dates = value == "ru" ? vantorel::DateStyle::Russian : vantorel::DateStyle::StandIn;
     } else if (arg == "-o") {

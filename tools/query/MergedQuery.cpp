@@ -6,8 +6,7 @@
 #include "document/RowExport.h"
 #include "document/Timeline.h"
 #include "journals/Extension.h"
-#include "journals/JournalLoad.h"
-#include "journals/JournalMerge.h"
+#include "journals/JournalSetLoad.h"
 #include "query/QueryText.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
@@ -40,19 +39,18 @@ FilterState StateOf(const QueryOptions& options, const JournalDocument& document
 }  // namespace
 
 void RunMergedQuery(const QueryOptions& options, JournalKind kind, const DateTimeRules& rules, TextSink& out) {
-  std::vector<NamedJournal> journals;
   LoadOptions load;
   load.rules = rules;
   load.startDate = kPickerStartDate;
+  std::vector<std::unique_ptr<JournalSource>> sources;
+  // The names as the journal column and the messages carry them: Windows-1251, as the records.
+  std::vector<std::string> names;
   for (const std::string& path : options.files) {
-    const std::string name(FileNameOf(path));
-    try {
-      journals.push_back({name, LoadJournal(path, kind, load)});
-    } catch (const std::exception& error) {
-      throw AppError(Utf8ToCp1251(name) + ": " + MessageOf(error));
-    }
+    sources.push_back(std::make_unique<JournalSource>(path));
+    names.push_back(Utf8ToCp1251(FileNameOf(path)));
   }
-  const JournalDocument document(MergeJournals(std::move(journals)), rules.regional);
+  SetSize size;
+  const JournalDocument document(LoadJournalSet(sources, names, kind, load, size), rules.regional);
   if (document.Kind().dateRange && (!InPickerRange(WholeDay(document.Earliest())) || !InPickerRange(WholeDay(document.Latest())))) {
     throw AppError("Failed to set calendar date or time");
   }

@@ -1,0 +1,31 @@
+#pragma once
+// Loading several journals of one kind as one: read side by side, parsed on every core,
+// merged by moment.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "journals/JournalLoad.h"
+#include "journals/JournalMerge.h"
+#include "journals/JournalSource.h"
+
+namespace vantorel {
+
+// What a set's files held, as far as they were read: for the report of a load that found no
+// room.
+struct SetSize {
+  size_t bytes = 0;
+  size_t records = 0;
+};
+
+// Loads the journals of `sources` (opened here when not open yet) as journals of `kind` and
+// merges them (see MergeJournals); `names[j]` is what the merged journal and messages call
+// journal j. The files are read side by side, one per core, then parsed one after another on
+// every core; the observer is told the first titles, one start with every file's lines and
+// the records of all of them. On return `sources` are in the order of the merged journal's
+// names. Raises AppError "NAME: message" with the first failing journal's name in the given
+// order, LoadCancelled, or std::bad_alloc (with `size` saying what was read).
+Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, const std::vector<std::string>& names,
+                       JournalKind kind, const LoadOptions& options, SetSize& size);
+
+}  // namespace vantorel
