@@ -5,6 +5,7 @@
 // vantorel-query all read records through it.
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -37,7 +38,9 @@ template <JournalKind K>
 void StoreRecord(JournalRecords& records, size_t i, const ParsedRecord& values, LineText line) {
   constexpr const KindDescription& kind = Describe<K>();
   records.times[i] = values.time;
-  records.lines[i] = line;
+  // One whole store: a store of the bit fields one by one reads the slot first, and the read
+  // of a fresh page maps a shared zero page that the write then has to replace.
+  std::memcpy(&records.lines[i], &line, sizeof line);
   for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)][i] = values.items[static_cast<size_t>(l)];
   if constexpr (kind.messageField >= 0) records.tones[i] = values.tone;
 }
