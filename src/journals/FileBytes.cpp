@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "journals/LoadObserver.h"
 #include "uStrUtils/AppError.h"
@@ -13,6 +15,8 @@ namespace {
 // Read and counted one piece at a time, so that each piece is counted while it is still in
 // the processor's cache.
 constexpr size_t kPiece = size_t{1} << 20;
+// Smaller files are read before a thread beside would have started.
+constexpr size_t kPrefaultFrom = size_t{32} << 20;
 
 // Counts a piece that has just come in and marks the split places it holds.
 class PieceCounter {
@@ -53,7 +57,7 @@ int PartsFor(size_t size, int maxParts, size_t minPartBytes) {
 }
 
 JournalBytes ReadJournalBytes(JournalSource& source, int maxParts, size_t minPartBytes,
-                              const std::atomic<bool>* cancel) {
+                              const std::atomic<bool>* cancel, bool prefault) {
   // The size is a hint: a file that grows or shrinks while it is read is read as it is.
   const size_t expected = source.KnownSize() > source.Offset() ? source.KnownSize() - source.Offset() : 0;
   JournalBytes out;
@@ -63,9 +67,15 @@ JournalBytes ReadJournalBytes(JournalSource& source, int maxParts, size_t minPar
   // cost nothing.
   bytes.block = LargeBlock(expected + 1 + expected / 4);
   PieceCounter counter(out, expected, PartsFor(expected, maxParts, minPartBytes));
+  // The second half's pages come in beside the read of the first half.
+  std::optional<Prefault> beside;
+  if (prefault && expected >= kPrefaultFrom) beside.emplace(std::vector<Prefault::Range>{{bytes.data() + expected / 2, expected - expected / 2}});
   for (;;) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) throw LoadCancelled();
-    if (bytes.size == bytes.block.capacity()) bytes.block.Reserve(bytes.size + bytes.size / 2 + kPiece);
+    if (bytes.size == bytes.block.capacity()) {
+      beside.reset();
+      bytes.block.Reserve(bytes.size + bytes.size / 2 + kPiece);
+    }
     const size_t want = std::min(kPiece, bytes.block.capacity() - bytes.size);
     const size_t got = source.Read(bytes.data() + bytes.size, want);
     if (got == 0) break;

@@ -43,10 +43,11 @@ int PartsFor(size_t size, int maxParts, size_t minPartBytes);
 
 // Reads what `source`, open, holds from where it stands to its end, counting its lines as
 // each piece comes in, and marks split places that cut it into PartsFor(its size, maxParts,
-// minPartBytes) shares. Raises AppError as the source does, OutOfMemory when the buffer
-// cannot be had, LoadCancelled when `cancel` is set.
+// minPartBytes) shares. With `prefault`, a thread beside the read brings the buffer's pages in.
+// Raises AppError as the source does, OutOfMemory when the buffer cannot be had,
+// LoadCancelled when `cancel` is set.
 JournalBytes ReadJournalBytes(JournalSource& source, int maxParts = 1, size_t minPartBytes = 0,
-                              const std::atomic<bool>* cancel = nullptr);
+                              const std::atomic<bool>* cancel = nullptr, bool prefault = false);
 
 // The bytes alone.
 FileBytes ReadFileBytes(const std::string& path, ReadErrorStyle style);

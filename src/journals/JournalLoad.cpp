@@ -269,7 +269,7 @@ Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& 
   if (!source.IsOpen()) source.Open(ReadErrorStyle::TextFile);
   JournalBytes read;
   try {
-    read = ReadJournalBytes(source, ThreadsOf(options), options.minPartBytes, options.cancel);
+    read = ReadJournalBytes(source, ThreadsOf(options), options.minPartBytes, options.cancel, ThreadsOf(options) > 1);
   } catch (const OutOfMemory&) {
     // Nothing is counted yet: the records are guessed from the lines of the first bytes.
     const size_t size = source.KnownSize();

@@ -58,6 +58,12 @@ Journal MergeJournals(std::vector<NamedJournal> journals) {
   JournalRecords& records = merged.records;
   records.Resize(kind, total);
   merged.journalOf.Resize(total);
+  // The second half of every array comes in beside the merge, which writes from the front.
+  std::vector<Prefault::Range> ranges = {records.times.Span(total / 2, total), records.lines.Span(total / 2, total),
+                                         merged.journalOf.Span(total / 2, total)};
+  for (int l = 0; l < kind.listCount; ++l) ranges.push_back(records.items[static_cast<size_t>(l)].Span(total / 2, total));
+  if (kind.messageField >= 0) ranges.push_back(records.tones.Span(total / 2, total));
+  Prefault beside(std::move(ranges));
   const Literals& words = Cp1251Literals();
   for (int l = 0; l < kind.listCount; ++l) merged.lists[static_cast<size_t>(l)].Reset(words.*kind.lists[l].allValues);
 

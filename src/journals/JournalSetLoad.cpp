@@ -54,7 +54,7 @@ void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, int cores, co
     for (size_t j = next++; j < sources.size(); j = next++) {
       try {
         if (!sources[j]->IsOpen()) sources[j]->Open(ReadErrorStyle::TextFile);
-        read[j] = ReadJournalBytes(*sources[j], cores, options.minPartBytes, options.cancel);
+        read[j] = ReadJournalBytes(*sources[j], cores, options.minPartBytes, options.cancel, sources.size() == 1 && cores > 1);
       } catch (...) {
         failures[j] = std::current_exception();
         // The journals after a failed one are of no use: the load ends with the first failure.

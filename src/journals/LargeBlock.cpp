@@ -2,10 +2,15 @@
 
 #include <sys/mman.h>
 
+#include <cstdint>
+#include <system_error>
+
 namespace vantorel {
 namespace {
 
 constexpr size_t kPage = 4096;
+// A prefault looks for its stop between pieces of this size.
+constexpr size_t kPrefaultPiece = size_t{8} << 20;
 
 size_t RoundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 
@@ -39,6 +44,36 @@ void LargeBlock::Reserve(size_t bytes) {
   if (moved == MAP_FAILED) throw OutOfMemory(bytes);
   base_ = data_ = static_cast<char*>(moved);
   mapped_ = capacity_ = usable;
+}
+
+Prefault::Prefault(std::vector<Range> ranges) {
+#ifdef MADV_POPULATE_WRITE
+  try {
+    thread_ = std::thread([this, ranges = std::move(ranges)] {
+      for (const Range& range : ranges) {
+        // Whole pages within the range: a page it shares with memory written elsewhere is left
+        // to the writer.
+        const auto first = reinterpret_cast<uintptr_t>(range.begin);
+        char* begin = range.begin + (RoundUp(first, kPage) - first);
+        char* end = range.begin + range.bytes;
+        for (char* at = begin; at + kPage <= end; at += kPrefaultPiece) {
+          if (stop_.load(std::memory_order_relaxed)) return;
+          const size_t piece = std::min(kPrefaultPiece, static_cast<size_t>(end - at) / kPage * kPage);
+          // Refused by a system without it: the writer then takes the faults itself.
+          if (::madvise(at, piece, MADV_POPULATE_WRITE) != 0) return;
+        }
+      }
+    });
+  } catch (const std::system_error&) {
+  }
+#else
+  (void)ranges;
+#endif
+}
+
+Prefault::~Prefault() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
 }
 
 }  // namespace vantorel

@@ -4,11 +4,14 @@
 // far more at its first touch than the parsing done on it, and a huge page of it about four
 // times more than the same bytes in plain pages, so no huge pages are asked for.
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace vantorel {
 
@@ -59,6 +62,27 @@ class LargeBlock {
   size_t mapped_ = 0;
 };
 
+// Brings the pages of memory about to be written in, on a thread of its own, so that the cost
+// of their first touch is paid beside the thread that writes them. The contents are left as
+// they are, so the writer may already be writing there. The ranges are taken in order, each
+// from its start; the destructor stops and waits. Where the system offers no such prefault,
+// or no thread can be had, it does nothing.
+class Prefault {
+ public:
+  struct Range {
+    char* begin;
+    size_t bytes;
+  };
+  explicit Prefault(std::vector<Range> ranges);
+  ~Prefault();
+  Prefault(const Prefault&) = delete;
+  Prefault& operator=(const Prefault&) = delete;
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 // An array of plain values in a LargeBlock: its elements are not initialised by Resize.
 template <typename T>
 class LargeArray {
@@ -72,6 +96,10 @@ class LargeArray {
   const T& operator[](size_t i) const { return data()[i]; }
   T* begin() const { return data(); }
   T* end() const { return data() + size_; }
+  // Where elements [from, to) lie, for a Prefault.
+  Prefault::Range Span(size_t from, size_t to) const {
+    return {reinterpret_cast<char*>(data() + from), (to - from) * sizeof(T)};
+  }
   void Clear() { size_ = 0; }
 
   void Resize(size_t n) {
