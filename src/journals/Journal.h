@@ -41,10 +41,21 @@ struct Journal {
   // A NUL (whole-file lines) or Ctrl-Z (text lines) ended the text: nothing after it counts.
   bool textEnded = false;
 
-  // Several journals merged into this one: their names, their bytes (in the same order), and
-  // the journal of each record; all empty for a journal of one file.
+  // Where growth of one of several merged journals goes on from (see parsedEnd and the flags
+  // after it).
+  struct MemberEnd {
+    size_t parsedEnd = 0;
+    bool lastLineOpen = false;
+    bool endsWithCr = false;
+    bool textEnded = false;
+  };
+
+  // Several journals merged into this one: their names, their bytes and where each was read
+  // to (in the same order), and the journal of each record; all empty for a journal of one
+  // file.
   std::vector<std::string> journalNames;
   std::vector<FileBytes> journalBytes;
+  std::vector<MemberEnd> journalEnds;
   LargeArray<uint16_t> journalOf;
 
   size_t size() const { return records.size(); }

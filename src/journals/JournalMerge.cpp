@@ -133,6 +133,8 @@ Journal MergeJournals(std::vector<NamedJournal> journals) {
   for (NamedJournal& part : parts) {
     merged.journalNames.push_back(std::move(part.name));
     merged.journalBytes.push_back(std::move(part.journal.bytes));
+    const Journal& from = part.journal;
+    merged.journalEnds.push_back({from.parsedEnd, from.lastLineOpen, from.endsWithCr, from.textEnded});
   }
   return merged;
 }
