@@ -4,6 +4,7 @@
 #include <climits>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -31,10 +32,19 @@ struct Part {
   std::exception_ptr failure;
 };
 
+// Where a parse puts its records: from `first` on in `records`, long lines keyed with
+// `longKey`.
+struct RecordTarget {
+  JournalRecords* records = nullptr;
+  size_t first = 0;
+  uint64_t longKey = 0;
+};
+
 // What the parts of one load share.
 struct LoadRun {
   Journal& journal;
   const LoadOptions& options;
+  RecordTarget target;
   std::vector<std::unique_ptr<Part>>& parts;
   // The progress total the observer is told: records, or for actions the whole-file lines
   // after the title, which the records may not match.
@@ -65,7 +75,7 @@ void Checkpoint(LoadRun& run, Part& part, int index, size_t local) {
 template <JournalKind K>
 void ParsePart(LoadRun& run, Part& part, int index) {
   constexpr const KindDescription& kind = Describe<K>();
-  JournalRecords& records = run.journal.records;
+  JournalRecords& records = *run.target.records;
   const char* base = run.journal.bytes.data();
   RecordParser<K> parser(run.options.rules, part.lists);
   ParsedRecord values;
@@ -75,7 +85,7 @@ void ParsePart(LoadRun& run, Part& part, int index) {
   while (lines.Next(line)) {
     if (i == part.limit) throw std::logic_error("a part holds more lines than were counted");
     parser.Parse(line, values);
-    StoreRecord<K>(records, i, values, LineTextOf(base, line, part.longLines));
+    StoreRecord<K>(records, run.target.first + i, values, LineTextOf(base, line, part.longLines));
     if constexpr (kind.findsDays) part.days.Note(values.time);
     ++i;
     const size_t local = i - part.first;
@@ -100,7 +110,7 @@ void RunPart(LoadRun& run, Part& part, int index) {
 
 // The lists of the later parts joined to the first part's, in file order, and the later
 // parts' items made items of the joined lists.
-void MergeLists(Journal& journal, std::vector<std::unique_ptr<Part>>& parts) {
+void MergeLists(Journal& journal, const RecordTarget& target, std::vector<std::unique_ptr<Part>>& parts) {
   const KindDescription& kind = *journal.kind;
   for (int l = 0; l < kind.listCount; ++l) {
     const auto list = static_cast<size_t>(l);
@@ -110,15 +120,25 @@ void MergeLists(Journal& journal, std::vector<std::unique_ptr<Part>>& parts) {
       const std::vector<std::string_view>& items = parts[p]->lists[list].Items();
       remap.resize(items.size());
       for (size_t i = 0; i < items.size(); ++i) remap[i] = joined.Add(items[i]);
-      uint32_t* records = journal.records.items[list].data();
+      uint32_t* records = target.records->items[list].data() + target.first;
       for (size_t r = parts[p]->first; r < parts[p]->limit; ++r) records[r] = remap[records[r]];
     }
     journal.lists[list] = std::move(joined);
   }
 }
 
+// How much of a journal's start is looked at for its first record.
+constexpr size_t kFirstLinesBytes = size_t{1} << 16;
+
+// The records a journal's bytes hold by the kind's line rule: the lines after the title.
+size_t RecordLines(const JournalBytes& read, const KindDescription& kind) {
+  const size_t lines = kind.lines == LineRule::Text ? read.lines.TextLineCount() : read.lines.WholeLines();
+  return lines > 0 ? lines - 1 : 0;
+}
+
+// Parses into `target`, or into the journal's own records when it names none.
 template <JournalKind K>
-Journal ParseKind(JournalBytes read, const LoadOptions& options) {
+Journal ParseKind(JournalBytes read, const LoadOptions& options, RecordTarget target) {
   constexpr const KindDescription& kind = Describe<K>();
   Journal journal;
   journal.kind = &kind;
@@ -140,18 +160,20 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
   // The record lines begin after the title line and end where the text does.
   constexpr bool kText = kind.lines == LineRule::Text;
   const size_t textEnd = kText ? read.lines.TextEnd() : read.lines.WholeTextEnd();
-  const size_t lineCount = kText ? read.lines.TextLineCount() : wholeLines;
   std::conditional_t<kText, TextLines, WholeFileLines> titleLine(base, base + textEnd);
   std::string_view title;
   titleLine.Next(title);
   const auto recordsBegin = static_cast<size_t>(titleLine.Position() - base);
-  const size_t total = lineCount > 0 ? lineCount - 1 : 0;
+  const size_t total = RecordLines(read, kind);
 
-  JournalRecords& records = journal.records;
-  // Room for a quarter more records, for a journal that grows while it is followed: pages
-  // not written cost nothing.
-  records.Reserve(kind, total + total / 4 + 1024);
-  records.Resize(kind, total);
+  if (target.records == nullptr) {
+    target = RecordTarget{&journal.records};
+    // Room for a quarter more records, for a journal that grows while it is followed: pages
+    // not written cost nothing.
+    journal.records.Reserve(kind, total + total / 4 + 1024);
+    journal.records.Resize(kind, total);
+  }
+  JournalRecords& records = *target.records;
 
   std::vector<std::unique_ptr<Part>> parts;
   auto addPart = [&](size_t at, size_t first) {
@@ -175,7 +197,7 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
   parts.back()->end = base + textEnd;
   parts.back()->limit = total;
 
-  LoadRun run{journal, options, parts};
+  LoadRun run{journal, options, target, parts};
   run.progressTotal = kText ? (wholeLines > 0 ? wholeLines - 1 : 0) : total;
   if (parts.size() == 1) {
     ParsePart<K>(run, *parts[0], 0);
@@ -200,8 +222,10 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options) {
     }
   }
 
-  MergeLists(journal, parts);
-  for (const auto& part : parts) records.longLines.insert(part->longLines.begin(), part->longLines.end());
+  MergeLists(journal, target, parts);
+  for (const auto& part : parts) {
+    for (const auto& [offset, length] : part->longLines) records.longLines[target.longKey | offset] = length;
+  }
   if constexpr (kind.findsDays) {
     for (const auto& part : parts) journal.days.Join(part->days);
   }
@@ -259,10 +283,41 @@ Journal ParseJournal(JournalBytes read, JournalKind kind, const LoadOptions& opt
   const size_t size = read.bytes.size;
   const size_t records = read.lines.WholeLines();
   try {
-    return WithKind(kind, [&](auto k) { return ParseKind<decltype(k)::value>(std::move(read), options); });
+    return WithKind(kind, [&](auto k) { return ParseKind<decltype(k)::value>(std::move(read), options, RecordTarget{}); });
   } catch (const std::bad_alloc&) {
     throw AppError(NotEnoughMemoryMessage(name, LoadFootprint(kind, size, records)));
   }
+}
+
+Journal ParseJournalInto(JournalBytes read, JournalKind kind, const LoadOptions& options, JournalRecords& records,
+                         size_t first, uint64_t longKey) {
+  return WithKind(kind, [&](auto k) {
+    return ParseKind<decltype(k)::value>(std::move(read), options, RecordTarget{&records, first, longKey});
+  });
+}
+
+size_t RecordLineCount(const JournalBytes& read, JournalKind kind) { return RecordLines(read, DescriptionOf(kind)); }
+
+std::optional<TDateTime> FirstRecordMoment(const JournalBytes& read, JournalKind kind, const DateTimeRules& rules) {
+  return WithKind(kind, [&](auto k) -> std::optional<TDateTime> {
+    constexpr JournalKind K = decltype(k)::value;
+    constexpr bool kText = Describe<K>().lines == LineRule::Text;
+    // A copy of the first lines: text lines are read in place, changing the bytes.
+    const size_t end = kText ? read.lines.TextEnd() : read.lines.WholeTextEnd();
+    std::string head(read.bytes.data(), std::min(end, kFirstLinesBytes));
+    std::conditional_t<kText, TextLines, WholeFileLines> lines(head.data(), head.data() + head.size());
+    std::string_view line;
+    if (!lines.Next(line) || !lines.Next(line)) return std::nullopt;
+    std::array<DistinctList, kMaxLists> lists;
+    RecordParser<K> parser(rules, lists, nullptr, 0u);
+    ParsedRecord values;
+    try {
+      parser.Parse(line, values);
+    } catch (const AppError&) {
+      return std::nullopt;
+    }
+    return values.time;
+  });
 }
 
 Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& options) {

@@ -2,6 +2,7 @@
 // Loading a journal: its bytes read once, its record lines parsed on every core, its filter
 // lists built in order of first occurrence.
 #include <atomic>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,16 @@ Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& 
 
 // The same over bytes already read and counted; `name` names the file in messages.
 Journal ParseJournal(JournalBytes bytes, JournalKind kind, const LoadOptions& options, std::string_view name = {});
+// The same with the records put into `records`, which has room for them, from record `first`
+// on, the journal's long lines there keyed with `longKey`: the journal's own records stay
+// empty. Raises std::bad_alloc as it comes.
+Journal ParseJournalInto(JournalBytes bytes, JournalKind kind, const LoadOptions& options, JournalRecords& records,
+                         size_t first, uint64_t longKey);
+// The records that ParseJournal makes of `bytes`: their record lines.
+size_t RecordLineCount(const JournalBytes& bytes, JournalKind kind);
+// The moment of the first record of `bytes`; none without records or when its date and time
+// do not read.
+std::optional<TDateTime> FirstRecordMoment(const JournalBytes& bytes, JournalKind kind, const DateTimeRules& rules);
 
 // The kinds' loaders.
 inline Journal LoadAlarmLog(const std::string& path, const LoadOptions& options) {

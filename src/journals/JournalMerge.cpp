@@ -11,50 +11,113 @@ namespace {
 
 constexpr uint32_t kNoListItem = 0xFFFFFFFFu;
 
-// The moment of a journal's earliest record; journals without records come after all others.
-TDateTime EarliestMoment(const Journal& journal) {
-  const TDateTime* times = journal.records.times.data();
-  return journal.empty() ? 1e300 : *std::min_element(times, times + journal.size());
+// A journal to merge and where its records lie: from `first` on in `records`, its long lines
+// keyed with `longKey` there.
+struct Member {
+  NamedJournal* named;
+  const JournalRecords* records;
+  size_t first;
+  size_t size;
+  uint64_t longKey;
+
+  const Journal& journal() const { return named->journal; }
+  const TDateTime* times() const { return records->times.data() + first; }
+};
+
+// The moment of a member's earliest record; members without records come after all others.
+TDateTime EarliestMoment(const Member& member) {
+  return member.size == 0 ? 1e300 : *std::min_element(member.times(), member.times() + member.size);
 }
 
-// A journal's records in time order, file order among equal moments; empty when the file
+// A member's records in time order, file order among equal moments; empty when the file
 // order is that already.
-std::vector<uint32_t> TimeOrder(const Journal& journal) {
-  const TDateTime* times = journal.records.times.data();
-  if (std::is_sorted(times, times + journal.size())) return {};
-  std::vector<uint32_t> order(journal.size());
+std::vector<uint32_t> TimeOrder(const Member& member) {
+  const TDateTime* times = member.times();
+  if (std::is_sorted(times, times + member.size)) return {};
+  std::vector<uint32_t> order(member.size);
   std::iota(order.begin(), order.end(), 0u);
   std::stable_sort(order.begin(), order.end(), [times](uint32_t a, uint32_t b) { return times[a] < times[b]; });
   return order;
 }
 
-}  // namespace
-
-Journal MergeJournals(std::vector<NamedJournal> journals) {
-  if (journals.empty()) return {};
-  if (journals.size() > 0xFFFF) throw AppError("Too many journals: at most 65535 open as one");
+// The members in the merged journal's order of journals: by earliest moment, then name.
+std::vector<Member> Ranked(std::vector<Member> members) {
   std::vector<TDateTime> earliest;
-  for (const NamedJournal& named : journals) earliest.push_back(EarliestMoment(named.journal));
-  std::vector<size_t> rank(journals.size());
+  for (const Member& member : members) earliest.push_back(EarliestMoment(member));
+  std::vector<size_t> rank(members.size());
   std::iota(rank.begin(), rank.end(), size_t{0});
   std::sort(rank.begin(), rank.end(), [&](size_t a, size_t b) {
     if (earliest[a] != earliest[b]) return earliest[a] < earliest[b];
-    return journals[a].name < journals[b].name;
+    return members[a].named->name < members[b].named->name;
   });
-  std::vector<NamedJournal> parts;
-  for (size_t r : rank) parts.push_back(std::move(journals[r]));
+  std::vector<Member> ranked;
+  for (size_t r : rank) ranked.push_back(members[r]);
+  return ranked;
+}
 
-  const KindDescription& kind = *parts[0].journal.kind;
+// The merged journal without its records: kind, titles, lists' first items, and the members'
+// names, bytes and ends in their order. The members' journals give up their bytes.
+Journal MergedShell(std::vector<Member>& members) {
+  const Journal& first = members[0].journal();
+  const KindDescription& kind = *first.kind;
   Journal merged;
   merged.kind = &kind;
-  merged.titles = parts[0].journal.titles;
-  merged.days = parts[0].journal.days;
+  merged.titles = first.titles;
+  merged.days = first.days;
   merged.textEnded = true;
-  size_t total = 0;
-  for (const NamedJournal& part : parts) {
-    total += part.journal.size();
-    merged.progressMax += part.journal.progressMax;
+  const Literals& words = Cp1251Literals();
+  for (int l = 0; l < kind.listCount; ++l) merged.lists[static_cast<size_t>(l)].Reset(words.*kind.lists[l].allValues);
+  for (Member& member : members) {
+    Journal& from = member.named->journal;
+    merged.progressMax += from.progressMax;
+    merged.journalNames.push_back(member.named->name);
+    merged.journalEnds.push_back({from.parsedEnd, from.lastLineOpen, from.endsWithCr, from.textEnded});
   }
+  return merged;
+}
+
+void MoveBytes(std::vector<Member>& members, Journal& merged) {
+  for (Member& member : members) merged.journalBytes.push_back(std::move(member.named->journal.bytes));
+}
+
+// The records already lie one journal after another in the merged order: they stay where
+// they are; each journal's items become items of the merged lists.
+Journal KeepInPlace(std::vector<Member>& members, JournalRecords records) {
+  Journal merged = MergedShell(members);
+  const KindDescription& kind = *merged.kind;
+  merged.records = std::move(records);
+  const size_t total = merged.records.size();
+  merged.journalOf.Resize(total);
+  bool anyDay = false;
+  for (size_t j = 0; j < members.size(); ++j) {
+    const Member& member = members[j];
+    const Journal& from = member.journal();
+    for (int l = 0; l < kind.listCount; ++l) {
+      const auto list = static_cast<size_t>(l);
+      const std::vector<std::string_view>& items = from.lists[list].Items();
+      std::vector<uint32_t> remap(items.size());
+      for (size_t i = 0; i < items.size(); ++i) remap[i] = merged.lists[list].Add(items[i]);
+      uint32_t* item = merged.records.items[list].data() + member.first;
+      for (size_t r = 0; r < member.size; ++r) item[r] = remap[item[r]];
+    }
+    std::fill(merged.journalOf.begin() + member.first, merged.journalOf.begin() + member.first + member.size,
+              static_cast<uint16_t>(j));
+    if (kind.findsDays && member.size > 0) {
+      if (!anyDay) merged.days = from.days;
+      anyDay = true;
+      merged.days.Join(from.days);
+    }
+  }
+  MoveBytes(members, merged);
+  return merged;
+}
+
+// The records of the members, taken in the merged order into arrays of their own.
+Journal MergeRecords(std::vector<Member>& members) {
+  Journal merged = MergedShell(members);
+  const KindDescription& kind = *merged.kind;
+  size_t total = 0;
+  for (const Member& member : members) total += member.size;
   JournalRecords& records = merged.records;
   records.Resize(kind, total);
   merged.journalOf.Resize(total);
@@ -64,18 +127,16 @@ Journal MergeJournals(std::vector<NamedJournal> journals) {
   for (int l = 0; l < kind.listCount; ++l) ranges.push_back(records.items[static_cast<size_t>(l)].Span(total / 2, total));
   if (kind.messageField >= 0) ranges.push_back(records.tones.Span(total / 2, total));
   Prefault beside(std::move(ranges));
-  const Literals& words = Cp1251Literals();
-  for (int l = 0; l < kind.listCount; ++l) merged.lists[static_cast<size_t>(l)].Reset(words.*kind.lists[l].allValues);
 
   // Each journal's items as items of the merged lists, made as the merged order first meets
   // them.
-  std::vector<std::array<std::vector<uint32_t>, kMaxLists>> remap(parts.size());
-  std::vector<std::vector<uint32_t>> orders(parts.size());
-  for (size_t j = 0; j < parts.size(); ++j) {
+  std::vector<std::array<std::vector<uint32_t>, kMaxLists>> remap(members.size());
+  std::vector<std::vector<uint32_t>> orders(members.size());
+  for (size_t j = 0; j < members.size(); ++j) {
     for (int l = 0; l < kind.listCount; ++l) {
-      remap[j][static_cast<size_t>(l)].assign(parts[j].journal.lists[static_cast<size_t>(l)].size(), kNoListItem);
+      remap[j][static_cast<size_t>(l)].assign(members[j].journal().lists[static_cast<size_t>(l)].size(), kNoListItem);
     }
-    orders[j] = TimeOrder(parts[j].journal);
+    orders[j] = TimeOrder(members[j]);
   }
   // The next record of each journal: the earliest moment first, then the journal's rank.
   struct Head {
@@ -86,35 +147,38 @@ Journal MergeJournals(std::vector<NamedJournal> journals) {
       return time != other.time ? time > other.time : journal > other.journal;
     }
   };
-  auto record = [&orders](size_t j, uint32_t n) { return orders[j].empty() ? n : orders[j][n]; };
+  // Record n of member j in time order, as an index into its records.
+  auto record = [&](size_t j, uint32_t n) { return members[j].first + (orders[j].empty() ? n : orders[j][n]); };
   std::priority_queue<Head, std::vector<Head>, std::greater<>> heads;
-  for (size_t j = 0; j < parts.size(); ++j) {
-    if (!parts[j].journal.empty()) heads.push({parts[j].journal.records.times[record(j, 0)], static_cast<uint32_t>(j), 0});
+  for (size_t j = 0; j < members.size(); ++j) {
+    if (members[j].size > 0) heads.push({members[j].records->times[record(j, 0)], static_cast<uint32_t>(j), 0});
   }
   bool anyDay = false;
   size_t m = 0;
   while (!heads.empty()) {
     Head head = heads.top();
     heads.pop();
-    const Journal& from = parts[head.journal].journal;
+    const Member& member = members[head.journal];
+    const JournalRecords& from = *member.records;
+    const Journal& journal = member.journal();
     // The journal goes on while its next record comes before every other journal's: days of
     // one unit follow each other without a look at the others.
     for (;;) {
-      const uint32_t r = record(head.journal, head.next);
+      const size_t r = record(head.journal, head.next);
       records.times[m] = head.time;
-      records.lines[m] = from.records.lines[r];
-      if (from.records.lines[r].length == kLongLine) {
-        const uint64_t offset = from.records.lines[r].offset;
-        records.longLines[(uint64_t{head.journal} << kLineOffsetBits) | offset] = from.records.longLines.at(offset);
+      records.lines[m] = from.lines[r];
+      if (from.lines[r].length == kLongLine) {
+        const uint64_t offset = from.lines[r].offset;
+        records.longLines[(uint64_t{head.journal} << kLineOffsetBits) | offset] = from.longLines.at(member.longKey | offset);
       }
       for (int l = 0; l < kind.listCount; ++l) {
         const auto list = static_cast<size_t>(l);
-        const uint32_t item = from.records.items[list][r];
+        const uint32_t item = from.items[list][r];
         uint32_t& mapped = remap[head.journal][list][item];
-        if (mapped == kNoListItem) mapped = merged.lists[list].Add(from.lists[list].Items()[item]);
+        if (mapped == kNoListItem) mapped = merged.lists[list].Add(journal.lists[list].Items()[item]);
         records.items[list][m] = mapped;
       }
-      if (kind.messageField >= 0) records.tones[m] = from.records.tones[r];
+      if (kind.messageField >= 0) records.tones[m] = from.tones[r];
       merged.journalOf[m] = static_cast<uint16_t>(head.journal);
       if (kind.findsDays) {
         if (!anyDay) merged.days = DaySpan();
@@ -122,21 +186,54 @@ Journal MergeJournals(std::vector<NamedJournal> journals) {
         merged.days.Note(head.time);
       }
       ++m;
-      if (++head.next == from.size()) break;
-      head.time = from.records.times[record(head.journal, head.next)];
+      if (++head.next == member.size) break;
+      head.time = from.times[record(head.journal, head.next)];
       if (!heads.empty() && head > heads.top()) {
         heads.push(head);
         break;
       }
     }
   }
-  for (NamedJournal& part : parts) {
-    merged.journalNames.push_back(std::move(part.name));
-    merged.journalBytes.push_back(std::move(part.journal.bytes));
-    const Journal& from = part.journal;
-    merged.journalEnds.push_back({from.parsedEnd, from.lastLineOpen, from.endsWithCr, from.textEnded});
-  }
+  MoveBytes(members, merged);
   return merged;
+}
+
+void CheckCount(size_t journals) {
+  if (journals > 0xFFFF) throw AppError("Too many journals: at most 65535 open as one");
+}
+
+}  // namespace
+
+Journal MergeJournals(std::vector<NamedJournal> journals) {
+  if (journals.empty()) return {};
+  CheckCount(journals.size());
+  std::vector<Member> members;
+  for (NamedJournal& named : journals) members.push_back({&named, &named.journal.records, 0, named.journal.size(), 0});
+  members = Ranked(std::move(members));
+  return MergeRecords(members);
+}
+
+Journal MergeJournals(std::vector<NamedJournal> journals, JournalRecords records, const std::vector<size_t>& firsts) {
+  if (journals.empty()) return {};
+  CheckCount(journals.size());
+  std::vector<Member> members;
+  for (size_t j = 0; j < journals.size(); ++j) {
+    const size_t end = j + 1 < firsts.size() ? firsts[j + 1] : records.size();
+    members.push_back({&journals[j], &records, firsts[j], end - firsts[j], uint64_t{j} << kLineOffsetBits});
+  }
+  members = Ranked(std::move(members));
+  // In place when the journals already lie in their merged order and every moment follows
+  // the one before: the order by moment, journal and line is then the order they lie in.
+  bool inPlace = true;
+  size_t lastEnd = 0;
+  for (const Member& member : members) {
+    if (member.size == 0) continue;
+    inPlace = inPlace && member.first >= lastEnd;
+    lastEnd = member.first + member.size;
+  }
+  inPlace = inPlace && std::is_sorted(records.times.begin(), records.times.end());
+  if (inPlace) return KeepInPlace(members, std::move(records));
+  return MergeRecords(members);
 }
 
 }  // namespace vantorel

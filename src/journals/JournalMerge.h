@@ -22,4 +22,10 @@ struct NamedJournal {
 // are kept, not copied.
 Journal MergeJournals(std::vector<NamedJournal> journals);
 
+// The same for journals whose records lie one after another in `records`, journal j's from
+// `firsts[j]` (increasing) on and its long lines keyed with j << kLineOffsetBits there, their
+// own record arrays empty. When the journals lie in their merged order and their moments follow each
+// other, the records stay where they are.
+Journal MergeJournals(std::vector<NamedJournal> journals, JournalRecords records, const std::vector<size_t>& firsts);
+
 }  // namespace vantorel

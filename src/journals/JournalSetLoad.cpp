@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <numeric>
 #include <system_error>
 #include <thread>
 
@@ -39,6 +40,9 @@ class SetObserver final : public LoadObserver {
   bool titled_ = false;
   bool started_ = false;
 };
+
+// Where a journal without a readable first record goes: after all others.
+constexpr TDateTime kNoMoment = 1e300;
 
 int CoresOf(const LoadOptions& options) {
   if (options.threads > 0) return options.threads;
@@ -93,25 +97,45 @@ Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, con
         throw named(j, error.Message());
       }
     }
-    const size_t lines = read[j].lines.WholeLines();
-    progressMax += lines;
-    size.records += lines > 0 ? lines - 1 : 0;
+    progressMax += read[j].lines.WholeLines();
+    size.records += RecordLineCount(read[j], kind);
     size.bytes += read[j].bytes.size;
   }
   SetObserver observer(options.observer, progressMax, size.records);
   LoadOptions each = options;
   each.observer = &observer;
+  // The journals are parsed one after another into one set of arrays, in the order of their
+  // first records' moments: journals of days that follow each other then need no merge.
+  std::vector<TDateTime> firstMoment(sources.size());
+  for (size_t j = 0; j < sources.size(); ++j) {
+    firstMoment[j] = FirstRecordMoment(read[j], kind, options.rules).value_or(kNoMoment);
+  }
+  std::vector<size_t> order(sources.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return firstMoment[a] != firstMoment[b] ? firstMoment[a] < firstMoment[b] : names[a] < names[b];
+  });
+  const KindDescription& description = DescriptionOf(kind);
+  JournalRecords records;
+  // Room for a quarter more records, for journals that grow while they are followed.
+  records.Reserve(description, size.records + size.records / 4 + 1024);
+  records.Resize(description, size.records);
   std::vector<NamedJournal> journals;
-  for (size_t j = 0; j < read.size(); ++j) {
-    const size_t lines = read[j].lines.WholeLines();
+  std::vector<size_t> firsts;
+  size_t first = 0;
+  for (size_t j : order) {
+    const size_t count = RecordLineCount(read[j], kind);
+    firsts.push_back(first);
     try {
-      journals.push_back({names[j], ParseJournal(std::move(read[j]), kind, each, names[j])});
+      journals.push_back({names[j], ParseJournalInto(std::move(read[j]), kind, each, records, first,
+                                                     uint64_t{journals.size()} << kLineOffsetBits)});
     } catch (const AppError& error) {
       throw named(j, error.Message());
     }
-    observer.Next(lines > 0 ? lines - 1 : 0);
+    first += count;
+    observer.Next(count);
   }
-  Journal merged = MergeJournals(std::move(journals));
+  Journal merged = MergeJournals(std::move(journals), std::move(records), firsts);
   // The sources in the order of their journals.
   std::vector<std::unique_ptr<JournalSource>> ordered;
   for (const std::string& name : merged.journalNames) {

@@ -21,10 +21,12 @@ struct SetSize {
 // Loads the journals of `sources` (opened here when not open yet) as journals of `kind` and
 // merges them (see MergeJournals); `names[j]` is what the merged journal and messages call
 // journal j. The files are read side by side, one per core, then parsed one after another on
-// every core; the observer is told the first titles, one start with every file's lines and
-// the records of all of them. On return `sources` are in the order of the merged journal's
-// names. Raises AppError "NAME: message" with the first failing journal's name in the given
-// order, LoadCancelled, or std::bad_alloc (with `size` saying what was read).
+// every core, in the order of their first records' moments; the observer is told the first
+// titles, one start with every file's lines and the records of all of them. On return
+// `sources` are in the order of the merged journal's names. Raises AppError "NAME: message"
+// (a file that cannot be read: the first in the given order; a record that is no date and
+// time: the first in the order of parsing), LoadCancelled, or std::bad_alloc (with `size`
+// saying what was read).
 Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, const std::vector<std::string>& names,
                        JournalKind kind, const LoadOptions& options, SetSize& size);
 

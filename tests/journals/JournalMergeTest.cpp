@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "journals/JournalMerge.h"
+#include "journals/JournalSetLoad.h"
 #include "support/CoreTestSupport.h"
 #include "support/GeneratedJournal.h"
 #include "support/TestFiles.h"
@@ -71,6 +72,49 @@ TEST(MergeJournals, AJournalCutIntoDaysMergesBackIntoItself) {
     std::vector<std::string> seen = Seen(merged);
     for (size_t i = 0; i < merged.size(); ++i) seen[i] = seen[i].substr(0, seen[i].rfind('|'));
     EXPECT_EQ(seen, Seen(one));
+  }
+}
+
+// The set's load, which parses every journal into one set of arrays and keeps them in place
+// when the journals follow each other, against the merge of journals loaded one by one: days
+// given out of order (kept in place, a long line among them), units of one day (merged), a
+// journal whose records go back in time, and one without records.
+TEST(MergeJournals, TheSetsLoadGivesTheMergeOfItsJournals) {
+  const std::string title = W("Время\tГруппа\r\n");
+  const std::string longLine = "25.11.2013 23:59:59\t" + std::string(size_t{17} << 20, 'x') + "\r\n";
+  auto day = [](size_t records, uint64_t seed, int firstDay) {
+    GenerateOptions options;
+    options.records = records;
+    options.seed = seed;
+    options.days = 1;
+    options.firstDay = firstDay;
+    std::string text;
+    GenerateJournal(options, [&text](std::string_view piece) { text += piece; });
+    return text;
+  };
+  const std::vector<std::vector<std::pair<std::string, std::string>>> sets = {
+      {{"d3", day(700, 3, 2)}, {"d1", day(900, 1, 0) + longLine}, {"d2", day(800, 2, 1)}},
+      {{"u1", day(700, 1, 0)}, {"u2", day(900, 2, 0) + longLine}},
+      {{"d2", day(500, 2, 1)}, {"back", title + W("26.11.2013 00:00:00\tb\r\n25.11.2013 10:00:00\tc\r\n")}},
+      {{"empty", title}, {"d1", day(600, 1, 0)}, {"d2", day(600, 2, 1)}},
+  };
+  for (const auto& files : sets) {
+    SCOPED_TRACE(files[0].first + " " + files[1].first);
+    std::vector<std::unique_ptr<JournalSource>> sources;
+    std::vector<std::string> names;
+    for (const auto& [name, text] : files) {
+      sources.push_back(std::make_unique<JournalSource>(test::WriteScratchFile(name + ".alarms", text)));
+      names.push_back(name);
+    }
+    LoadOptions options;
+    options.rules = test::JournalRules();
+    SetSize size;
+    const Journal set = LoadJournalSet(sources, names, JournalKind::Alarms, options, size);
+    const Journal merged = MergeJournals(Named(JournalKind::Alarms, files));
+    EXPECT_EQ(Seen(set), Seen(merged));
+    EXPECT_EQ(set.journalNames, merged.journalNames);
+    ASSERT_EQ(sources.size(), files.size());
+    for (size_t j = 0; j < sources.size(); ++j) EXPECT_NE(sources[j]->Path().find(set.journalNames[j]), std::string::npos);
   }
 }
 
