@@ -18,6 +18,15 @@ WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measu
   records_ = document.RecordCount();
   const size_t blocks = (records_ + kRecordBlock - 1) / kRecordBlock;
   for (auto& widest : blockWidest_) widest.assign(blocks, 0);
+  // The load measured the text columns already: only the others are left.
+  const BlockWidths& loaded = document.Data().records.widths;
+  if (loaded.Measured(measure_, records_)) {
+    const KindDescription& kind = document.Kind();
+    for (int c = 0; c < kind.columns; ++c) {
+      if (IsTextColumn(kind, c)) blockWidest_[static_cast<size_t>(c)] = loaded.widest[static_cast<size_t>(c)];
+    }
+    textMeasured_ = true;
+  }
   // The shared tables are filled before the threads read them.
   if (document.Kind().dateTimeField >= 0 && records_ > 0) TimeRaw(0);
   for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
@@ -43,6 +52,7 @@ WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measu
   }
   for (std::thread& worker : workers) worker.join();
   if (stopped) throw LoadCancelled();
+  textMeasured_ = false;
   SortBlocks();
 }
 
@@ -93,8 +103,10 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
   std::array<std::string_view, kMaxColumns> fields;
   const KindDescription& kind = document.Kind();
   std::array<bool, kMaxColumns> text{};
-  for (int c = 0; c < columns_; ++c) {
-    text[static_cast<size_t>(c)] = c < kind.columns && c != kind.dateTimeField && ListOfField(kind, c) < 0;
+  for (int c = 0; c < columns_; ++c) text[static_cast<size_t>(c)] = IsTextColumn(kind, c);
+  if (textMeasured_) {
+    MeasureOtherColumns(document, firstBlock, endBlock, text);
+    return true;
   }
   // No byte is wider than this: a text no longer than the widest one so far divided by it
   // cannot be wider, and is not measured.
@@ -121,6 +133,20 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
     }
   }
   return true;
+}
+
+void WidthIndex::MeasureOtherColumns(const JournalDocument& document, size_t firstBlock, size_t endBlock,
+                                     const std::array<bool, kMaxColumns>& text) {
+  for (int c = 0; c < columns_; ++c) {
+    if (text[static_cast<size_t>(c)]) continue;
+    std::vector<uint32_t>& blockWidest = blockWidest_[static_cast<size_t>(c)];
+    for (size_t block = firstBlock; block < endBlock; ++block) {
+      const size_t end = std::min(records_, (block + 1) * kRecordBlock);
+      uint64_t most = 0;
+      for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, RawWidth(document, r, c));
+      blockWidest[block] = static_cast<uint32_t>(TextMeasure::Pixels(most));
+    }
+  }
 }
 
 void WidthIndex::SortBlocks() {

@@ -9,24 +9,9 @@
 #include <vector>
 
 #include "document/JournalDocument.h"
+#include "journals/TextMeasure.h"
 
 namespace vantorel {
-
-// Widths of Windows-1251 texts in the table's font: the sum of each byte's advance, kept in
-// 1/64 pixel (the unit fonts measure in), rounded up to whole pixels only at the end, so a
-// text's width is the same wherever it stands and adds up over pieces.
-struct TextMeasure {
-  std::array<uint32_t, 256> advance{};
-
-  uint64_t Raw(std::string_view text) const {
-    uint64_t sum = 0;
-    for (char c : text) sum += advance[static_cast<unsigned char>(c)];
-    return sum;
-  }
-  static int Pixels(uint64_t raw) { return static_cast<int>((raw + 63) / 64); }
-  int Width(std::string_view text) const { return Pixels(Raw(text)); }
-  bool operator==(const TextMeasure&) const = default;
-};
 
 // The widest text of each column over each block of kRecordBlock records, measured once per
 // journal. A view's widths then look at the blocks widest first: a block whose rows all show
@@ -58,6 +43,10 @@ class WidthIndex {
   // False when `cancel` stopped it.
   bool MeasureBlocks(const JournalDocument& document, size_t firstBlock, size_t endBlock,
                      const std::atomic<bool>* cancel = nullptr);
+  // The columns that show no text of the line as it stands (MeasureBlocks when the load
+  // measured the others).
+  void MeasureOtherColumns(const JournalDocument& document, size_t firstBlock, size_t endBlock,
+                           const std::array<bool, kMaxColumns>& text);
   void SortBlocks();
 
   TextMeasure measure_;
@@ -76,6 +65,8 @@ class WidthIndex {
   // Raw widths of the names of merged journals, in the order of the journal's names.
   std::vector<uint64_t> journalRaw_;
   RegionalSettings settings_;
+  // While the index is made from a load that measured the text columns.
+  bool textMeasured_ = false;
 };
 
 }  // namespace vantorel

@@ -16,9 +16,6 @@
 
 namespace vantorel {
 
-// Records are taken in blocks of this many; a view notes where each block's rows begin.
-inline constexpr size_t kRecordBlock = 128;
-
 // The records a view shows, in file order, and where the rows of each block of kRecordBlock
 // records begin among them (one entry more than there are blocks). Kept between views, so a
 // filter change reuses its storage.

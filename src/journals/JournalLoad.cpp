@@ -30,6 +30,64 @@ struct Part {
   std::atomic<size_t> done{0};
   DaySpan days;
   std::exception_ptr failure;
+  // The widest texts of the part's first and last block of records, which it may share with
+  // the parts beside it; the blocks between are the part's alone and go straight to the
+  // records' widths.
+  std::array<uint32_t, kMaxColumns> firstBlockWidest{};
+  std::array<uint32_t, kMaxColumns> lastBlockWidest{};
+};
+
+// The widest text of each text column over the block of records under way.
+template <JournalKind K>
+class BlockMeasure {
+ public:
+  BlockMeasure(const TextMeasure& measure, BlockWidths& widths, Part& part, size_t firstRecord, size_t endRecord)
+      : measure_(measure),
+        widestByte_(measure.WidestByte()),
+        widths_(widths),
+        part_(part),
+        firstBlock_(firstRecord / kRecordBlock),
+        lastBlock_(endRecord == 0 ? 0 : (endRecord - 1) / kRecordBlock),
+        block_(firstBlock_) {}
+
+  // Record `record`, whose fields are `fields`.
+  void Note(size_t record, const std::array<std::string_view, kMaxColumns>& fields) {
+    if (record / kRecordBlock != block_) {
+      Flush();
+      block_ = record / kRecordBlock;
+    }
+    for (int c = 0; c < kKind.columns; ++c) {
+      if (!IsTextColumn(kKind, c)) continue;
+      const auto column = static_cast<size_t>(c);
+      // A text too short to be wider than the widest so far is not measured.
+      if (fields[column].size() * widestByte_ > widest_[column]) widest_[column] = std::max(widest_[column], measure_.Raw(fields[column]));
+    }
+  }
+  void Flush() {
+    for (int c = 0; c < kKind.columns; ++c) {
+      const auto column = static_cast<size_t>(c);
+      const auto pixels = static_cast<uint32_t>(TextMeasure::Pixels(widest_[column]));
+      if (block_ == firstBlock_) {
+        part_.firstBlockWidest[column] = pixels;
+      } else if (block_ == lastBlock_) {
+        part_.lastBlockWidest[column] = pixels;
+      } else {
+        widths_.widest[column][block_] = pixels;
+      }
+      widest_[column] = 0;
+    }
+  }
+
+ private:
+  static constexpr const KindDescription& kKind = Describe<K>();
+  const TextMeasure& measure_;
+  const uint64_t widestByte_;
+  BlockWidths& widths_;
+  Part& part_;
+  const size_t firstBlock_;
+  const size_t lastBlock_;
+  size_t block_;
+  std::array<uint64_t, kMaxColumns> widest_{};
 };
 
 // Where a parse puts its records: from `first` on in `records`, long lines keyed with
@@ -81,10 +139,20 @@ void ParsePart(LoadRun& run, Part& part, int index) {
   ParsedRecord values;
   std::conditional_t<kind.lines == LineRule::Text, TextLines, WholeFileLines> lines(part.begin, part.end);
   std::string_view line;
+  std::optional<BlockMeasure<K>> measure;
+  if (run.options.measure != nullptr) {
+    measure.emplace(*run.options.measure, records.widths, part, run.target.first + part.first, run.target.first + part.limit);
+  }
+  std::array<std::string_view, kMaxColumns> fields;
   size_t i = part.first;
   while (lines.Next(line)) {
     if (i == part.limit) throw std::logic_error("a part holds more lines than were counted");
-    parser.Parse(line, values);
+    if (measure) {
+      parser.Parse(line, values, fields);
+      measure->Note(run.target.first + i, fields);
+    } else {
+      parser.Parse(line, values);
+    }
     StoreRecord<K>(records, run.target.first + i, values, LineTextOf(base, line, part.longLines));
     if constexpr (kind.findsDays) part.days.Note(values.time);
     ++i;
@@ -92,6 +160,7 @@ void ParsePart(LoadRun& run, Part& part, int index) {
     if (local == 1 || local % kProgressStride == 0) Checkpoint(run, part, index, local);
   }
   if (i != part.limit) throw std::logic_error("a part holds fewer lines than were counted");
+  if (measure && part.limit > part.first) measure->Flush();
 }
 
 // Runs a part, keeping what it raises; the parts after a failed one are stopped.
@@ -172,6 +241,7 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options, RecordTarget ta
     // not written cost nothing.
     journal.records.Reserve(kind, total + total / 4 + 1024);
     journal.records.Resize(kind, total);
+    if (options.measure != nullptr) journal.records.widths.Start(*options.measure, total);
   }
   JournalRecords& records = *target.records;
 
@@ -223,6 +293,18 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options, RecordTarget ta
   }
 
   MergeLists(journal, target, parts);
+  if (options.measure != nullptr) {
+    for (const auto& part : parts) {
+      if (part->limit == part->first) continue;
+      const size_t firstBlock = (target.first + part->first) / kRecordBlock;
+      const size_t lastBlock = (target.first + part->limit - 1) / kRecordBlock;
+      for (size_t c = 0; c < kMaxColumns; ++c) {
+        std::vector<uint32_t>& widest = records.widths.widest[c];
+        widest[firstBlock] = std::max(widest[firstBlock], part->firstBlockWidest[c]);
+        widest[lastBlock] = std::max(widest[lastBlock], part->lastBlockWidest[c]);
+      }
+    }
+  }
   for (const auto& part : parts) {
     for (const auto& [offset, length] : part->longLines) records.longLines[target.longKey | offset] = length;
   }

@@ -26,6 +26,9 @@ struct LoadOptions {
   int threads = 0;
   // A journal is cut into parts of at least this many bytes, one per thread.
   size_t minPartBytes = size_t{4} << 20;
+  // When set, the text columns' widths in this measure are taken as the records are parsed
+  // (the records' `widths`).
+  const TextMeasure* measure = nullptr;
 };
 
 // Reads the journal at `path` as a journal of `kind`: titles, then one record per record line

@@ -120,6 +120,7 @@ Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, con
   // Room for a quarter more records, for journals that grow while they are followed.
   records.Reserve(description, size.records + size.records / 4 + 1024);
   records.Resize(description, size.records);
+  if (options.measure != nullptr) records.widths.Start(*options.measure, size.records);
   std::vector<NamedJournal> journals;
   std::vector<size_t> firsts;
   size_t first = 0;

@@ -58,6 +58,10 @@ class RecordParser {
   void Parse(std::string_view line, ParsedRecord& out) {
     Fields(line, out, std::make_integer_sequence<int, LastParsedField(kKind) + 1>{});
   }
+  // The same, with every field of the line as the table shows it in `fields`.
+  void Parse(std::string_view line, ParsedRecord& out, std::array<std::string_view, kMaxColumns>& fields) {
+    AllFields(line, out, fields, std::make_integer_sequence<int, kKind.columns>{});
+  }
 
  private:
   static constexpr const KindDescription& kKind = Describe<K>();
@@ -66,6 +70,21 @@ class RecordParser {
   void Fields(std::string_view rest, ParsedRecord& out, std::integer_sequence<int, F...>) {
     std::string_view field;
     (Field<F>(rest, field, out), ...);
+  }
+
+  template <int... F>
+  void AllFields(std::string_view rest, ParsedRecord& out, std::array<std::string_view, kMaxColumns>& fields,
+                 std::integer_sequence<int, F...>) {
+    (KeptField<F>(rest, fields[F], out), ...);
+  }
+
+  template <int F>
+  void KeptField(std::string_view& rest, std::string_view& field, ParsedRecord& out) {
+    if constexpr (F <= LastParsedField(kKind)) {
+      Field<F>(rest, field, out);
+    } else {
+      field = CutFieldOf(kKind, rest, F);
+    }
   }
 
   template <int F>

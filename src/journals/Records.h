@@ -11,6 +11,7 @@
 #include "journals/AlarmMessages.h"
 #include "journals/JournalKinds.h"
 #include "journals/LargeBlock.h"
+#include "journals/TextMeasure.h"
 
 namespace vantorel {
 
@@ -35,6 +36,8 @@ struct JournalRecords {
   // The lengths of lines of kLongLine bytes or more, by offset (of merged journals: by the
   // journal's number above kLineOffsetBits, and the offset).
   std::unordered_map<uint64_t, uint64_t> longLines;
+  // The text columns' widths as the load measured them, when it was given a font's measure.
+  BlockWidths widths;
 
   size_t size() const { return times.size(); }
 

@@ -116,6 +116,7 @@ void LoadThread::Run(LoadRequest request) {
   options.startDate = request.startDate;
   options.observer = &observer;
   options.cancel = &cancel_;
+  options.measure = &request.measure;
   auto outcome = std::make_shared<LoadOutcome>();
   for (const std::string& path : request.paths) outcome->sources.push_back(std::make_unique<JournalSource>(path));
   const bool several = request.paths.size() > 1;

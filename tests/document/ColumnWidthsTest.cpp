@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "generate/Generate.h"
 #include "journals/JournalMerge.h"
+#include "journals/JournalSetLoad.h"
 #include "support/CoreTestSupport.h"
 #include "support/TestFiles.h"
 
@@ -119,10 +121,20 @@ TEST(WidthIndex, WidestEqualsTheWidestCellOfTheShownRows) {
   for (JournalKind kind : {JournalKind::Alarms, JournalKind::Action, JournalKind::Param, JournalKind::Stat}) {
     // Enough blocks for the index to measure them on two threads.
     constexpr size_t kRecords = 20000;
-    const JournalDocument document = test::Document(kind, RandomJournal(kind, kRecords, random));
+    const std::string bytes = RandomJournal(kind, kRecords, random);
+    const JournalDocument document = test::Document(kind, bytes);
     ASSERT_EQ(document.RecordCount(), kRecords);
     WidthIndex one(document, measure, 1);
     WidthIndex two(document, measure, 2);
+    // The text columns measured by a load in three parts, cut where they fall.
+    LoadOptions options;
+    options.rules = test::JournalRules();
+    options.threads = 3;
+    options.minPartBytes = 1;
+    options.measure = &measure;
+    const JournalDocument measured(ParseJournal(JournalBytesOf(bytes, 3, 1), kind, options), test::JournalRules().regional);
+    ASSERT_TRUE(measured.Data().records.widths.Measured(measure, kRecords));
+    WidthIndex loaded(measured, measure, 2);
     EXPECT_EQ(one.Records(), document.RecordCount());
 
     RowSet rows;
@@ -141,6 +153,7 @@ TEST(WidthIndex, WidestEqualsTheWidestCellOfTheShownRows) {
       const std::vector<int> expected = BruteForce(document, measure, rows);
       EXPECT_EQ(one.Widest(document, rows), expected) << DescriptionOf(kind).extension << ", round " << round;
       EXPECT_EQ(two.Widest(document, rows), expected) << DescriptionOf(kind).extension << ", round " << round;
+      EXPECT_EQ(loaded.Widest(measured, rows), expected) << DescriptionOf(kind).extension << ", round " << round;
     }
     // No row shown: every column is 0 wide.
     FilterState none;
@@ -164,6 +177,38 @@ TEST(WidthIndex, MergedJournalsNamesAreMeasured) {
     RowSet rows;
     document.Select(RandomState(document, random), rows);
     EXPECT_EQ(widths.Widest(document, rows), BruteForce(document, UnequalMeasure(), rows)) << "round " << round;
+  }
+}
+
+TEST(WidthIndex, ASetsLoadMeasuresItsJournalsInPlace) {
+  // Two days of a unit, whose records stay where the load put them.
+  const TextMeasure measure = UnequalMeasure();
+  std::vector<std::unique_ptr<JournalSource>> sources;
+  std::vector<std::string> names = {"day 2", "day 1"};
+  for (int day : {1, 0}) {
+    GenerateOptions generate;
+    generate.records = 1000 + static_cast<size_t>(day) * 77;
+    generate.seed = static_cast<uint64_t>(day);
+    generate.days = 1;
+    generate.firstDay = day;
+    std::string text;
+    GenerateJournal(generate, [&text](std::string_view piece) { text += piece; });
+    sources.push_back(std::make_unique<JournalSource>(test::WriteScratchFile(names[static_cast<size_t>(1 - day)] + ".alarms", text)));
+  }
+  LoadOptions options;
+  options.rules = test::JournalRules();
+  options.threads = 2;
+  options.minPartBytes = 1;
+  options.measure = &measure;
+  SetSize size;
+  const JournalDocument document(LoadJournalSet(sources, names, JournalKind::Alarms, options, size), test::JournalRules().regional);
+  ASSERT_TRUE(document.Data().records.widths.Measured(measure, document.RecordCount()));
+  WidthIndex widths(document, measure, 2);
+  std::mt19937 random(5);
+  for (int round = 0; round < 10; ++round) {
+    RowSet rows;
+    document.Select(RandomState(document, random), rows);
+    EXPECT_EQ(widths.Widest(document, rows), BruteForce(document, measure, rows)) << "round " << round;
   }
 }
 
