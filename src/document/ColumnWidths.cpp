@@ -137,13 +137,29 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
 
 void WidthIndex::MeasureOtherColumns(const JournalDocument& document, size_t firstBlock, size_t endBlock,
                                      const std::array<bool, kMaxColumns>& text) {
+  const KindDescription& kind = document.Kind();
+  const Journal& journal = document.Data();
   for (int c = 0; c < columns_; ++c) {
     if (text[static_cast<size_t>(c)]) continue;
+    // A list's items and the journals' names are looked up by number; the time texts go by
+    // the record's moment.
+    const uint32_t* numbers = nullptr;
+    const uint64_t* raw = nullptr;
+    if (const int list = c < kind.columns ? ListOfField(kind, c) : -1; list >= 0) {
+      numbers = journal.records.items[static_cast<size_t>(list)].data();
+      raw = itemRaw_[static_cast<size_t>(list)].data();
+    }
     std::vector<uint32_t>& blockWidest = blockWidest_[static_cast<size_t>(c)];
     for (size_t block = firstBlock; block < endBlock; ++block) {
       const size_t end = std::min(records_, (block + 1) * kRecordBlock);
       uint64_t most = 0;
-      for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, RawWidth(document, r, c));
+      if (numbers != nullptr) {
+        for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, raw[numbers[r]]);
+      } else if (c == kind.columns) {
+        for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, journalRaw_[journal.journalOf[r]]);
+      } else {
+        for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, RawWidth(document, r, c));
+      }
       blockWidest[block] = static_cast<uint32_t>(TextMeasure::Pixels(most));
     }
   }
