@@ -74,6 +74,11 @@ class JournalDocument {
 
   // Appends the file's new bytes and the records they complete (see GrowJournal).
   Growth Grow(std::string_view bytes, const DateTimeRules& rules) { return GrowJournal(journal_, bytes, rules); }
+  // Of several journals merged, appends the new bytes of some of them and the records they
+  // complete, each journal named once (see GrowMerged).
+  Growth GrowMembers(const std::vector<MemberBytes>& added, const DateTimeRules& rules) {
+    return GrowMerged(journal_, added, rules);
+  }
 
   TDateTime Time(size_t record) const { return journal_.records.times[record]; }
   std::string_view Line(size_t record) const { return journal_.Line(record); }

@@ -64,11 +64,12 @@ struct JournalRecords {
 };
 
 // How a record keeps `line` of the bytes at `base`; the length of a long line goes into
-// `longLines`.
-inline LineText LineTextOf(const char* base, std::string_view line, std::unordered_map<uint64_t, uint64_t>& longLines) {
+// `longLines`, under `longKey` and its offset.
+inline LineText LineTextOf(const char* base, std::string_view line, std::unordered_map<uint64_t, uint64_t>& longLines,
+                           uint64_t longKey = 0) {
   const auto offset = static_cast<uint64_t>(line.data() - base);
   if (line.size() < kLongLine) return LineText{offset, line.size()};
-  longLines[offset] = line.size();
+  longLines[longKey | offset] = line.size();
   return LineText{offset, kLongLine};
 }
 

@@ -146,24 +146,41 @@ void JournalSession::Look() {
 }
 
 void JournalSession::LookAtSet() {
-  bool changed = false;
-  for (const std::unique_ptr<JournalSource>& source : sources_) {
-    // What a file gained is not added on its own: the merged order puts it among the others.
-    std::string added;
-    switch (source->Look(clock(), added)) {
+  std::vector<std::string> added(sources_.size());
+  std::vector<MemberBytes> grown;
+  bool replaced = false;
+  for (size_t j = 0; j < sources_.size(); ++j) {
+    JournalSource& source = *sources_[j];
+    switch (source.Look(clock(), added[j])) {
       case SourceChange::Same:
         break;
       case SourceChange::Gone:
-        if (onGone) onGone(source->Path());
+        if (onGone) onGone(source.Path());
         return;
       case SourceChange::Grew:
+        grown.push_back({j, added[j]});
+        break;
       case SourceChange::Rotated:
       case SourceChange::Rewritten:
-        changed = true;
+        replaced = true;
         break;
     }
   }
-  if (changed && onReplaced) onReplaced();
+  if (!replaced && grown.empty()) return;
+  JournalDocument& document = *Slot(followed_);
+  // The sources stand in the order of the merged journals only after a load that did not fail.
+  if (replaced || awaiting_ || document.Data().journalNames.size() != sources_.size()) {
+    if (onReplaced) onReplaced();
+    return;
+  }
+  const size_t before = document.RecordCount();
+  const Growth growth = document.GrowMembers(grown, rules_);
+  // New rows that go among those shown, or a change of a row read: the set is read again.
+  if (growth.reload) {
+    if (onReplaced) onReplaced();
+    return;
+  }
+  if (onGrew) onGrew(before, growth);
 }
 
 }  // namespace vantorel

@@ -44,7 +44,8 @@ class JournalSession : public QObject {
 
   // Following the journal of `kind` on or off. The file system's notices of a change are
   // gathered for a short while into one look; a look also comes once a second. Of several
-  // journals read as one, every file is followed, and a change of any reads them all again.
+  // journals read as one, every file is followed: what they gained is added when it comes
+  // after every record there is, and any other change reads them all again.
   void SetFollowing(bool on, JournalKind kind = JournalKind::None);
   bool Following() const { return poll_->isActive(); }
   // The followed file held no journal at its last look or reading: the next change reads it.

@@ -1,6 +1,9 @@
 // Several journals as one: merged by moment, whatever order they are given in.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "journals/JournalGrowth.h"
 #include "journals/JournalMerge.h"
 #include "journals/JournalSetLoad.h"
 #include "support/CoreTestSupport.h"
@@ -116,6 +119,131 @@ TEST(MergeJournals, TheSetsLoadGivesTheMergeOfItsJournals) {
     ASSERT_EQ(sources.size(), files.size());
     for (size_t j = 0; j < sources.size(); ++j) EXPECT_NE(sources[j]->Path().find(set.journalNames[j]), std::string::npos);
   }
+}
+
+
+TEST(GrowMerged, JournalsGrownInPiecesEqualTheMergeOfTheirWholeTexts) {
+  std::mt19937 random(5);
+  for (JournalKind kind : {JournalKind::Alarms, JournalKind::Action, JournalKind::Param}) {
+    SCOPED_TRACE(DescriptionOf(kind).extension);
+    const std::string whole = test::GeneratedJournal(kind, 2000, 9);
+    const Journal one = test::Parse(kind, whole);
+    // Runs of records, each written by one of three units and cut only where the moment
+    // changes; the first runs, one of each unit among them, are there when the set is read.
+    constexpr size_t kLoadedRuns = 12;
+    const size_t titleEnd = whole.find('\n') + 1;
+    std::vector<std::pair<size_t, std::string>> runs;
+    std::vector<std::string> loaded(3, whole.substr(0, titleEnd)), texts = loaded;
+    size_t loadedRecords = 0;
+    for (size_t at = titleEnd, i = 0; at < whole.size(); ++i) {
+      if (i == 0 || (one.records.times[i] > one.records.times[i - 1] && random() % 12 == 0)) {
+        runs.emplace_back(runs.size() < 3 ? runs.size() : (runs.back().first + 1 + random() % 2) % 3, "");
+      }
+      const std::string line = whole.substr(at, whole.find('\n', at) + 1 - at);
+      at += line.size();
+      runs.back().second += line;
+      texts[runs.back().first] += line;
+      if (runs.size() > kLoadedRuns) continue;
+      loaded[runs.back().first] += line;
+      ++loadedRecords;
+    }
+    // One journal read up to the CR of its last line end: the LF comes as growth.
+    const bool wholeFile = DescriptionOf(kind).lines == LineRule::WholeFile;
+    if (wholeFile) loaded[0].pop_back();
+    Journal merged = MergeJournals(Named(kind, {{"c", loaded[0]}, {"a", loaded[1]}, {"b", loaded[2]}}));
+    // Units c, a, b are journals 0, 1, 2 by their first moments.
+    ASSERT_EQ(merged.journalNames, (std::vector<std::string>{"c", "a", "b"}));
+    size_t added = 0;
+    auto grow = [&](const std::vector<MemberBytes>& pieces) {
+      const Growth growth = GrowMerged(merged, pieces, test::JournalRules());
+      ASSERT_FALSE(growth.reload);
+      ASSERT_EQ(growth.error, "");
+      added += growth.added;
+    };
+    if (wholeFile) grow({{0, "\n"}});
+    for (size_t r = kLoadedRuns; r < runs.size(); ++r) {
+      const auto& [unit, text] = runs[r];
+      if (r + 1 < runs.size() && random() % 3 == 0) {
+        // Two units in one look, the later one named first.
+        grow({{runs[r + 1].first, runs[r + 1].second}, {unit, text}});
+        ++r;
+        continue;
+      }
+      // Pieces that cut lines anywhere, CR and LF of one line end apart too.
+      for (size_t at = 0, piece = 0; at < text.size(); at += piece) {
+        piece = 1 + random() % 40;
+        grow({{unit, std::string_view(text).substr(at, piece)}});
+      }
+    }
+    const Journal fresh = MergeJournals(Named(kind, {{"b", texts[2]}, {"c", texts[0]}, {"a", texts[1]}}));
+    EXPECT_EQ(added, one.size() - loadedRecords);
+    EXPECT_EQ(Seen(merged), Seen(fresh));
+    for (size_t j = 0; j < 3; ++j) EXPECT_EQ(merged.journalBytes[j].View(), fresh.journalBytes[j].View());
+  }
+}
+
+TEST(GrowMerged, RecordsThatWouldGoAmongThoseReadChangeNothing) {
+  const std::string title = W("Время\tГруппа\r\n");
+  auto line = [](const std::string& time, const std::string& group) { return "25.11.2013 " + time + "\t" + group + "\r\n"; };
+  // Ranked a (10:00), b (10:01), then c and d, which have no records, by name.
+  std::vector<std::string> texts = {title + line("10:00:00", "a0") + line("10:02:00", "a1"), title + line("10:01:00", "b0"),
+                                    title, title};
+  Journal merged =
+      MergeJournals(Named(JournalKind::Alarms, {{"d", texts[3]}, {"c", texts[2]}, {"b", texts[1]}, {"a", texts[0]}}));
+  auto grow = [&](const std::vector<MemberBytes>& added) {
+    const std::vector<std::string> seen = Seen(merged);
+    const std::string b(merged.journalBytes[1].View());
+    const Growth growth = GrowMerged(merged, added, test::JournalRules());
+    if (growth.outOfStep) {
+      EXPECT_TRUE(growth.reload && growth.added == 0);
+      EXPECT_EQ(Seen(merged), seen);
+      EXPECT_EQ(merged.journalBytes[1].View(), b);
+    } else {
+      for (const MemberBytes& piece : added) texts[piece.journal] += piece.bytes;
+    }
+    return growth;
+  };
+  // Half a line waits; its end then brings a record that would go before a1.
+  EXPECT_EQ(grow({{1, "25.11.2013 10:0"}}).added, 0u);
+  EXPECT_TRUE(grow({{1, "1:30\tb1\r\n"}}).outOfStep);
+  // Equal moments: after those of journals ranked before, not after those ranked after.
+  EXPECT_EQ(grow({{1, "2:00\tb1\r\n"}}).added, 1u);
+  EXPECT_TRUE(grow({{0, line("10:02:00", "a2")}}).outOfStep);
+  // Several at once, whatever order they come in; not when they interleave.
+  EXPECT_EQ(grow({{1, line("10:04:00", "b2")}, {0, line("10:03:00", "a2")}}).added, 2u);
+  EXPECT_TRUE(grow({{0, line("10:05:00", "a3") + line("10:07:00", "a4")}, {1, line("10:06:00", "b3")}}).outOfStep);
+  // A journal without records gains its first ones only where a fresh merge would rank it:
+  // not before another without records, nor at the last moment.
+  EXPECT_TRUE(grow({{3, line("10:08:00", "d0")}}).outOfStep);
+  EXPECT_TRUE(grow({{2, line("10:04:00", "c0")}}).outOfStep);
+  EXPECT_EQ(grow({{2, line("10:08:00", "c0")}}).added, 1u);
+  EXPECT_EQ(grow({{3, line("10:09:00", "d0")}}).added, 1u);
+  // A journal's own records that go back in time; one line of 16 MB, kept under its journal.
+  EXPECT_TRUE(grow({{1, line("10:09:30", "b4") + line("10:09:10", "b5")}}).outOfStep);
+  EXPECT_EQ(grow({{1, line("10:09:30", "b4\t" + std::string(kLongLine, 'x'))}}).added, 1u);
+  EXPECT_EQ(merged.Line(merged.size() - 1).size(), kLongLine + 23);
+  // A bad record line: the records before it stay, and the error names its journal.
+  const std::string yesterday = "yesterday\tG\r\n";
+  const Growth bad = grow({{0, line("10:10:00", "a5") + yesterday}, {2, line("10:11:00", "c1")}});
+  EXPECT_EQ(bad.added, 2u);
+  EXPECT_EQ(bad.error, "a: 'yesterday' is not a valid date and time");
+  texts[0].resize(texts[0].size() - yesterday.size());
+  const Journal fresh =
+      MergeJournals(Named(JournalKind::Alarms, {{"a", texts[0]}, {"b", texts[1]}, {"c", texts[2]}, {"d", texts[3]}}));
+  EXPECT_EQ(Seen(merged), Seen(fresh));
+
+  // Reading text lines drops a lone CR in place: the bytes that waited are put back.
+  const std::string actions = W("Пользователь\tВремя\r\n");
+  Journal acts = MergeJournals(Named(JournalKind::Action, {{"x", actions + "u\t25.11.2013 10:00:00\r\n"},
+                                                           {"y", actions + "u\t25.11.2013 10:05:00\r\n"}}));
+  GrowMerged(acts, {{0, "v\rw\t25.11.2013 "}}, test::JournalRules());
+  const std::string waited(acts.journalBytes[0].View());
+  EXPECT_TRUE(GrowMerged(acts, {{0, "10:01:00\r\n"}}, test::JournalRules()).outOfStep);
+  EXPECT_EQ(acts.journalBytes[0].View(), waited);
+  // A last line read without its line end: read again, whatever the order.
+  Journal open = MergeJournals(Named(JournalKind::Alarms, {{"a", title + "25.11.2013 10:00:00\ta"}}));
+  const Growth reread = GrowMerged(open, {{0, "0\r\n"}}, test::JournalRules());
+  EXPECT_TRUE(reread.reload && !reread.outOfStep);
 }
 
 }  // namespace

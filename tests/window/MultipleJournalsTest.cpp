@@ -135,7 +135,7 @@ TEST_F(MultipleJournals, RefreshAndFollowingReadTheWholeSetAgain) {
   EXPECT_EQ(Count(), "Показано строк: 3 из 4");
   EXPECT_EQ(Cell(7, 3), "late.alarms");
 
-  // Followed, a change of any of them reads them all again; one gone stops the following.
+  // Followed, a row that goes before others reads them all again; one gone stops the following.
   JournalSource::Clock::time_point now{};
   form->Session().clock = [&now] { return now; };
   form->FollowFile->trigger();
@@ -154,6 +154,26 @@ TEST_F(MultipleJournals, RefreshAndFollowingReadTheWholeSetAgain) {
   EXPECT_EQ(form->StatusText(0), "Файл удалён: early.alarms");
   EXPECT_EQ(Count(), "Показано строк: 4 из 5");
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
+TEST_F(MultipleJournals, FollowedARowAfterAllOthersIsAddedWithoutAReading) {
+  const QString early = Write("early.alarms", kTitle + Line("25.11.2013 10:00:00", "Юг"));
+  const QString late = Write("late.alarms", kTitle + Line("25.11.2013 11:00:00", "Урал"));
+  form->OpenFromOutside({late, early});
+  WaitForLoad();
+  form->FollowFile->trigger();
+  ASSERT_TRUE(form->FollowFile->isChecked());
+  std::ofstream(QFile::encodeName(early).toStdString(), std::ios::app | std::ios::binary) << W(Line("25.11.2013 12:00:00", "Сибирь"));
+  form->Guarded([this] { form->FollowCheck(); });
+  // Shown at once: a reading would still be under way.
+  EXPECT_FALSE(form->IsLoading());
+  EXPECT_EQ(Count(), "Показано строк: 3 из 3");
+  EXPECT_EQ(Cell(7, 3), "early.alarms");
+  // A bad row is told with its journal's name, and the following stops.
+  std::ofstream(QFile::encodeName(late).toStdString(), std::ios::app | std::ios::binary) << W(Line("вчера", "Юг"));
+  form->Guarded([this] { form->FollowCheck(); });
+  EXPECT_EQ(errors, (QStringList{"late.alarms: 'вчера' is not a valid date and time."}));
+  EXPECT_FALSE(form->FollowFile->isChecked());
 }
 
 }  // namespace
