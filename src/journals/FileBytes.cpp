@@ -17,6 +17,8 @@ namespace {
 constexpr size_t kPiece = size_t{1} << 20;
 // Smaller files are read before a thread beside would have started.
 constexpr size_t kPrefaultFrom = size_t{32} << 20;
+// The prefault starts once this much is read (a quarter of a smaller file).
+constexpr size_t kPrefaultAfter = size_t{128} << 20;
 
 // Counts a piece that has just come in and marks the split places it holds.
 class PieceCounter {
@@ -67,10 +69,16 @@ JournalBytes ReadJournalBytes(JournalSource& source, int maxParts, size_t minPar
   // cost nothing.
   bytes.block = LargeBlock(expected + 1 + expected / 4);
   PieceCounter counter(out, expected, PartsFor(expected, maxParts, minPartBytes));
-  // The second half's pages come in beside the read of the first half.
+  // The second half's pages come in beside the read of the first half, from when the read is
+  // well under way: the system serves first touches of memory one after another, and the
+  // window's own first steps after the start of a load must not wait behind a prefault.
   std::optional<Prefault> beside;
-  if (prefault && expected >= kPrefaultFrom) beside.emplace(std::vector<Prefault::Range>{{bytes.data() + expected / 2, expected - expected / 2}});
+  bool besideDue = prefault && expected >= kPrefaultFrom;
   for (;;) {
+    if (besideDue && bytes.size >= std::min(kPrefaultAfter, expected / 4)) {
+      beside.emplace(std::vector<Prefault::Range>{{bytes.data() + expected / 2, expected - expected / 2}});
+      besideDue = false;
+    }
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) throw LoadCancelled();
     if (bytes.size == bytes.block.capacity()) {
       beside.reset();

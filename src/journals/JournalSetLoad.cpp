@@ -54,8 +54,11 @@ int CoresOf(const LoadOptions& options) {
 void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, int cores, const LoadOptions& options,
              std::vector<JournalBytes>& read, std::vector<std::exception_ptr>& failures) {
   std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (size_t j = next++; j < sources.size(); j = next++) {
+  // Reads at most `most` journals.
+  auto work = [&](size_t most) {
+    for (size_t n = 0; n < most; ++n) {
+      const size_t j = next++;
+      if (j >= sources.size()) return;
       try {
         if (!sources[j]->IsOpen()) sources[j]->Open(ReadErrorStyle::TextFile);
         read[j] = ReadJournalBytes(*sources[j], cores, options.minPartBytes, options.cancel, sources.size() == 1 && cores > 1);
@@ -66,16 +69,20 @@ void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, int cores, co
       }
     }
   };
+  // The first journal alone: the system serves first touches of memory one after another,
+  // and the window's own first steps after the start of a load must not wait behind two
+  // readers.
+  work(1);
   std::vector<std::thread> threads;
   const size_t helpers = std::min(sources.size(), static_cast<size_t>(cores)) - 1;
   for (size_t t = 0; t < helpers; ++t) {
     try {
-      threads.emplace_back(work);
+      threads.emplace_back(work, sources.size());
     } catch (const std::system_error&) {
       break;
     }
   }
-  work();
+  work(sources.size());
   for (std::thread& thread : threads) thread.join();
 }
 

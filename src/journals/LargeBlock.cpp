@@ -9,8 +9,9 @@ namespace vantorel {
 namespace {
 
 constexpr size_t kPage = 4096;
-// A prefault looks for its stop between pieces of this size.
-constexpr size_t kPrefaultPiece = size_t{8} << 20;
+// A prefault looks for its stop between pieces of this size, and holds the process's memory
+// map no longer than one piece takes.
+constexpr size_t kPrefaultPiece = size_t{256} << 10;
 
 size_t RoundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 
