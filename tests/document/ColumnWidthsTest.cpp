@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "generate/Generate.h"
 #include "journals/JournalMerge.h"
 #include "journals/JournalSetLoad.h"
 #include "support/CoreTestSupport.h"
+#include "support/GeneratedJournal.h"
 #include "support/TestFiles.h"
 
 namespace vantorel {
@@ -186,13 +186,7 @@ TEST(WidthIndex, ASetsLoadMeasuresItsJournalsInPlace) {
   std::vector<std::unique_ptr<JournalSource>> sources;
   std::vector<std::string> names = {"day 2", "day 1"};
   for (int day : {1, 0}) {
-    GenerateOptions generate;
-    generate.records = 1000 + static_cast<size_t>(day) * 77;
-    generate.seed = static_cast<uint64_t>(day);
-    generate.days = 1;
-    generate.firstDay = day;
-    std::string text;
-    GenerateJournal(generate, [&text](std::string_view piece) { text += piece; });
+    const std::string text = test::GeneratedDay(1000 + static_cast<size_t>(day) * 77, static_cast<uint64_t>(day), day);
     sources.push_back(std::make_unique<JournalSource>(test::WriteScratchFile(names[static_cast<size_t>(1 - day)] + ".alarms", text)));
   }
   LoadOptions options;

@@ -85,16 +85,8 @@ TEST(MergeJournals, AJournalCutIntoDaysMergesBackIntoItself) {
 TEST(MergeJournals, TheSetsLoadGivesTheMergeOfItsJournals) {
   const std::string title = W("Время\tГруппа\r\n");
   const std::string longLine = "25.11.2013 23:59:59\t" + std::string(size_t{17} << 20, 'x') + "\r\n";
-  auto day = [](size_t records, uint64_t seed, int firstDay) {
-    GenerateOptions options;
-    options.records = records;
-    options.seed = seed;
-    options.days = 1;
-    options.firstDay = firstDay;
-    std::string text;
-    GenerateJournal(options, [&text](std::string_view piece) { text += piece; });
-    return text;
-  };
+  const auto day = test::GeneratedDay;
+
   const std::vector<std::vector<std::pair<std::string, std::string>>> sets = {
       {{"d3", day(700, 3, 2)}, {"d1", day(900, 1, 0) + longLine}, {"d2", day(800, 2, 1)}},
       {{"u1", day(700, 1, 0)}, {"u2", day(900, 2, 0) + longLine}},

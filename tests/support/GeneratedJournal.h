@@ -18,4 +18,16 @@ inline std::string GeneratedJournal(JournalKind kind, size_t records, uint64_t s
   return text;
 }
 
+// An alarm journal of `records` records over one day, `firstDay` days after the first.
+inline std::string GeneratedDay(size_t records, uint64_t seed, int firstDay) {
+  GenerateOptions options;
+  options.records = records;
+  options.seed = seed;
+  options.days = 1;
+  options.firstDay = firstDay;
+  std::string text;
+  GenerateJournal(options, [&text](std::string_view piece) { text += piece; });
+  return text;
+}
+
 }  // namespace vantorel::test
