@@ -12,9 +12,6 @@
 namespace vantorel {
 namespace {
 
-// Read and counted one piece at a time, so that each piece is counted while it is still in
-// the processor's cache.
-constexpr size_t kPiece = size_t{1} << 20;
 // Smaller files are read before a thread beside would have started.
 constexpr size_t kPrefaultFrom = size_t{32} << 20;
 // The prefault starts once this much is read (a quarter of a smaller file).
@@ -58,37 +55,41 @@ int PartsFor(size_t size, int maxParts, size_t minPartBytes) {
   return static_cast<int>(std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(maxParts), byShare)));
 }
 
-JournalBytes ReadJournalBytes(JournalSource& source, int maxParts, size_t minPartBytes,
-                              const std::atomic<bool>* cancel, bool prefault) {
+JournalBytes ReadJournalBytes(JournalSource& source, const ReadOptions& options) {
   // The size is a hint: a file that grows or shrinks while it is read is read as it is.
   const size_t expected = source.KnownSize() > source.Offset() ? source.KnownSize() - source.Offset() : 0;
+  const size_t piece = std::max<size_t>(options.pieceBytes, 1);
   JournalBytes out;
   FileBytes& bytes = out.bytes;
   // One byte more than the file: a read that returns nothing there confirms the end. A
   // quarter more is kept for a journal that grows while it is followed: pages not written
   // cost nothing.
   bytes.block = LargeBlock(expected + 1 + expected / 4);
-  PieceCounter counter(out, expected, PartsFor(expected, maxParts, minPartBytes));
+  PieceCounter counter(out, expected, PartsFor(expected, options.maxParts, options.minPartBytes));
   // The second half's pages come in beside the read of the first half, from when the read is
   // well under way: the system serves first touches of memory one after another, and the
   // window's own first steps after the start of a load must not wait behind a prefault.
   std::optional<Prefault> beside;
-  bool besideDue = prefault && expected >= kPrefaultFrom;
+  bool besideDue = options.prefault && expected >= kPrefaultFrom;
   for (;;) {
     if (besideDue && bytes.size >= std::min(kPrefaultAfter, expected / 4)) {
       beside.emplace(std::vector<Prefault::Range>{{bytes.data() + expected / 2, expected - expected / 2}});
       besideDue = false;
     }
-    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) throw LoadCancelled();
+    if (options.cancel != nullptr && options.cancel->load(std::memory_order_relaxed)) throw LoadCancelled();
     if (bytes.size == bytes.block.capacity()) {
       beside.reset();
-      bytes.block.Reserve(bytes.size + bytes.size / 2 + kPiece);
+      if (options.watcher != nullptr) options.watcher->Moving();
+      const char* from = bytes.data();
+      bytes.block.Reserve(bytes.size + bytes.size / 2 + piece);
+      if (options.watcher != nullptr) options.watcher->Moved(from, bytes.size, bytes.data());
     }
-    const size_t want = std::min(kPiece, bytes.block.capacity() - bytes.size);
+    const size_t want = std::min(piece, bytes.block.capacity() - bytes.size);
     const size_t got = source.Read(bytes.data() + bytes.size, want);
     if (got == 0) break;
     counter.Counted(bytes.size, bytes.size + got);
     bytes.size += got;
+    if (options.watcher != nullptr) options.watcher->Counted(out, bytes.size);
   }
   out.lines.Finish(bytes.size);
   return out;
@@ -106,6 +107,7 @@ JournalBytes JournalBytesOf(std::string_view text, int maxParts, size_t minPartB
   if (!text.empty()) std::memcpy(out.bytes.data(), text.data(), text.size());
   out.bytes.size = text.size();
   PieceCounter counter(out, text.size(), PartsFor(text.size(), maxParts, minPartBytes));
+  constexpr size_t kPiece = size_t{1} << 20;
   for (size_t at = 0; at < text.size(); at += kPiece) counter.Counted(at, std::min(text.size(), at + kPiece));
   out.lines.Finish(text.size());
   return out;

@@ -41,13 +41,37 @@ struct JournalBytes {
 // `maxParts`.
 int PartsFor(size_t size, int maxParts, size_t minPartBytes);
 
+// Told of a read as it goes, on the reading thread.
+class ReadWatcher {
+ public:
+  virtual ~ReadWatcher() = default;
+  // The bytes [0, counted) of `read` are in, counted and split where they may be.
+  virtual void Counted(const JournalBytes& read, size_t counted) = 0;
+  // The buffer is about to move to a larger one: nothing may look at it until Moved.
+  virtual void Moving() = 0;
+  // The `size` bytes at `from` are now at `to`.
+  virtual void Moved(const char* from, size_t size, char* to) = 0;
+};
+
+struct ReadOptions {
+  // The journal is split into PartsFor(its size, maxParts, minPartBytes) shares.
+  int maxParts = 1;
+  size_t minPartBytes = 0;
+  // When set, the read ends soon with LoadCancelled.
+  const std::atomic<bool>* cancel = nullptr;
+  // A thread beside the read brings the buffer's pages in.
+  bool prefault = false;
+  // The read goes in pieces of this many bytes, each counted while it is still in the cache.
+  size_t pieceBytes = size_t{1} << 20;
+  // Told of each piece; may be null.
+  ReadWatcher* watcher = nullptr;
+};
+
 // Reads what `source`, open, holds from where it stands to its end, counting its lines as
-// each piece comes in, and marks split places that cut it into PartsFor(its size, maxParts,
-// minPartBytes) shares. With `prefault`, a thread beside the read brings the buffer's pages in.
-// Raises AppError as the source does, OutOfMemory when the buffer cannot be had,
-// LoadCancelled when `cancel` is set.
-JournalBytes ReadJournalBytes(JournalSource& source, int maxParts = 1, size_t minPartBytes = 0,
-                              const std::atomic<bool>* cancel = nullptr, bool prefault = false);
+// each piece comes in, and marks split places as `options` asks. Raises AppError as the
+// source does, OutOfMemory when the buffer cannot be had, LoadCancelled when cancelled, and
+// what the watcher raises.
+JournalBytes ReadJournalBytes(JournalSource& source, const ReadOptions& options = {});
 
 // The bytes alone.
 FileBytes ReadFileBytes(const std::string& path, ReadErrorStyle style);

@@ -24,8 +24,11 @@ struct LoadOptions {
   const std::atomic<bool>* cancel = nullptr;
   // Threads that parse; 0 takes every core.
   int threads = 0;
-  // A journal is cut into parts of at least this many bytes, one per thread.
+  // A journal is cut into parts of at least this many bytes, one per thread; a journal of
+  // several times that many is parsed part by part while it is still being read.
   size_t minPartBytes = size_t{4} << 20;
+  // The file is read in pieces of this many bytes.
+  size_t pieceBytes = size_t{1} << 20;
   // When set, the text columns' widths in this measure are taken as the records are parsed
   // (the records' `widths`).
   const TextMeasure* measure = nullptr;

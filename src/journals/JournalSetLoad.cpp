@@ -61,7 +61,12 @@ void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, int cores, co
       if (j >= sources.size()) return;
       try {
         if (!sources[j]->IsOpen()) sources[j]->Open(ReadErrorStyle::TextFile);
-        read[j] = ReadJournalBytes(*sources[j], cores, options.minPartBytes, options.cancel, sources.size() == 1 && cores > 1);
+        ReadOptions reading;
+        reading.maxParts = cores;
+        reading.minPartBytes = options.minPartBytes;
+        reading.cancel = options.cancel;
+        reading.prefault = sources.size() == 1 && cores > 1;
+        read[j] = ReadJournalBytes(*sources[j], reading);
       } catch (...) {
         failures[j] = std::current_exception();
         // The journals after a failed one are of no use: the load ends with the first failure.

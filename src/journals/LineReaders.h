@@ -78,6 +78,9 @@ class LineCounter {
   // is left open): whole-file lines and text lines that end before it.
   size_t WholeEndsSoFar() const { return wholeEnds_; }
   size_t LineFeedsSoFar() const { return lineFeeds_; }
+  // A NUL (whole-file lines) or a Ctrl-Z (text lines) was fed: the text ends there.
+  bool WholeTextEndedSoFar() const { return wholeEnd_ != kOpen; }
+  bool TextEndedSoFar() const { return textEnd_ != kOpen; }
 
  private:
   static constexpr size_t kOpen = ~size_t{0};

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <fstream>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 #include "support/GeneratedJournal.h"
 #include "journals/JournalLoad.h"
 #include "support/CoreTestSupport.h"
+#include "support/TestFiles.h"
 
 namespace vantorel {
 namespace {
@@ -160,6 +162,62 @@ TEST(ParallelLoad, ProgressOfSeveralPartsStartsAtOneNeverGoesDownAndEndsAtTheTot
         EXPECT_EQ(observer.progress[i].second, kRecords) << what << ", report " << i;
       }
     }
+  }
+}
+
+// `bytes` loaded from a file read in pieces of `piece` bytes, its parts parsed while the read
+// goes on; `appended` comes to the file after it was opened, beyond the size the load expects.
+Journal LoadWhileRead(JournalKind kind, const std::string& bytes, size_t piece, LoadObserver* observer = nullptr,
+                      const std::string& appended = {}) {
+  const std::string path = test::WriteScratchFile("while-read" + KindName(kind), bytes);
+  JournalSource source(path);
+  source.Open();
+  if (!appended.empty()) std::ofstream(path, std::ios::binary | std::ios::app) << appended;
+  LoadOptions options;
+  options.rules = test::JournalRules();
+  options.threads = 2;
+  options.minPartBytes = kMinPartBytes;
+  options.pieceBytes = piece;
+  options.observer = observer;
+  return LoadJournal(source, kind, options);
+}
+
+TEST(ParallelLoad, AJournalParsedWhileItIsReadLoadsAsInOnePart) {
+  for (JournalKind kind : kKinds) {
+    SCOPED_TRACE(KindName(kind));
+    const std::string good = Generated(kind);
+    const Journal one = test::Parse(kind, good);
+    for (size_t piece : {977, 4096, 65536}) {
+      SCOPED_TRACE(piece);
+      test::RecordingObserver observer;
+      ExpectSameJournal(one, LoadWhileRead(kind, good, piece, &observer), KindName(kind) + " in pieces of " + std::to_string(piece));
+      const std::string what = KindName(kind) + ", progress in pieces of " + std::to_string(piece);
+      EXPECT_EQ(observer.started, std::vector<size_t>{kRecords + 1}) << what;
+      ASSERT_FALSE(observer.progress.empty()) << what;
+      EXPECT_EQ(observer.progress.back(), std::make_pair(kRecords, kRecords)) << what;
+      for (size_t i = 1; i < observer.progress.size(); ++i) EXPECT_GE(observer.progress[i].first, observer.progress[i - 1].first) << what;
+    }
+    // Far more bytes than the file held when it was opened: the buffer moves under parsed
+    // parts and the records outgrow their guessed room.
+    const size_t opened = LineStart(good, 300);
+    ExpectSameJournal(one, LoadWhileRead(kind, good.substr(0, opened), 977, nullptr, good.substr(opened)),
+                      KindName(kind) + " grown while read");
+    // Long lines first: the room guessed from them is short of the records that follow.
+    std::string longFirst = good;
+    const int field = DescriptionOf(kind).lists[0].field;
+    for (size_t record = 0; record < 30; ++record) {
+      size_t at = LineStart(longFirst, record);
+      for (int f = 0; f < field; ++f) at = longFirst.find_first_not_of('\t', longFirst.find('\t', at));
+      longFirst.insert(at, 3000, 'x');
+    }
+    ExpectSameJournal(test::Parse(kind, longFirst), LoadWhileRead(kind, longFirst, 977), KindName(kind) + " long lines first");
+    // The text ends in the middle; a bad record in a late part.
+    std::string ended = good;
+    ended.insert(LineStart(good, kRecords / 2), 1, DescriptionOf(kind).lines == LineRule::Text ? '\x1A' : '\0');
+    ExpectSameJournal(test::Parse(kind, ended), LoadWhileRead(kind, ended, 977), KindName(kind) + " ended in the middle");
+    const std::string bad = WithDateTime(good, kind, kRecords - 100, "31.02.2013 10:00:00");
+    EXPECT_EQ(test::ErrorOf([&] { LoadWhileRead(kind, bad, 977); }), "'31.02.2013 10:00:00' is not a valid date and time")
+        << KindName(kind);
   }
 }
 
