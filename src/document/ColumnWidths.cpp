@@ -143,17 +143,18 @@ void WidthIndex::MeasureOtherColumns(const JournalDocument& document, size_t fir
     if (text[static_cast<size_t>(c)]) continue;
     // A list's items and the journals' names are looked up by number; the time texts go by
     // the record's moment.
-    const uint32_t* numbers = nullptr;
+    ItemColumn numbers;
     const uint64_t* raw = nullptr;
-    if (const int list = c < kind.columns ? ListOfField(kind, c) : -1; list >= 0) {
-      numbers = journal.records.items[static_cast<size_t>(list)].data();
+    const int list = c < kind.columns ? ListOfField(kind, c) : -1;
+    if (list >= 0) {
+      numbers = journal.records.items[static_cast<size_t>(list)].Column();
       raw = itemRaw_[static_cast<size_t>(list)].data();
     }
     std::vector<uint32_t>& blockWidest = blockWidest_[static_cast<size_t>(c)];
     for (size_t block = firstBlock; block < endBlock; ++block) {
       const size_t end = std::min(records_, (block + 1) * kRecordBlock);
       uint64_t most = 0;
-      if (numbers != nullptr) {
+      if (list >= 0) {
         for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, raw[numbers[r]]);
       } else if (c == kind.columns) {
         for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, journalRaw_[journal.journalOf[r]]);

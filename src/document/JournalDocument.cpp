@@ -12,8 +12,8 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
   constexpr const KindDescription& kind = Describe<K>();
   const size_t count = journal.size();
   const TDateTime* times = journal.records.times.data();
-  const uint32_t* items[kMaxLists] = {};
-  for (int l = 0; l < kind.listCount; ++l) items[l] = journal.records.items[static_cast<size_t>(l)].data();
+  ItemColumn items[kMaxLists] = {};
+  for (int l = 0; l < kind.listCount; ++l) items[l] = journal.records.items[static_cast<size_t>(l)].Column();
   const TextTone* tones = kind.messageField >= 0 ? journal.records.tones.data() : nullptr;
   // From `first` on: the rows of the records before it stay, and so do the starts of the
   // blocks before its own.
@@ -42,7 +42,12 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
 }  // namespace
 
 JournalDocument::JournalDocument(Journal journal, const RegionalSettings& settings)
-    : journal_(std::move(journal)), settings_(settings) {}
+    : journal_(std::move(journal)), settings_(settings) {
+  // The load is done: a list of few values needs only two bytes a record.
+  for (int l = 0; l < journal_.kind->listCount; ++l) {
+    journal_.records.items[static_cast<size_t>(l)].Pack(journal_.lists[static_cast<size_t>(l)].size());
+  }
+}
 
 JournalDocument JournalDocument::Empty(JournalKind kind, const RegionalSettings& settings) {
   Journal journal;

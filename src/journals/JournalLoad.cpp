@@ -197,7 +197,7 @@ void MergeLists(Journal& journal, const RecordTarget& target, std::vector<std::u
       const std::vector<std::string_view>& items = parts[p]->lists[list].Items();
       remap.resize(items.size());
       for (size_t i = 0; i < items.size(); ++i) remap[i] = joined.Add(items[i]);
-      uint32_t* records = target.records->items[list].data() + target.first;
+      uint32_t* records = target.records->items[list].Wide() + target.first;
       for (size_t r = parts[p]->first; r < parts[p]->limit; ++r) records[r] = remap[records[r]];
     }
     journal.lists[list] = std::move(joined);

@@ -97,7 +97,7 @@ Journal KeepInPlace(std::vector<Member>& members, JournalRecords records) {
       const std::vector<std::string_view>& items = from.lists[list].Items();
       std::vector<uint32_t> remap(items.size());
       for (size_t i = 0; i < items.size(); ++i) remap[i] = merged.lists[list].Add(items[i]);
-      uint32_t* item = merged.records.items[list].data() + member.first;
+      uint32_t* item = merged.records.items[list].Wide() + member.first;
       for (size_t r = 0; r < member.size; ++r) item[r] = remap[item[r]];
     }
     std::fill(merged.journalOf.begin() + member.first, merged.journalOf.begin() + member.first + member.size,
@@ -176,7 +176,7 @@ Journal MergeRecords(std::vector<Member>& members) {
         const uint32_t item = from.items[list][r];
         uint32_t& mapped = remap[head.journal][list][item];
         if (mapped == kNoListItem) mapped = merged.lists[list].Add(journal.lists[list].Items()[item]);
-        records.items[list][m] = mapped;
+        records.items[list].Set(m, mapped);
       }
       if (kind.messageField >= 0) records.tones[m] = from.tones[r];
       merged.journalOf[m] = static_cast<uint16_t>(head.journal);

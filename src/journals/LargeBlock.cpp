@@ -47,6 +47,19 @@ void LargeBlock::Reserve(size_t bytes) {
   mapped_ = capacity_ = usable;
 }
 
+void LargeBlock::Shrink(size_t bytes) {
+  const size_t usable = RoundUp(bytes, kPage);
+  if (usable >= mapped_) return;
+  if (usable == 0) {
+    LargeBlock gone;
+    Swap(gone);
+    return;
+  }
+  // Unmapping the tail cannot fail for want of memory, and the pages before it stay put.
+  ::munmap(base_ + usable, mapped_ - usable);
+  mapped_ = capacity_ = usable;
+}
+
 Prefault::Prefault(std::vector<Range> ranges) {
 #ifdef MADV_POPULATE_WRITE
   try {

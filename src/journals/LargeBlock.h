@@ -46,6 +46,9 @@ class LargeBlock {
   size_t capacity() const { return capacity_; }
   // Makes room for at least `bytes`, keeping the contents; the block may move.
   void Reserve(size_t bytes);
+  // Gives the pages past the first `bytes` back to the system, keeping the contents before
+  // them; the block stays where it is.
+  void Shrink(size_t bytes);
 
  private:
   void Swap(LargeBlock& other) noexcept {

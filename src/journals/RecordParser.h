@@ -41,7 +41,7 @@ void StoreRecord(JournalRecords& records, size_t i, const ParsedRecord& values, 
   // One whole store: a store of the bit fields one by one reads the slot first, and the read
   // of a fresh page maps a shared zero page that the write then has to replace.
   std::memcpy(&records.lines[i], &line, sizeof line);
-  for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)][i] = values.items[static_cast<size_t>(l)];
+  for (int l = 0; l < kind.listCount; ++l) records.items[static_cast<size_t>(l)].Set(i, values.items[static_cast<size_t>(l)]);
   if constexpr (kind.messageField >= 0) records.tones[i] = values.tone;
 }
 

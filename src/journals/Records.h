@@ -11,6 +11,7 @@
 #include "journals/AlarmMessages.h"
 #include "journals/JournalKinds.h"
 #include "journals/LargeBlock.h"
+#include "journals/ListItems.h"
 #include "journals/TextMeasure.h"
 
 namespace vantorel {
@@ -30,7 +31,7 @@ struct JournalRecords {
   LargeArray<TDateTime> times;
   LargeArray<LineText> lines;
   // Only the kind's lists are filled.
-  std::array<LargeArray<uint32_t>, kMaxLists> items;
+  std::array<ListItems, kMaxLists> items;
   // Alarm journals only.
   LargeArray<TextTone> tones;
   // The lengths of lines of kLongLine bytes or more, by offset (of merged journals: by the

@@ -215,6 +215,8 @@ TEST(WidthIndex, AJournalThatGrewIsMeasuredOnlyWhereItGrew) {
     size_t cut = 0;
     for (int lines = 0; lines < 1001; ++lines) cut = text.find('\n', cut) + 1;
     JournalDocument document = test::Document(kind, text.substr(0, cut));
+    // The document keeps its few-valued lists' items in two bytes, and grows them so.
+    EXPECT_TRUE(document.Data().records.items[0].IsNarrow());
     WidthIndex widths(document, UnequalMeasure());
     for (size_t at = cut; at < text.size(); at += 7919) {
       ASSERT_TRUE(document.Grow(text.substr(at, 7919), test::JournalRules()).error.empty());

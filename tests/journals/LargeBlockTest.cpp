@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <vector>
 
 #include "journals/LargeBlock.h"
+#include "journals/ListItems.h"
 
 namespace vantorel {
 namespace {
@@ -28,6 +31,55 @@ TEST(LargeBlock, GrowingAndPrefaultingKeepWhatWasWritten) {
   words = reinterpret_cast<uint64_t*>(block.data());
   for (size_t i = 0; i < kBytes / sizeof(uint64_t); i += 64) ASSERT_EQ(words[i], i + 1) << i;
   EXPECT_GE(block.capacity(), kBytes * 2);
+}
+
+// Items packed into two bytes, grown, widened and packed again read back as a plain array of
+// the same writes does.
+TEST(ListItems, PackingAndWideningKeepEveryItem) {
+  std::mt19937 random(5);
+  std::vector<uint32_t> expected;
+  ListItems items;
+  auto append = [&](size_t n, uint32_t below) {
+    for (size_t k = 0; k < n; ++k) {
+      const uint32_t item = random() % below;
+      items.Resize(expected.size() + 1);
+      items.Set(expected.size(), item);
+      expected.push_back(item);
+    }
+  };
+  auto same = [&] {
+    ASSERT_EQ(items.size(), expected.size());
+    const ItemColumn column = items.Column();
+    for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(column[i], expected[i]) << i;
+  };
+  append(300'000, 2400);
+  items.Pack(ListItems::kNarrowValues + 1);
+  EXPECT_FALSE(items.IsNarrow());
+  items.Pack(ListItems::kNarrowValues);
+  EXPECT_TRUE(items.IsNarrow());
+  EXPECT_EQ(items.Span(10, 20).bytes, 20u);
+  same();
+  // Growth within two bytes stays packed; the first larger item widens all of them.
+  append(200'000, ListItems::kNarrowValues);
+  EXPECT_TRUE(items.IsNarrow());
+  same();
+  items.Set(123, 70'000);
+  expected[123] = 70'000;
+  EXPECT_FALSE(items.IsNarrow());
+  same();
+  append(100'000, 1u << 20);
+  items.Pack(1u << 20);
+  EXPECT_FALSE(items.IsNarrow());
+  same();
+  // A load's writes go through the wide pointer, which widens packed items first.
+  ListItems loaded;
+  loaded.Resize(5000);
+  for (uint32_t i = 0; i < 5000; ++i) loaded.Set(i, i);
+  loaded.Pack(5000);
+  loaded.Wide()[7] = 99'999;
+  EXPECT_FALSE(loaded.IsNarrow());
+  EXPECT_EQ(loaded[7], 99'999u);
+  EXPECT_EQ(loaded[4999], 4999u);
 }
 
 }  // namespace

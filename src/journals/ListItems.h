@@ -1,0 +1,102 @@
+#pragma once
+// The item of one filter list for each record. A load writes them four bytes each; once the
+// list is known to hold few enough values they are packed into two bytes each in place, and
+// widened again only if the list outgrows that.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "journals/LargeBlock.h"
+
+namespace vantorel {
+
+// A read-only look at a ListItems, cheap to copy into a pass over the records.
+struct ItemColumn {
+  const uint16_t* narrow = nullptr;
+  const uint32_t* wide = nullptr;
+  uint32_t operator[](size_t i) const { return narrow != nullptr ? narrow[i] : wide[i]; }
+};
+
+class ListItems {
+ public:
+  // The most values a list may hold for its items to be kept in two bytes.
+  static constexpr size_t kNarrowValues = size_t{1} << 16;
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  bool IsNarrow() const { return narrow_; }
+  uint32_t operator[](size_t i) const { return Column()[i]; }
+  ItemColumn Column() const {
+    if (narrow_) return {reinterpret_cast<const uint16_t*>(block_.data()), nullptr};
+    return {nullptr, reinterpret_cast<const uint32_t*>(block_.data())};
+  }
+  // Where the items are written four bytes each; packed ones are widened first.
+  uint32_t* Wide() {
+    Widen();
+    return reinterpret_cast<uint32_t*>(block_.data());
+  }
+  // Where items [from, to) lie, for a Prefault.
+  Prefault::Range Span(size_t from, size_t to) const {
+    return {block_.data() + from * Width(), (to - from) * Width()};
+  }
+
+  void Set(size_t i, uint32_t item) {
+    if (narrow_) {
+      if (item < kNarrowValues) {
+        reinterpret_cast<uint16_t*>(block_.data())[i] = static_cast<uint16_t>(item);
+        return;
+      }
+      Widen();
+    }
+    reinterpret_cast<uint32_t*>(block_.data())[i] = item;
+  }
+  void Resize(size_t n) {
+    Reserve(n);
+    size_ = n;
+  }
+  void Reserve(size_t n) {
+    if (n * Width() > block_.capacity()) {
+      // Growth by at least half again keeps appending one by one linear.
+      const size_t grown = block_.capacity() + block_.capacity() / 2;
+      block_.Reserve(std::max(n * Width(), grown));
+    }
+  }
+
+  // Packs the items into two bytes each when `values`, the list's size, allows, and gives the
+  // freed half back to the system.
+  void Pack(size_t values) {
+    if (narrow_ || values > kNarrowValues) return;
+    char* bytes = block_.data();
+    // Item i moves from byte 4i down to byte 2i: ascending, no item is overwritten unread.
+    for (size_t i = 0; i < size_; ++i) {
+      uint32_t item;
+      std::memcpy(&item, bytes + 4 * i, sizeof item);
+      const auto packed = static_cast<uint16_t>(item);
+      std::memcpy(bytes + 2 * i, &packed, sizeof packed);
+    }
+    narrow_ = true;
+    block_.Shrink(size_ * 2);
+  }
+
+ private:
+  size_t Width() const { return narrow_ ? 2 : 4; }
+  void Widen() {
+    if (!narrow_) return;
+    block_.Reserve(std::max(size_ * 4, block_.capacity() * 2));
+    char* bytes = block_.data();
+    // Item i moves from byte 2i up to byte 4i: descending, no item is overwritten unread.
+    for (size_t i = size_; i-- > 0;) {
+      uint16_t packed;
+      std::memcpy(&packed, bytes + 2 * i, sizeof packed);
+      const uint32_t item = packed;
+      std::memcpy(bytes + 4 * i, &item, sizeof item);
+    }
+    narrow_ = false;
+  }
+
+  LargeBlock block_;
+  size_t size_ = 0;
+  bool narrow_ = false;
+};
+
+}  // namespace vantorel
