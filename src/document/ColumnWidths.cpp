@@ -143,19 +143,16 @@ void WidthIndex::MeasureOtherColumns(const JournalDocument& document, size_t fir
     if (text[static_cast<size_t>(c)]) continue;
     // A list's items and the journals' names are looked up by number; the time texts go by
     // the record's moment.
-    ItemColumn numbers;
-    const uint64_t* raw = nullptr;
     const int list = c < kind.columns ? ListOfField(kind, c) : -1;
-    if (list >= 0) {
-      numbers = journal.records.items[static_cast<size_t>(list)].Column();
-      raw = itemRaw_[static_cast<size_t>(list)].data();
-    }
+    const uint64_t* raw = list >= 0 ? itemRaw_[static_cast<size_t>(list)].data() : nullptr;
     std::vector<uint32_t>& blockWidest = blockWidest_[static_cast<size_t>(c)];
     for (size_t block = firstBlock; block < endBlock; ++block) {
       const size_t end = std::min(records_, (block + 1) * kRecordBlock);
       uint64_t most = 0;
       if (list >= 0) {
-        for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, raw[numbers[r]]);
+        journal.records.items[static_cast<size_t>(list)].Visit([&](const auto* numbers) {
+          for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, raw[numbers[r]]);
+        });
       } else if (c == kind.columns) {
         for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, journalRaw_[journal.journalOf[r]]);
       } else {

@@ -12,8 +12,6 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
   constexpr const KindDescription& kind = Describe<K>();
   const size_t count = journal.size();
   const TDateTime* times = journal.records.times.data();
-  ItemColumn items[kMaxLists] = {};
-  for (int l = 0; l < kind.listCount; ++l) items[l] = journal.records.items[static_cast<size_t>(l)].Column();
   const TextTone* tones = kind.messageField >= 0 ? journal.records.tones.data() : nullptr;
   // From `first` on: the rows of the records before it stay, and so do the starts of the
   // blocks before its own.
@@ -25,16 +23,18 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
   out.blockStarts.resize(std::min(out.blockStarts.size(), keptStarts));
   uint32_t* rows = out.rows.data();
   auto shown = static_cast<uint32_t>(kept);
-  for (size_t block = firstBlock * kRecordBlock; block < count; block += kRecordBlock) {
-    if (block >= first) out.blockStarts.push_back(shown);
-    const size_t end = std::min(count, block + kRecordBlock);
-    for (size_t i = std::max(block, first); i < end; ++i) {
-      uint32_t recordItems[kMaxLists] = {};
-      for (int l = 0; l < kind.listCount; ++l) recordItems[l] = items[l][i];
-      if (!filter.Passes(times[i], recordItems, kind.messageField >= 0 ? tones[i] : TextTone::Plain)) continue;
-      rows[shown++] = static_cast<uint32_t>(i);
+  WithItemColumns(journal.records.items, kind.listCount, [&](const auto& items) {
+    for (size_t block = firstBlock * kRecordBlock; block < count; block += kRecordBlock) {
+      if (block >= first) out.blockStarts.push_back(shown);
+      const size_t end = std::min(count, block + kRecordBlock);
+      for (size_t i = std::max(block, first); i < end; ++i) {
+        uint32_t recordItems[kMaxLists] = {};
+        for (int l = 0; l < kind.listCount; ++l) recordItems[l] = items[static_cast<size_t>(l)][i];
+        if (!filter.Passes(times[i], recordItems, kind.messageField >= 0 ? tones[i] : TextTone::Plain)) continue;
+        rows[shown++] = static_cast<uint32_t>(i);
+      }
     }
-  }
+  });
   out.blockStarts.push_back(shown);
   out.rows.Resize(shown);
 }

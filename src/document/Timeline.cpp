@@ -57,18 +57,20 @@ void CountKind(const Journal& journal, const RecordFilter& filter, TimelineCount
   const size_t count = journal.size();
   const TDateTime* times = journal.records.times.data();
   const TextTone* tones = kind.messageField >= 0 ? journal.records.tones.data() : nullptr;
-  for (size_t i = 0; i < count; ++i) {
-    const TDateTime t = times[i];
-    if (!filter.PassesDays(t)) continue;
-    uint32_t items[kMaxLists] = {};
-    for (int l = 0; l < kind.listCount; ++l) items[l] = journal.records.items[static_cast<size_t>(l)][i];
-    TextTone tone = TextTone::Plain;
-    if constexpr (kind.messageField >= 0) tone = tones[i];
-    if (!filter.PassesListsAndTone(items, tone)) continue;
-    const int bin = BinOf(t);
-    ++counts[static_cast<size_t>(bin)].tones[static_cast<size_t>(tone)];
-    if (clicks != nullptr) clicks->Add(t, bin);
-  }
+  WithItemColumns(journal.records.items, kind.listCount, [&](const auto& columns) {
+    for (size_t i = 0; i < count; ++i) {
+      const TDateTime t = times[i];
+      if (!filter.PassesDays(t)) continue;
+      uint32_t items[kMaxLists] = {};
+      for (int l = 0; l < kind.listCount; ++l) items[l] = columns[static_cast<size_t>(l)][i];
+      TextTone tone = TextTone::Plain;
+      if constexpr (kind.messageField >= 0) tone = tones[i];
+      if (!filter.PassesListsAndTone(items, tone)) continue;
+      const int bin = BinOf(t);
+      ++counts[static_cast<size_t>(bin)].tones[static_cast<size_t>(tone)];
+      if (clicks != nullptr) clicks->Add(t, bin);
+    }
+  });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // list is known to hold few enough values they are packed into two bytes each in place, and
 // widened again only if the list outgrows that.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -29,6 +30,12 @@ class ListItems {
   ItemColumn Column() const {
     if (narrow_) return {reinterpret_cast<const uint16_t*>(block_.data()), nullptr};
     return {nullptr, reinterpret_cast<const uint32_t*>(block_.data())};
+  }
+  // Calls `f` with the items as a plain pointer of their width.
+  template <typename F>
+  decltype(auto) Visit(F&& f) const {
+    const ItemColumn column = Column();
+    return narrow_ ? f(column.narrow) : f(column.wide);
   }
   // Where the items are written four bytes each; packed ones are widened first.
   uint32_t* Wide() {
@@ -98,5 +105,32 @@ class ListItems {
   size_t size_ = 0;
   bool narrow_ = false;
 };
+
+// Calls `f` with the items of the first `count` lists as an array of kMaxLists columns to be
+// read by index: plain two-byte pointers when every one of them is packed, plain four-byte
+// pointers when none is, ItemColumns otherwise, so that a pass over the records tests no
+// width in the common cases.
+template <size_t N, typename F>
+decltype(auto) WithItemColumns(const std::array<ListItems, N>& lists, int count, F&& f) {
+  bool allNarrow = true;
+  bool allWide = true;
+  for (int l = 0; l < count; ++l) {
+    allNarrow = allNarrow && lists[static_cast<size_t>(l)].IsNarrow();
+    allWide = allWide && !lists[static_cast<size_t>(l)].IsNarrow();
+  }
+  if (allNarrow) {
+    std::array<const uint16_t*, N> columns{};
+    for (int l = 0; l < count; ++l) columns[static_cast<size_t>(l)] = lists[static_cast<size_t>(l)].Column().narrow;
+    return f(columns);
+  }
+  if (allWide) {
+    std::array<const uint32_t*, N> columns{};
+    for (int l = 0; l < count; ++l) columns[static_cast<size_t>(l)] = lists[static_cast<size_t>(l)].Column().wide;
+    return f(columns);
+  }
+  std::array<ItemColumn, N> columns{};
+  for (int l = 0; l < count; ++l) columns[static_cast<size_t>(l)] = lists[static_cast<size_t>(l)].Column();
+  return f(columns);
+}
 
 }  // namespace vantorel

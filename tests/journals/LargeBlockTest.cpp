@@ -2,6 +2,7 @@
 // beside the writer does.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -80,6 +81,30 @@ TEST(ListItems, PackingAndWideningKeepEveryItem) {
   EXPECT_FALSE(loaded.IsNarrow());
   EXPECT_EQ(loaded[7], 99'999u);
   EXPECT_EQ(loaded[4999], 4999u);
+
+  // A pass over several lists reads each as it is kept: all packed, none, or some.
+  std::array<ListItems, 3> lists;
+  for (size_t l = 0; l < lists.size(); ++l) {
+    lists[l].Resize(1000);
+    for (uint32_t i = 0; i < 1000; ++i) lists[l].Set(i, i * static_cast<uint32_t>(l + 1) * 7);
+  }
+  auto sum = [&](int count) {
+    return WithItemColumns(lists, count, [&](const auto& columns) {
+      uint64_t total = 0;
+      for (int l = 0; l < count; ++l) {
+        for (size_t i = 0; i < 1000; ++i) total += columns[static_cast<size_t>(l)][i];
+      }
+      return total;
+    });
+  };
+  const uint64_t wide = sum(3);
+  EXPECT_EQ(wide, 7u * 6u * 499'500u);
+  lists[0].Pack(7000);
+  EXPECT_EQ(sum(3), wide);
+  lists[1].Pack(14000);
+  lists[2].Pack(21000);
+  EXPECT_EQ(sum(3), wide);
+  EXPECT_EQ(sum(1), 7u * 499'500u);
 }
 
 }  // namespace
