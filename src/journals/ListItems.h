@@ -24,7 +24,6 @@ class ListItems {
   static constexpr size_t kNarrowValues = size_t{1} << 16;
 
   size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
   bool IsNarrow() const { return narrow_; }
   uint32_t operator[](size_t i) const { return Column()[i]; }
   ItemColumn Column() const {
