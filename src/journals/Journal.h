@@ -16,6 +16,9 @@
 
 namespace vantorel {
 
+// A moment later than any record's.
+inline constexpr TDateTime kNoMoment = 1e300;
+
 struct Journal {
   const KindDescription* kind = &kNoKind;
   FileBytes bytes;
@@ -40,6 +43,9 @@ struct Journal {
   bool endsWithCr = false;
   // A NUL (whole-file lines) or Ctrl-Z (text lines) ended the text: nothing after it counts.
   bool textEnded = false;
+  // Where the bytes of the file now read begin: a followed journal's bytes go on with the
+  // file that took a rotated file's name.
+  size_t fileStart = 0;
 
   // Where growth of one of several merged journals goes on from (see parsedEnd and the flags
   // after it).
@@ -48,6 +54,7 @@ struct Journal {
     bool lastLineOpen = false;
     bool endsWithCr = false;
     bool textEnded = false;
+    size_t fileStart = 0;
   };
 
   // Several journals merged into this one: their names, their bytes and where each was read
@@ -57,6 +64,9 @@ struct Journal {
   std::vector<FileBytes> journalBytes;
   std::vector<MemberEnd> journalEnds;
   LargeArray<uint16_t> journalOf;
+  // Each journal's earliest moment, which orders the journals; kNoMoment for one without
+  // records.
+  std::vector<TDateTime> journalEarliest;
 
   size_t size() const { return records.size(); }
   bool empty() const { return records.size() == 0; }

@@ -52,7 +52,10 @@ void JournalStream::MakeRoom() {
 }
 
 bool JournalStream::Fill() {
-  if (eof_) return false;
+  if (eof_ || feedOnly_) {
+    eof_ = true;
+    return false;
+  }
   MakeRoom();
   const size_t got = source_.Read(buffer_.data() + filled_, buffer_.size() - filled_);
   if (got == 0) {

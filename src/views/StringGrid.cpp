@@ -123,6 +123,10 @@ void JournalGrid::ScrollToRow(int row) {
   if (row >= 1 && row <= model_.rowCount()) verticalScrollBar()->setValue(row - 1);
 }
 
+void JournalGrid::RecordsChanged(size_t first) {
+  if (widths_ != nullptr) widths_->Forget(first);
+}
+
 void JournalGrid::AdoptWidths(const JournalDocument& document, std::unique_ptr<WidthIndex> widths) {
   if (widths == nullptr || !(widths->Measure() == measure_)) return;
   widths_ = std::move(widths);

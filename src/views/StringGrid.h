@@ -55,6 +55,8 @@ class JournalGrid : public QAbstractScrollArea {
   // Takes the widths of `document` measured beside the window while it loaded; without them
   // they are measured when first needed. Measured in another font, they are dropped.
   void AdoptWidths(const JournalDocument& document, std::unique_ptr<WidthIndex> widths);
+  // The shown document's records from `first` on changed: their widths are measured again.
+  void RecordsChanged(size_t first);
   // Column width = max(pad, widest data text) + pad; the title is not measured.
   void FitColumnWidth(int column, int pad);
   // FitColumnWidth for every column at once.

@@ -69,29 +69,6 @@ QStringList DraggedFiles(const QMimeData* data) {
   return paths;
 }
 
-QString ExtensionText(const QString& path) {
-  return QString::fromStdString(std::string(ExtensionOf(QFile::encodeName(path).toStdString())));
-}
-
-// The journals a folder stands for: every file of the extension of its newest journal, by name.
-QStringList JournalsOfFolder(const QString& folder) {
-  const QDir dir(folder);
-  QString extension;
-  for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Time)) {
-    if (KindOfPath(QFile::encodeName(entry.fileName()).toStdString()) != JournalKind::None) {
-      extension = ExtensionText(entry.fileName());
-      break;
-    }
-  }
-  if (extension.isEmpty()) throw AppError(ToCp1251("В папке нет журналов: " + dir.dirName()));
-  QStringList files;
-  for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
-    if (ExtensionText(entry.fileName()) == extension) files.append(entry.absoluteFilePath());
-  }
-  return files;
-}
-
-
 }  // namespace
 
 void TCorvanelForm::CreateDeskControls() {
@@ -230,74 +207,28 @@ void TCorvanelForm::CreateDeskControls() {
 }
 
 void TCorvanelForm::OpenFile(const QString& path) {
-  if (IsLoading() || path.isEmpty()) return;
-  // A journal opened anew is not followed until asked.
-  SetFollowing(false);
-  lastChosenFile_ = QFileInfo(path).absoluteFilePath();
-  SetStatusText(0, "Открыт файл: " + QFileInfo(path).fileName());
-  currentLogFile_ = lastChosenFile_;
-  journalFiles_ = {currentLogFile_};
-  // Worked out once here, not on every cell painted.
-  currentKind_ = KindOfPath(currentLogFile_.toStdString());
-  StringGrid->Model().SetColoured(DescriptionOf(currentKind_).messageField >= 0);
-  OpenLogFile(currentLogFile_);
+  if (path.isEmpty()) return;
+  OpenFiles({path});
 }
 
 void TCorvanelForm::OpenFiles(const QStringList& paths) {
   if (IsLoading() || paths.isEmpty()) return;
-  QStringList files;
-  for (const QString& path : paths) {
-    const QString file = QFileInfo(path).absoluteFilePath();
-    if (!files.contains(file)) files.append(file);
-  }
-  if (files.size() == 1) {
-    OpenFile(files.first());
-    return;
-  }
-  QStringList extensions;
-  for (const QString& file : files) {
-    if (!extensions.contains(ExtensionText(file))) extensions.append(ExtensionText(file));
-  }
-  if (extensions.size() > 1) {
-    throw AppError(ToCp1251("Журналы разных видов нельзя открыть вместе: " + extensions.join(", ")));
-  }
-  if (KindOfPath(QFile::encodeName(files.first()).toStdString()) == JournalKind::None) {
-    throw AppError(ToCp1251("Файлы неизвестного вида нельзя открыть вместе: " + extensions.first()));
-  }
-  // Until the load says which comes first, the files go by the names the table gives them.
-  const QStringList names = JournalNames(files);
-  std::vector<qsizetype> order(static_cast<size_t>(files.size()));
-  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<qsizetype>(i);
-  std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return names[a] < names[b]; });
-  journalFiles_.clear();
-  QStringList sortedNames;
-  for (qsizetype i : order) {
-    journalFiles_.append(files[i]);
-    sortedNames.append(names[i]);
-  }
-  SetFollowing(false);
-  lastChosenFile_ = journalFiles_.first();
-  currentLogFile_ = lastChosenFile_;
-  ShowJournalSet(sortedNames);
-  currentKind_ = KindOfPath(currentLogFile_.toStdString());
-  StringGrid->Model().SetColoured(DescriptionOf(currentKind_).messageField >= 0);
-  OpenLogFiles(journalFiles_);
+  session_->Open(paths, StartOfView());
+  ShowOpened();
 }
 
 void TCorvanelForm::OpenFromOutside(const QStringList& paths) {
-  QStringList files;
-  for (const QString& path : paths) {
-    if (QFileInfo(path).isDir()) {
-      files += JournalsOfFolder(path);
-    } else {
-      files.append(path);
-    }
-  }
-  OpenFiles(files);
+  if (IsLoading() || paths.isEmpty()) return;
+  session_->OpenFromOutside(paths, StartOfView());
+  ShowOpened();
 }
 
-void TCorvanelForm::ShowJournalSet(const QStringList& names) {
-  SetStatusText(0, QString("Открыто журналов: %1 (%2 … %3)").arg(names.size()).arg(names.first(), names.last()));
+void TCorvanelForm::ShowOpened() {
+  // A journal opened anew is not followed until asked.
+  FollowFile->setChecked(false);
+  lastChosenFile_ = session_->Files().value(0);
+  SetStatusText(0, session_->Name());
+  StringGrid->Model().SetColoured(DescriptionOf(session_->Kind()).messageField >= 0);
 }
 
 void TCorvanelForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -346,7 +277,7 @@ void TCorvanelForm::SaveRowsClick() {
   const bool workbook = suffix == "xlsx" || (filter == kXlsxFilter && suffix != "tsv" && suffix != "csv");
   if (suffix.isEmpty()) path += workbook ? ".xlsx" : format == RowFormat::Tsv ? ".tsv" : ".csv";
   const std::string target = QFile::encodeName(path).toStdString();
-  for (const QString& journal : journalFiles_) {
+  for (const QString& journal : session_->Files()) {
     if (SameFile(target, QFile::encodeName(journal).toStdString())) {
       throw AppError(ToCp1251("Нельзя сохранить строки поверх открытого журнала: выберите другой файл"));
     }
@@ -379,13 +310,13 @@ void TCorvanelForm::SaveRowsClick() {
 void TCorvanelForm::UpdateTimeline() {
   if (!Timeline->isVisible()) return;
   Timeline->SetWindow(StartTime->time().msecsSinceStartOfDay() / 1000, EndTime->time().msecsSinceStartOfDay() / 1000);
-  if (IsLoading() || currentKind_ == JournalKind::None) {
+  if (IsLoading() || session_->Kind() == JournalKind::None) {
     Timeline->SetCounts({}, {}, false);
     return;
   }
   TimelineClickRows clickRows{};
-  const TimelineCounts counts = CountTimeline(session_->Document(currentKind_), ReadFilterState(), &clickRows);
-  Timeline->SetCounts(counts, clickRows, DescriptionOf(currentKind_).messageField >= 0);
+  const TimelineCounts counts = CountTimeline(session_->Current(), ReadFilterState(), &clickRows);
+  Timeline->SetCounts(counts, clickRows, DescriptionOf(session_->Kind()).messageField >= 0);
 }
 
 void TCorvanelForm::ShowFindBar() {

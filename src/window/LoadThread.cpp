@@ -11,6 +11,7 @@
 
 #include "journals/Extension.h"
 #include "journals/FileBytes.h"
+#include "journals/JournalFollower.h"
 #include "journals/JournalLoad.h"
 #include "journals/JournalSetLoad.h"
 #include "platform/DisplayText.h"
@@ -118,7 +119,17 @@ void LoadThread::Run(LoadRequest request) {
   options.cancel = &cancel_;
   options.measure = &request.measure;
   auto outcome = std::make_shared<LoadOutcome>();
-  for (const std::string& path : request.paths) outcome->sources.push_back(std::make_unique<JournalSource>(path));
+  for (const std::string& path : request.paths) {
+    outcome->sources.push_back(std::make_unique<JournalSource>(path));
+    if (!request.wholeLines) continue;
+    JournalSource& source = *outcome->sources.back();
+    try {
+      source.Open(ReadErrorStyle::TextFile);
+      source.LimitTo(JournalFollower::WholeLinesEnd(source, request.kind));
+    } catch (const AppError&) {
+      // The load opens it again and says why it cannot.
+    }
+  }
   const bool several = request.paths.size() > 1;
   SetSize set;
   try {
@@ -153,13 +164,13 @@ void LoadThread::Run(LoadRequest request) {
     }
     outcome->document.reset();
     const std::string name = several ? std::string("the journals") : std::string(FileNameOf(request.paths.front()));
-    outcome->error = ReportText(NotEnoughMemoryMessage(name, needed));
+    outcome->error = NotEnoughMemoryMessage(name, needed);
   } catch (const std::exception& error) {
     outcome->document.reset();
-    outcome->error = ReportText(MessageOf(error));
+    outcome->error = MessageOf(error);
   } catch (...) {
     outcome->document.reset();
-    outcome->error = ReportText("Unknown error");
+    outcome->error = "Unknown error";
   }
   Post([this, outcome] {
     // The last report: the window's thread stops looking.

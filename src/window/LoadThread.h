@@ -36,6 +36,8 @@ struct LoadRequest {
   TDateTime startDate = 0;
   // The table's font, to measure the new journal's widths with.
   TextMeasure measure;
+  // Each file is read to its last line end: a line its unit is still writing comes later.
+  bool wholeLines = false;
   // The filters of the first view, when the window will show the journal with its lists at
   // their all-values items and, for a date range, its first and last day: the rows of that
   // view are selected beside the window too.
@@ -51,7 +53,7 @@ struct LoadOutcome {
   // of the view of those filters.
   RowSet rows;
   std::optional<FilterState> rowsFor;
-  // The error report's text, in Windows-1251.
+  // The error's message, in Windows-1251, without the report's full stop.
   std::string error;
   // The files as the load left them, open unless they could not be opened: in the order of
   // the merged journals when several were read, in the request's order when they failed.

@@ -37,7 +37,7 @@ int BadUsage(TextSink& err, const std::string& problem) {
 std::string_view QueryHelpText() { return QueryHelp(); }
 
 int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, TextSink& out, TextSink& err,
-             const std::function<bool()>& followIdle) {
+             const std::function<bool()>& followIdle, const FollowClock& clock) {
   QueryOptions options;
   std::string problem;
   if (!ParseArgs(args, options, problem)) return BadUsage(err, problem);
@@ -75,7 +75,7 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
       if (options.files.size() > 1) {
         RunMergedQuery(options, kind, rules, to);
       } else {
-        RunStreamQuery(options, kind, rules, to, err, idle);
+        RunStreamQuery(options, kind, rules, to, err, idle, clock ? clock : [] { return std::chrono::steady_clock::now(); });
       }
     };
     if (options.output && !options.xlsx) {
