@@ -366,6 +366,7 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
   form.runSaveDialog = [&saved](QFileDialog&) { return QString::fromLocal8Bit(saved.c_str()); };
   const Clock::time_point saveStart = Clock::now();
   form.Guarded([&form] { form.SaveRowsClick(); });
+  while (form.Saver->Busy()) QApplication::processEvents(QEventLoop::AllEvents, 5);
   Figure("save", MsSince(saveStart));
   Figure("save_rows", static_cast<double>(form.StringGrid->RowCount() - 1));
   std::remove(saved.c_str());
@@ -374,8 +375,8 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
   const std::string book = path + ".saved.xlsx";
   form.runSaveDialog = [&book](QFileDialog&) { return QString::fromLocal8Bit(book.c_str()); };
   QEventLoop booked;
-  QObject::connect(form.Saver, &WorkbookSaver::Finished, &booked, &QEventLoop::quit, Qt::QueuedConnection);
-  QObject::connect(form.Saver, &WorkbookSaver::Failed, &booked, &QEventLoop::quit, Qt::QueuedConnection);
+  QObject::connect(form.Saver, &RowSaver::Finished, &booked, &QEventLoop::quit, Qt::QueuedConnection);
+  QObject::connect(form.Saver, &RowSaver::Failed, &booked, &QEventLoop::quit, Qt::QueuedConnection);
   qint64 bookGap = 0;
   QElapsedTimer sinceBookTick;
   QTimer bookTicker;

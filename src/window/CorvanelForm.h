@@ -30,10 +30,10 @@
 #include "views/TimelineStrip.h"
 #include "window/FilterComboBox.h"
 #include "window/JournalSession.h"
-#include "window/LoadThread.h"
+#include "window/LoadJob.h"
 #include "window/RowFinder.h"
 #include "window/RowCopier.h"
-#include "window/WorkbookSaver.h"
+#include "window/RowSaver.h"
 
 namespace vantorel {
 
@@ -120,8 +120,8 @@ class TCorvanelForm : public QMainWindow {
   TimelineStrip* Timeline = nullptr;
   // Made when first used.
   QFileDialog* SaveDialog = nullptr;
-  // Writes a workbook of the shown rows beside the window.
-  WorkbookSaver* Saver = nullptr;
+  // Saves the shown rows beside the window.
+  RowSaver* Saver = nullptr;
   // ... and the find bar under the table, hidden until Ctrl+F.
   QWidget* FindBar = nullptr;
   QLineEdit* FindEdit = nullptr;

@@ -153,18 +153,22 @@ void TCorvanelForm::CreateDeskControls() {
   connect(CopyRows, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(false); }); });
   connect(CopyRowsWithTitles, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(true); }); });
   connect(SaveShownRows, &QAction::triggered, this, [this] { Guarded([this] { SaveRowsClick(); }); });
-  Saver = new WorkbookSaver(this);
-  connect(&StringGrid->Model(), &QAbstractItemModel::modelAboutToBeReset, Saver, &WorkbookSaver::RowsChanging);
-  connect(Saver, &WorkbookSaver::Progress, this, [this](size_t written, size_t total) {
-    StatusBar->showMessage(QString("Сохранение книги: %1 из %2 строк").arg(written).arg(total));
+  Saver = new RowSaver(this);
+  // A save takes the rows shown when it began: only a change of the journal drops it.
+  connect(session_, &JournalSession::LoadBegins, Saver, &RowSaver::JournalChanging);
+  connect(session_, &JournalSession::ReleaseRows, Saver, &RowSaver::JournalChanging);
+  connect(Saver, &RowSaver::Progress, this, [this](size_t written, size_t total) {
+    StatusBar->showMessage(QString(Saver->Workbook() ? "Сохранение книги: %1 из %2 строк" : "Сохранение строк: %1 из %2")
+                               .arg(written)
+                               .arg(total));
   });
-  connect(Saver, &WorkbookSaver::Finished, this, [this](size_t rows) {
-    StatusBar->showMessage(QString("Книга сохранена, строк: %1").arg(rows), 5000);
+  connect(Saver, &RowSaver::Finished, this, [this](size_t rows) {
+    StatusBar->showMessage(QString(Saver->Workbook() ? "Книга сохранена, строк: %1" : "Строки сохранены: %1").arg(rows), 5000);
   });
-  connect(Saver, &WorkbookSaver::Cancelled, this, [this] {
-    StatusBar->showMessage("Сохранение книги прервано: показанные строки изменились", 5000);
+  connect(Saver, &RowSaver::Cancelled, this, [this] {
+    StatusBar->showMessage("Сохранение прервано: журнал прочитан заново", 5000);
   });
-  connect(Saver, &WorkbookSaver::Failed, this, [this](const QByteArray& message) {
+  connect(Saver, &RowSaver::Failed, this, [this](const QByteArray& message) {
     StatusBar->clearMessage();
     Guarded([&message] { throw AppError(message.toStdString()); });
   });
@@ -250,7 +254,9 @@ void TCorvanelForm::CopyClick(bool withTitles) {
     QApplication::clipboard()->setText(QString());
     return;
   }
-  Copier->Start(*document, StringGrid->SelectedRecords(), withTitles);
+  std::vector<uint32_t> records = StringGrid->SelectedRecords();
+  if (records.size() > RowCopier::kRowsAtOnce) StatusBar->showMessage(QString("Копирование строк: 0 из %1").arg(records.size()));
+  Copier->Start(*document, std::move(records), withTitles, session_->Hold());
 }
 
 void TCorvanelForm::SaveRowsClick() {
@@ -282,29 +288,17 @@ void TCorvanelForm::SaveRowsClick() {
       throw AppError(ToCp1251("Нельзя сохранить строки поверх открытого журнала: выберите другой файл"));
     }
   }
-  if (workbook) {
-    if (Saver->Busy()) throw AppError(ToCp1251("Предыдущая книга ещё сохраняется: дождитесь конца сохранения"));
-    WorkbookLook look;
-    look.buttonFace = ButtonFace().rgb() & 0xFFFFFF;
-    for (int c = 0; c < document->ColumnCount(); ++c) look.columnPixels.push_back(StringGrid->columnWidth(c));
-    const RowSet& rows = StringGrid->Model().Rows();
-    Saver->Start(*document, std::vector<uint32_t>(rows.rows.begin(), rows.rows.end()), target, look);
+  if (Saver->Busy()) throw AppError(ToCp1251("Предыдущее сохранение ещё идёт: дождитесь его конца"));
+  const RowSet& shown = StringGrid->Model().Rows();
+  std::vector<uint32_t> records(shown.rows.begin(), shown.rows.end());
+  if (!workbook) {
+    Saver->Start(*document, std::move(records), target, format, session_->Hold());
     return;
   }
-  const RowExport rows(format, document->ColumnCount(), document->ShownTitles());
-  const RowSet& shown = StringGrid->Model().Rows();
-  WriteFileReplacing(target, [&](const std::function<void(std::string_view)>& write) {
-    std::string text, scratch;
-    rows.AppendTitles(text);
-    for (uint32_t record : shown.rows) {
-      rows.AppendRecord(*document, record, text, scratch);
-      if (text.size() >= (size_t{1} << 20)) {
-        write(text);
-        text.clear();
-      }
-    }
-    write(text);
-  });
+  WorkbookLook look;
+  look.buttonFace = ButtonFace().rgb() & 0xFFFFFF;
+  for (int c = 0; c < document->ColumnCount(); ++c) look.columnPixels.push_back(StringGrid->columnWidth(c));
+  Saver->StartWorkbook(*document, std::move(records), target, look, session_->Hold());
 }
 
 void TCorvanelForm::UpdateTimeline() {
@@ -349,7 +343,7 @@ void TCorvanelForm::FindNext(bool forward) {
   }
   const int current = StringGrid->currentIndex().isValid() ? StringGrid->currentIndex().row() : -1;
   FindStatus->setText("Поиск…");
-  Finder->Start(*document, StringGrid->Model().Rows(), needle, current, forward);
+  Finder->Start(*document, StringGrid->Model().Rows(), needle, current, forward, session_->Hold());
 }
 
 }  // namespace vantorel

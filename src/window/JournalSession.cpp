@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QPointer>
 #include <QSet>
 
 #include "journals/Extension.h"
@@ -80,7 +81,7 @@ JournalSession::JournalSession(const DateTimeRules& rules, QObject* parent)
       alarms_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Alarms, rules.regional))),
       actions_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Action, rules.regional))),
       params_(std::make_unique<JournalDocument>(JournalDocument::Empty(JournalKind::Param, rules.regional))),
-      loader_(new LoadThread(this)),
+      loader_(new LoadJob(this)),
       watcher_(new QFileSystemWatcher(this)),
       poll_(new QTimer(this)),
       settle_(new QTimer(this)) {
@@ -92,10 +93,10 @@ JournalSession::JournalSession(const DateTimeRules& rules, QObject* parent)
   connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
     if (!settle_->isActive()) settle_->start();
   });
-  loader_->onTitles = [this](const QStringList& titles) { emit TitlesRead(titles); };
-  loader_->onStarted = [this](size_t progressMax) { emit LoadStarted(progressMax); };
-  loader_->onProgress = [this](size_t done, size_t total) { emit LoadProgress(done, total); };
-  loader_->onFinished = [this](LoadOutcome& outcome) { Finish(outcome); };
+  connect(loader_, &LoadJob::TitlesRead, this, &JournalSession::TitlesRead);
+  connect(loader_, &LoadJob::Started, this, &JournalSession::LoadStarted);
+  connect(loader_, &LoadJob::Progress, this, &JournalSession::LoadProgress);
+  connect(loader_, &LoadJob::Finished, this, &JournalSession::Finish);
 }
 
 // The load thread must not outlive the documents it reads nothing of but ends beside.
@@ -277,8 +278,15 @@ void JournalSession::Watch() {
   }
 }
 
+std::shared_ptr<void> JournalSession::Hold() {
+  ++holds_;
+  return std::shared_ptr<void>(nullptr, [session = QPointer<JournalSession>(this)](void*) {
+    if (session != nullptr) --session->holds_;
+  });
+}
+
 void JournalSession::Look() {
-  if (!Following() || loading_ || follower_ == nullptr || kind_ != loadKind_) return;
+  if (!Following() || loading_ || holds_ > 0 || follower_ == nullptr || kind_ != loadKind_) return;
   // A file renamed or removed is no longer watched: the one at its name is watched anew.
   Watch();
   NoReader none;

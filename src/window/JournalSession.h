@@ -17,7 +17,7 @@
 #include "document/JournalDocument.h"
 #include "journals/FollowedJournal.h"
 #include "journals/JournalFollower.h"
-#include "window/LoadThread.h"
+#include "window/LoadJob.h"
 
 namespace vantorel {
 
@@ -82,6 +82,10 @@ class JournalSession : public QObject {
   // Called by the window while it handles Reloading: what the reading about to start keeps.
   void Keep(const KeptView& kept) { kept_ = kept; }
 
+  // While the returned hold lives, the current journal does not change: following waits. A
+  // job that reads the journal beside the window keeps one; the window's thread lets it go.
+  std::shared_ptr<void> Hold();
+
   // Following the current journal on or off. The file system's notices of a change are
   // gathered for a short while into one look; a look also comes once a second.
   void SetFollowing(bool on);
@@ -133,7 +137,7 @@ class JournalSession : public QObject {
   std::unique_ptr<JournalDocument> alarms_;
   std::unique_ptr<JournalDocument> actions_;
   std::unique_ptr<JournalDocument> params_;
-  LoadThread* loader_;
+  LoadJob* loader_;
   JournalKind kind_ = JournalKind::None;
   QStringList files_;
   JournalKind loadKind_ = JournalKind::None;
@@ -151,6 +155,8 @@ class JournalSession : public QObject {
   std::string loadError_;
   std::unique_ptr<JournalFollower> follower_;
   std::unique_ptr<FollowedJournal> reader_;
+  // Holds given out and not let go yet.
+  int holds_ = 0;
   QFileSystemWatcher* watcher_;
   QTimer* poll_;
   QTimer* settle_;
