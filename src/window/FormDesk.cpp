@@ -130,9 +130,9 @@ void TCorvanelForm::CreateDeskControls() {
   Finder = new RowFinder(this);
   // A search looks at the shown rows: a new view ends it.
   connect(&StringGrid->Model(), &QAbstractItemModel::modelAboutToBeReset, Finder, &RowFinder::Cancel);
-  connect(Finder, &RowFinder::Found, this, [this](int row, int column) {
+  connect(Finder, &RowFinder::Found, this, [this](ShownRow row, int column) {
     FindStatus->clear();
-    StringGrid->GoToMatch(row + 1, column);
+    StringGrid->GoToMatch(row, column);
     emit FindEnded();
   });
   connect(Finder, &RowFinder::NotFound, this, [this] {
@@ -254,7 +254,7 @@ void TCorvanelForm::CopyClick(bool withTitles) {
     QApplication::clipboard()->setText(QString());
     return;
   }
-  std::vector<uint32_t> records = StringGrid->SelectedRecords();
+  std::vector<RecordIndex> records = StringGrid->SelectedRecords();
   if (records.size() > RowCopier::kRowsAtOnce) StatusBar->showMessage(QString("Копирование строк: 0 из %1").arg(records.size()));
   Copier->Start(*document, std::move(records), withTitles, session_->Hold());
 }

@@ -38,17 +38,19 @@ void TCorvanelForm::FollowChanged(const JournalChange& change) {
   }
   // Records went or moved among the others: the view is chosen again, and keeps its top row
   // and selection where their records still show.
-  auto now = [&change](uint32_t record) -> uint32_t {
-    return record < change.unchanged ? record : change.moved[record - change.unchanged];
+  auto now = [&change](RecordIndex record) -> std::optional<RecordIndex> {
+    const uint32_t at = record.value < change.unchanged ? record.value : change.moved[record.value - change.unchanged];
+    if (at == kGoneRecord) return std::nullopt;
+    return RecordIndex{at};
   };
   KeptView kept = CaptureView();
-  std::vector<uint32_t> selection;
-  for (uint32_t record : kept.selection) {
-    if (now(record) != kGoneRecord) selection.push_back(now(record));
+  std::vector<RecordIndex> selection;
+  for (const RecordIndex record : kept.selection) {
+    if (const std::optional<RecordIndex> moved = now(record)) selection.push_back(*moved);
   }
   std::sort(selection.begin(), selection.end());
   kept.selection = std::move(selection);
-  kept.top = kept.top < 0 || now(static_cast<uint32_t>(kept.top)) == kGoneRecord ? -1 : now(static_cast<uint32_t>(kept.top));
+  if (kept.top) kept.top = now(*kept.top);
   StringGrid->RecordsChanged(change.unchanged);
   for (int l = 0; l < document.ListCount(); ++l) lists[static_cast<size_t>(l)]->Fill(document.List(l));
   RestoreAfterRefresh(kept);

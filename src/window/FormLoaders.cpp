@@ -65,8 +65,7 @@ ViewStart TCorvanelForm::StartOfView() const {
 KeptView TCorvanelForm::CaptureView() const {
   KeptView kept;
   kept.filters = ReadFilterState();
-  const QModelIndex top = StringGrid->indexAt(QPoint(0, 0));
-  kept.top = top.isValid() ? StringGrid->Model().RecordOf(top.row()) : -1;
+  if (const std::optional<ShownRow> top = StringGrid->TopRow()) kept.top = StringGrid->Model().RecordOf(*top);
   kept.selection = StringGrid->SelectedRecords();
   return kept;
 }
@@ -166,13 +165,12 @@ void TCorvanelForm::SelectListsByText(const FilterState& filters) {
 void TCorvanelForm::RestoreAfterRefresh(const KeptView& kept) {
   SelectListsByText(kept.filters);
   RefreshView();
-  const RowSet& rows = StringGrid->Model().Rows();
-  auto rowOf = [&rows](uint32_t record) {
-    const uint32_t* at = std::lower_bound(rows.rows.begin(), rows.rows.end(), record);
-    return at != rows.rows.end() && *at == record ? static_cast<int>(at - rows.rows.begin()) + 1 : -1;
-  };
   StringGrid->SelectRecords(kept.selection);
-  if (kept.top >= 0 && rowOf(static_cast<uint32_t>(kept.top)) > 0) StringGrid->ScrollToRow(rowOf(static_cast<uint32_t>(kept.top)));
+  if (!kept.top) return;
+  // The top row's record, where it still shows.
+  const RowSet& rows = StringGrid->Model().Rows();
+  const uint32_t* at = std::lower_bound(rows.rows.begin(), rows.rows.end(), kept.top->value);
+  if (at != rows.rows.end() && *at == kept.top->value) StringGrid->ScrollToRow(ShownRow{static_cast<uint32_t>(at - rows.rows.begin())});
 }
 
 }  // namespace vantorel

@@ -302,7 +302,7 @@ void JournalSession::Look() {
       reloadOnItsOwn_ = true;
       kept_.reset();
       emit Reloading();
-      if (!kept_) kept_ = KeptView{showing_, -1, {}};
+      if (!kept_) kept_ = KeptView{showing_, std::nullopt, {}};
       Load(start_, true);
       return;
     case JournalFollower::Outcome::What::Failed:

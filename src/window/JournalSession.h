@@ -15,6 +15,7 @@
 
 #include "datetime/RegionalSettings.h"
 #include "document/JournalDocument.h"
+#include "document/RowNumbers.h"
 #include "journals/FollowedJournal.h"
 #include "journals/JournalFollower.h"
 #include "window/LoadJob.h"
@@ -25,8 +26,8 @@ namespace vantorel {
 // the top row and the selected records, where those records still show.
 struct KeptView {
   FilterState filters;
-  long long top = -1;
-  std::vector<uint32_t> selection;
+  std::optional<RecordIndex> top;
+  std::vector<RecordIndex> selection;
 };
 
 // What the window's controls say of a view the session starts: the filters they hold (the

@@ -6,7 +6,7 @@ namespace vantorel {
 namespace {
 
 // The text of `records`: rows as TSV, in UTF-8; nothing when cancelled.
-std::string Text(const JournalDocument& document, const std::vector<uint32_t>& records, bool withTitles,
+std::string Text(const JournalDocument& document, const std::vector<RecordIndex>& records, bool withTitles,
                  BackgroundJob::Context* context) {
   const RowExport rows(RowFormat::Tsv, document.ColumnCount(), document.ShownTitles());
   std::string text, scratch;
@@ -16,7 +16,7 @@ std::string Text(const JournalDocument& document, const std::vector<uint32_t>& r
       if (context->Cancelled()) return {};
       context->Progress(i, records.size());
     }
-    rows.AppendRecord(document, records[i], text, scratch);
+    rows.AppendRecord(document, records[i].value, text, scratch);
   }
   return text;
 }
@@ -27,7 +27,7 @@ RowCopier::RowCopier(QObject* parent) : QObject(parent), job_(new BackgroundJob(
   connect(job_, &BackgroundJob::Progress, this, &RowCopier::Progress);
 }
 
-void RowCopier::Start(const JournalDocument& document, std::vector<uint32_t> records, bool withTitles,
+void RowCopier::Start(const JournalDocument& document, std::vector<RecordIndex> records, bool withTitles,
                       std::shared_ptr<void> hold) {
   Cancel();
   if (records.size() <= kRowsAtOnce) {

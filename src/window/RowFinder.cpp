@@ -23,7 +23,7 @@ void RowFinder::Start(const JournalDocument& document, const RowSet& rows, std::
     context.Post([this, step] {
       hold_.reset();
       if (step.found >= 0) {
-        emit Found(static_cast<int>(step.found), step.column);
+        emit Found(ShownRow{static_cast<uint32_t>(step.found)}, step.column);
       } else {
         emit NotFound();
       }

@@ -7,6 +7,7 @@
 
 #include "document/FindText.h"
 #include "document/JournalDocument.h"
+#include "document/RowNumbers.h"
 #include "window/BackgroundJob.h"
 
 namespace vantorel {
@@ -25,8 +26,8 @@ class RowFinder : public QObject {
   void Cancel();
 
  signals:
-  // The shown row (0 on) and the column of the first match.
-  void Found(int row, int column);
+  // The shown row and the column of the first match.
+  void Found(ShownRow row, int column);
   void NotFound();
 
  private:

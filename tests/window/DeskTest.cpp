@@ -184,7 +184,7 @@ TEST_F(Desk, FindMovesToTheNextMatchLetterCaseAsideAndSaysWhenThereIsNone) {
   EXPECT_EQ(find("ЮГ", true), 4);
   EXPECT_EQ(find("ЮГ", true), 1);
   EXPECT_EQ(find("ЮГ", false), 4);
-  EXPECT_EQ(form->StringGrid->SelectedRecords(), std::vector<uint32_t>{3});
+  EXPECT_EQ(form->StringGrid->SelectedRecords(), std::vector<RecordIndex>{{3}});
   // The time column is searched as it is shown; a text that is nowhere says so.
   EXPECT_EQ(find("11:00", true), 2);
   EXPECT_EQ(find("поиск", true), 4);

@@ -215,7 +215,7 @@ TEST_P(Follow, RefreshKeepsTheFiltersTheTopRowAndTheSelection) {
   const QDate startDay = form->StartDate->date().addDays(1);
   form->StartDate->setDate(startDay);
   form->StringGrid->selectRow(1);
-  const std::vector<uint32_t> selected = form->StringGrid->SelectedRecords();
+  const std::vector<RecordIndex> selected = form->StringGrid->SelectedRecords();
   ASSERT_EQ(selected.size(), 1u);
   Append(Lines(40, 50));
   form->Refresh->trigger();
@@ -251,14 +251,14 @@ TEST_P(Follow, RefreshKeepsTheTopRowAndTypedText) {
   form->resize(800, 600);
   form->show();
   QCoreApplication::processEvents();
-  form->StringGrid->ScrollToRow(120);
+  form->StringGrid->ScrollToRow(ShownRow{119});
   QCoreApplication::processEvents();
-  const long long top = form->StringGrid->Model().RecordOf(form->StringGrid->indexAt(QPoint(0, 0)).row());
-  ASSERT_GT(top, 100);
+  const std::optional<RecordIndex> top = form->StringGrid->Model().RecordOf(*form->StringGrid->TopRow());
+  ASSERT_TRUE(top && top->value > 100);
   form->Refresh->trigger();
   WaitForLoad();
   QCoreApplication::processEvents();
-  EXPECT_EQ(form->StringGrid->Model().RecordOf(form->StringGrid->indexAt(QPoint(0, 0)).row()), top);
+  EXPECT_EQ(form->StringGrid->Model().RecordOf(*form->StringGrid->TopRow()), top);
   // A typed text no record holds selects the records whose field is empty, before and after.
   FilterComboBox* typed = form->ListsOf(KindOfPath(GetParam().extension))[0];
   typed->setEditText("нет такого");
