@@ -206,16 +206,15 @@ bool JournalFollower::Feed(size_t j, File& file, FollowReader& reader, size_t& b
     file.firstLinePending = false;
     if (out.what == Outcome::What::Nothing) out.what = Outcome::What::Read;
   }
-  std::string bytes;
+  // One buffer serves every look: its pages are touched once.
+  if (piece_.size() < kPiece) piece_.resize(kPiece);
   while (budget > 0) {
-    bytes.resize(std::min(kPiece, budget));
-    const size_t n = source.Read(bytes.data(), bytes.size());
+    const size_t n = source.Read(piece_.data(), std::min(kPiece, budget));
     if (n == 0) break;
-    bytes.resize(n);
     budget -= n;
     got += n;
     out.what = Outcome::What::Read;
-    if (!Took(reader.Append(j, bytes), reader, out)) return false;
+    if (!Took(reader.Append(j, std::string_view(piece_.data(), n)), reader, out)) return false;
   }
   if (budget == 0) out.more = true;
   return true;

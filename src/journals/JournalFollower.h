@@ -119,6 +119,8 @@ class JournalFollower {
   bool openAfresh_ = false;
   // The last error told; a failure with the same error is not told again.
   std::string told_;
+  // Where a look reads the files' new bytes.
+  std::string piece_;
 };
 
 }  // namespace vantorel

@@ -90,7 +90,10 @@ JournalSession::JournalSession(const DateTimeRules& rules, QObject* parent)
   settle_->setSingleShot(true);
   connect(poll_, &QTimer::timeout, this, &JournalSession::Look);
   connect(settle_, &QTimer::timeout, this, &JournalSession::Look);
+  // The first notice starts the wait for the look; until the look, a unit that writes line
+  // by line is not listened to, a thousand notices a second.
   connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+    if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
     if (!settle_->isActive()) settle_->start();
   });
   connect(loader_, &LoadJob::TitlesRead, this, &JournalSession::TitlesRead);
