@@ -158,7 +158,7 @@ JournalFollower::Outcome JournalFollower::LookWhileFailed(Clock::time_point now)
   return out;
 }
 
-bool JournalFollower::Took(const FollowRead& read, FollowReader& reader, Outcome& out) {
+bool JournalFollower::Took(const FollowRead& read, FollowReader& reader, Outcome& out, bool rotated) {
   if (read.freshOpen) {
     out.what = Outcome::What::FreshOpen;
     return false;
@@ -167,10 +167,10 @@ bool JournalFollower::Took(const FollowRead& read, FollowReader& reader, Outcome
   failed_ = true;
   reader.Fail(read.error);
   for (Member& member : members_) member.wholeAtFailure = true;
-  // The bad line may be one of a rotated file's, which a fresh open does not read: the
-  // journal is opened afresh at once, and waits for its files to change only if that fails.
-  openAfresh_ = true;
-  out.more = true;
+  // A bad line of a rotated file is one a fresh open does not read: the journal is opened
+  // afresh at once. One of a file at its name waits for the file to change.
+  openAfresh_ = rotated;
+  out.more = rotated;
   out.what = Outcome::What::Failed;
   if (read.error != told_) out.error = read.error;
   told_ = read.error;
@@ -214,7 +214,8 @@ bool JournalFollower::Feed(size_t j, File& file, FollowReader& reader, size_t& b
     budget -= n;
     got += n;
     out.what = Outcome::What::Read;
-    if (!Took(reader.Append(j, std::string_view(piece_.data(), n)), reader, out)) return false;
+    const bool rotated = &file != &members_[j].current;
+    if (!Took(reader.Append(j, std::string_view(piece_.data(), n)), reader, out, rotated)) return false;
   }
   if (budget == 0) out.more = true;
   return true;
@@ -262,7 +263,7 @@ bool JournalFollower::LookAt(size_t j, Clock::time_point now, FollowReader& read
     if (file.firstLinePending && !Feed(j, file, reader, budget, out, got, true)) return false;
     member.rotated.pop_front();
     member.drained = true;
-    if (!Took(reader.NextFile(j), reader, out)) return false;
+    if (!Took(reader.NextFile(j), reader, out, true)) return false;
     out.what = Outcome::What::Read;
   }
   if (member.current.source == nullptr) return true;
@@ -334,7 +335,7 @@ bool JournalFollower::LookAt(size_t j, Clock::time_point now, FollowReader& read
       size_t unlimited = ~size_t{0};
       if (!Feed(j, rest, reader, unlimited, out, got)) return false;
       member.drained = true;
-      if (!Took(reader.NextFile(j), reader, out)) return false;
+      if (!Took(reader.NextFile(j), reader, out, true)) return false;
       member.rewritten = false;
     } else {
       reader.Drop(j);

@@ -102,8 +102,9 @@ class JournalFollower {
   // A `final` file gains no more bytes: its first line is whole as it stands.
   bool Feed(size_t j, File& file, FollowReader& reader, size_t& budget, Outcome& out, size_t& got,
             bool final = false);
-  // Takes what the reader made of bytes; false when that ends the look.
-  bool Took(const FollowRead& read, FollowReader& reader, Outcome& out);
+  // Takes what the reader made of bytes, of a `rotated` file's or not; false when that ends
+  // the look.
+  bool Took(const FollowRead& read, FollowReader& reader, Outcome& out, bool rotated = false);
   // The file of the journal's folder that holds what was read of `member`'s file, copied
   // before the file was emptied in place; null when none does.
   std::unique_ptr<JournalSource> CopyOf(const Member& member) const;

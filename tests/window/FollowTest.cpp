@@ -204,6 +204,32 @@ TEST_P(Follow, AFailedOrEmptiedJournalIsToldOnceAndFollowedOn) {
   EXPECT_EQ(errors.size(), 1);
 }
 
+TEST_P(Follow, WhileTheErrorBoxIsOpenAGoodJournalPutBackLoadsAndTheStatusSaysSo) {
+  OpenFollowed(3);
+  const bool action = KindOfPath(GetParam().extension) == JournalKind::Action;
+  const std::string bad = WriteScratchFile(std::string("bad") + GetParam().extension,
+                                           W(GetParam().title) + "\r\n" + W(action ? "u\tвчера\r\n" : "вчера\tГ\r\n"));
+  ASSERT_EQ(std::rename(bad.c_str(), path_.c_str()), 0);
+  // The box stays open while the unit puts a good journal back: the window follows on under it.
+  QString countUnderTheBox;
+  form->showErrorReport = [&](const QString& text) {
+    errors.append(text);
+    WriteScratchFile(std::string("followed") + GetParam().extension, Journal(4));
+    QElapsedTimer open;
+    open.start();
+    while (open.elapsed() < 10000 && Count() != "Показано строк: 4 из 4") {
+      form->FollowCheck();
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    countUnderTheBox = Count();
+  };
+  Check();
+  EXPECT_EQ(errors.size(), 1);
+  EXPECT_EQ(countUnderTheBox, "Показано строк: 4 из 4");
+  EXPECT_EQ(form->StatusText(0), "Открыт файл: followed" + QString(GetParam().extension));
+  EXPECT_EQ(ShownBy(*form), Fresh());
+}
+
 TEST_P(Follow, RefreshKeepsTheFiltersTheTopRowAndTheSelection) {
   path_ = WriteScratchFile(std::string("refreshed") + GetParam().extension, Journal(40));
   Open(QString::fromStdString(path_));
