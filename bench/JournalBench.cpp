@@ -210,6 +210,8 @@ struct Selection {
   std::string value;  // Windows-1251
   std::string lastDay;
   size_t records = 0;
+  // The journal's text, however it is stored.
+  size_t bytes = 0;
 };
 
 // The core load alone: the file read and parsed on every core, the lists built, nothing shown.
@@ -223,6 +225,7 @@ Timing CoreLoad(JournalKind kind, const std::string& path, const DateTimeRules& 
   const Timing t{MsSince(start), CpuMs() - cpuStart};
   selection.value = std::string(journal.List(0).at(1));
   selection.records = journal.size();
+  selection.bytes = journal.bytes.size;
   const DateParts d = DecodeDate(journal.days.latest);
   char text[16];
   std::snprintf(text, sizeof text, "%02d.%02d.%04d", d.day, d.month, d.year);
@@ -567,10 +570,10 @@ int SetFigures(int runs, const std::vector<std::string>& files) {
       std::fprintf(stderr, "%s: not a journal of the set's kind\n", path.c_str());
       return 2;
     }
-    fileBytes += static_cast<double>(st.st_size);
-    // Brings the file into the page cache.
+    // Brings the file into the page cache; a compressed journal counts by its text.
     Selection selection;
     CoreLoad(kind, path, rules, selection);
+    fileBytes += static_cast<double>(selection.bytes);
     records += static_cast<double>(selection.records);
   }
   const std::string what = std::to_string(files.size()) + " journals";
