@@ -498,7 +498,8 @@ int FollowRun(int argc, char** argv, const std::vector<std::string>& originals, 
       std::string lines;
       for (int i = 0; i < perTick; ++i, ++written) {
         char line[160];
-        std::snprintf(line, sizeof line, "24.12.2013 %02d:%02d:%02d\tG%d\tD\tN%d\tP\tM\tw%lld\r\n", written / 3600 % 24,
+        // A day after every generated journal's: the unit writes now.
+        std::snprintf(line, sizeof line, "24.01.2014 %02d:%02d:%02d\tG%d\tD\tN%d\tP\tM\tw%lld\r\n", written / 3600 % 24,
                       written / 60 % 60, written % 60, written % 7, written % 11, EpochMs());
         lines += line;
       }
@@ -602,8 +603,12 @@ int SetFigures(int runs, const std::vector<std::string>& files) {
        Verdict("<= 100 ms", window["value_change"], 100));
   Line(kind, what + ": window filter change: time, timeline shown", Fixed("%.1f ms", window["strip_change"]));
   Line(kind, what + ": window status after changes", texts["status_after"]);
+  // Following the set while its last journal grows, a write a record; compressed journals do
+  // not grow.
   if (kind != JournalKind::Alarms) return 0;
-  // Following the set while its last journal grows, a write a record.
+  for (const std::string& path : files) {
+    if (CompressionOf(path) != Compression::None) return 0;
+  }
   std::map<std::string, double> follow;
   if (!WindowRuns(1, files, follow, texts, "--follow-set")) {
     std::fprintf(stderr, "the follow run of the set failed\n");
