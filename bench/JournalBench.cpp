@@ -452,6 +452,12 @@ enum class Writes {
   Batched,  // 100 records every 100 ms
   Lines,    // each record with a write of its own
   Split,    // each record with a write of its own, its CR and LF written apart
+  // Each record with a write of its own; after two seconds log rotation renames the journal
+  // and makes an empty one at its name (logrotate's create) while the unit goes on writing
+  // the renamed one for 300 ms, then starts the new one with a title line.
+  Rotated,
+  // The same, but log rotation copies the journal and empties it in place (copytruncate).
+  CopyTruncated,
 };
 
 // The window following copies of alarm journals, opened together when there are several,
@@ -487,14 +493,35 @@ int FollowRun(int argc, char** argv, const std::vector<std::string>& originals, 
   });
   std::FILE* out = std::fopen(path.c_str(), "ab");
   if (out == nullptr) return 1;
+  const size_t before = journal.RecordCount();
+  std::string title;
+  if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+    char line[4096];
+    if (std::fgets(line, sizeof line, in) != nullptr) title = line;
+    std::fclose(in);
+  }
   // The writer is a thread of its own: the window thread's time is the window's alone.
   const double cpuStart = ThreadCpuMs();
   const Clock::time_point start = Clock::now();
-  std::thread writer([out, start, writes] {
+  std::thread writer([&out, &path, &title, start, writes] {
     const int perTick = writes == Writes::Batched ? 100 : 1;
     const int tickMs = writes == Writes::Batched ? 100 : 1;
     int written = 0;
     for (int tick = 1; tick <= 5000 / perTick; ++tick) {
+      if ((writes == Writes::Rotated || writes == Writes::CopyTruncated) && tick == 2000) {
+        if (writes == Writes::Rotated) {
+          std::rename(path.c_str(), (path + ".1").c_str());
+          std::fclose(std::fopen(path.c_str(), "wb"));
+        } else {
+          if (std::system(("cp '" + path + "' '" + path + ".1'").c_str()) != 0) std::perror("cp");
+          if (::truncate(path.c_str(), 0) != 0) std::perror("truncate");
+        }
+      }
+      if (writes == Writes::Rotated && tick == 2300) {
+        std::fclose(out);
+        out = std::fopen(path.c_str(), "ab");
+        std::fwrite(title.data(), 1, title.size(), out);
+      }
       std::string lines;
       for (int i = 0; i < perTick; ++i, ++written) {
         char line[160];
@@ -522,7 +549,11 @@ int FollowRun(int argc, char** argv, const std::vector<std::string>& originals, 
   Figure("follow_cpu_share", (ThreadCpuMs() - cpuStart) / wall * 100);
   Figure("follow_latency", static_cast<double>(latest));
   Figure("follow_records", static_cast<double>(journal.RecordCount()));
-  for (const QString& copy : paths) std::remove(copy.toStdString().c_str());
+  Figure("follow_lost", static_cast<double>(before + 5000) - static_cast<double>(journal.RecordCount()));
+  for (const QString& copy : paths) {
+    std::remove(copy.toStdString().c_str());
+    std::remove((copy.toStdString() + ".1").c_str());
+  }
   return 0;
 }
 
@@ -636,6 +667,10 @@ int Main(int argc, char** argv) {
     if (arg == "--follow" && i + 1 < argc) return FollowRun(argc, argv, {argv[i + 1]}, Writes::Batched);
     if (arg == "--follow-lines" && i + 1 < argc) return FollowRun(argc, argv, {argv[i + 1]}, Writes::Lines);
     if (arg == "--follow-split" && i + 1 < argc) return FollowRun(argc, argv, {argv[i + 1]}, Writes::Split);
+    if (arg == "--follow-rotated" && i + 1 < argc) return FollowRun(argc, argv, {argv[i + 1]}, Writes::Rotated);
+    if (arg == "--follow-copytruncated" && i + 1 < argc) {
+      return FollowRun(argc, argv, {argv[i + 1]}, Writes::CopyTruncated);
+    }
     if (arg == "--follow-set" && i + 1 < argc) {
       return FollowRun(argc, argv, std::vector<std::string>(argv + i + 1, argv + argc), Writes::Lines);
     }
@@ -749,7 +784,9 @@ int Main(int argc, char** argv) {
         const char* writes;
       } writers[] = {{"--follow", "100 records each 100 ms"},
                      {"--follow-lines", "a write a record"},
-                     {"--follow-split", "a write a record, CR and LF apart"}};
+                     {"--follow-split", "a write a record, CR and LF apart"},
+                     {"--follow-rotated", "renamed by log rotation, the unit writing on for 300 ms"},
+                     {"--follow-copytruncated", "copied and emptied by log rotation"}};
       for (const auto& writer : writers) {
         std::map<std::string, double> follow;
         if (!WindowRuns(1, {path}, follow, texts, writer.mode)) {
@@ -761,6 +798,8 @@ int Main(int argc, char** argv) {
              Fixed("%.1f %% of a core", follow["follow_cpu_share"]), Verdict("< 5 %", follow["follow_cpu_share"], 5));
         Line(kind, std::string("following, ") + writer.writes + ": new records shown after (max)",
              Fixed("%.0f ms", follow["follow_latency"]), Verdict("<= 1000 ms", follow["follow_latency"], 1000));
+        Line(kind, std::string("following, ") + writer.writes + ": records written and not shown",
+             Fixed("%.0f", follow["follow_lost"]), Verdict("none", follow["follow_lost"], 0));
       }
     }
 
