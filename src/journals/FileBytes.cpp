@@ -55,11 +55,12 @@ int PartsFor(size_t size, int maxParts, size_t minPartBytes) {
   return static_cast<int>(std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(maxParts), byShare)));
 }
 
-JournalBytes ReadJournalBytes(JournalSource& source, const ReadOptions& options) {
+namespace {
+
+void ReadAll(JournalSource& source, const ReadOptions& options, JournalBytes& out) {
   // The size is a hint: a file that grows or shrinks while it is read is read as it is.
   const size_t expected = source.KnownSize() > source.Offset() ? source.KnownSize() - source.Offset() : 0;
   const size_t piece = std::max<size_t>(options.pieceBytes, 1);
-  JournalBytes out;
   FileBytes& bytes = out.bytes;
   // One byte more than the file: a read that returns nothing there confirms the end. A
   // quarter more is kept for a journal that grows while it is followed: pages not written
@@ -92,6 +93,19 @@ JournalBytes ReadJournalBytes(JournalSource& source, const ReadOptions& options)
     if (options.watcher != nullptr) options.watcher->Counted(out, bytes.size);
   }
   out.lines.Finish(bytes.size);
+}
+
+}  // namespace
+
+JournalBytes ReadJournalBytes(JournalSource& source, const ReadOptions& options) {
+  JournalBytes out;
+  try {
+    ReadAll(source, options, out);
+  } catch (...) {
+    // Threads beside may still be parsing the bytes read so far.
+    if (options.watcher != nullptr) options.watcher->Abandoned();
+    throw;
+  }
   return out;
 }
 

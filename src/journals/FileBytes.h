@@ -51,6 +51,9 @@ class ReadWatcher {
   virtual void Moving() = 0;
   // The `size` bytes at `from` are now at `to`.
   virtual void Moved(const char* from, size_t size, char* to) = 0;
+  // The read failed or was cancelled: the buffer goes when this returns, so nothing may look
+  // at it any more.
+  virtual void Abandoned() = 0;
 };
 
 struct ReadOptions {

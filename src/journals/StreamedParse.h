@@ -68,6 +68,8 @@ class StreamedParse final : public ReadWatcher {
     Resume();
   }
 
+  void Abandoned() override { Stop(); }
+
   // After the read of `read`, which Began: parses what is left and gives the journal.
   Journal Finish(JournalBytes read) {
     constexpr const KindDescription& kind = Describe<K>();
