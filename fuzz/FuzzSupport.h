@@ -203,8 +203,8 @@ inline void CheckSameJournal(const Journal& one, const Journal& many) {
   FUZZ_CHECK(many.size() == one.size());
   FUZZ_CHECK(many.titles == one.titles);
   FUZZ_CHECK(many.progressMax == one.progressMax);
-  FUZZ_CHECK(std::memcmp(&many.earliest, &one.earliest, sizeof(TDateTime)) == 0);
-  FUZZ_CHECK(std::memcmp(&many.latest, &one.latest, sizeof(TDateTime)) == 0);
+  FUZZ_CHECK(std::memcmp(&many.days.earliest, &one.days.earliest, sizeof(TDateTime)) == 0);
+  FUZZ_CHECK(std::memcmp(&many.days.latest, &one.days.latest, sizeof(TDateTime)) == 0);
   for (int l = 0; l < kind.listCount; ++l) FUZZ_CHECK(many.List(l) == one.List(l));
   for (size_t i = 0; i < one.size(); ++i) {
     FUZZ_CHECK(std::memcmp(&many.records.times[i], &one.records.times[i], sizeof(TDateTime)) == 0);

@@ -106,6 +106,9 @@ struct RecordTarget {
 
 // What the parts of one load share.
 struct LoadRun {
+  LoadRun(char* bytes, const LoadOptions& loadOptions, RecordTarget into, std::vector<std::unique_ptr<Part>>& loadParts)
+      : base(bytes), options(loadOptions), target(into), parts(loadParts) {}
+
   // The journal's bytes; they move only while no part is parsed.
   char* base;
   const LoadOptions& options;
