@@ -94,8 +94,10 @@ void WorkbookSave::Run(std::string path, std::vector<std::string> titles, Workbo
         book.AppendRow(batch.Moment(r), cells.data(), batch.Tone(r));
       }
       written_ += batch.size();
+      cutCells_ = book.CutCells();
     }
     book.Close();
+    cutCells_ = book.CutCells();
   } catch (const std::exception& error) {
     end = State::Failed;
     message = MessageOf(error);

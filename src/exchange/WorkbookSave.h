@@ -56,6 +56,8 @@ class WorkbookSave {
   // Rows written so far; the error's message (Windows-1251) once it failed.
   State Poll(size_t& written, std::string& error) const;
   size_t Total() const { return total_; }
+  // The cells cut to a spreadsheet cell's room so far (see AppendCellText), from any thread.
+  size_t CutCells() const { return cutCells_.load(); }
 
  private:
   void Run(std::string path, std::vector<std::string> titles, WorkbookLook look);
@@ -70,6 +72,7 @@ class WorkbookSave {
   State state_ = State::Running;
   std::string error_;
   std::atomic<size_t> written_{0};
+  std::atomic<size_t> cutCells_{0};
   std::thread thread_;
 };
 

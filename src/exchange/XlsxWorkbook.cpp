@@ -1,26 +1,21 @@
 #include "exchange/XlsxWorkbook.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 
 #include "datetime/DateTimeText.h"
+#include "exchange/CellText.h"
+#include "journals/FileWriter.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
+#include "uStrUtils/NameText.h"
 
 namespace vantorel {
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
-// A spreadsheet cell holds at most this many characters.
-constexpr size_t kCellChars = 32767;
 // Windows' default font is about this many pixels a character.
 constexpr double kPixelsPerChar = 7.0;
 // The day of 1 March 1900: from it on a date-time value is the spreadsheet's day number (the
@@ -44,25 +39,12 @@ struct XlsxWorkbook::Book {
 };
 
 XlsxWorkbook::XlsxWorkbook(const std::string& path, const std::vector<std::string>& titles, const WorkbookLook& look)
-    : book_(std::make_unique<Book>()), path_(path), titles_(titles), look_(look) {
-  const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  temporary_ = folder + "." + (slash == std::string::npos ? path : path.substr(slash + 1)) + ".XXXXXX";
-  const int fd = ::mkstemp(temporary_.data());
-  if (fd < 0) {
-    temporary_.clear();
-    Fail(std::strerror(errno));
-  }
-  // A new file gets the usual permissions, an existing one keeps its own.
-  struct stat existing {};
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : 0666 & ~mask);
-  ::close(fd);
-
+    : book_(std::make_unique<Book>()), file_(std::make_unique<FileWriter>(path)), path_(path), titles_(titles), look_(look) {
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;
-  book_->workbook = workbook_new_opt(temporary_.c_str(), &options);
+  // The library writes the file by name: the name of the file being written, which takes the
+  // target's place only once it is whole.
+  book_->workbook = workbook_new_opt(file_->SeekableName().c_str(), &options);
   if (book_->workbook == nullptr) Fail("cannot start the workbook");
   book_->title = workbook_add_format(book_->workbook);
   format_set_bold(book_->title);
@@ -87,11 +69,10 @@ XlsxWorkbook::XlsxWorkbook(const std::string& path, const std::vector<std::strin
 
 XlsxWorkbook::~XlsxWorkbook() {
   if (book_ != nullptr && book_->workbook != nullptr) lxw_workbook_free(book_->workbook);
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
 void XlsxWorkbook::Fail(const std::string& reason) {
-  throw AppError(Utf8ToCp1251("Не удалось сохранить файл \"" + path_ + "\": " + reason));
+  throw AppError(Utf8ToCp1251("Не удалось сохранить файл \"") + NameText(path_) + "\": " + Utf8ToCp1251(reason));
 }
 
 void XlsxWorkbook::AddSheet() {
@@ -103,7 +84,8 @@ void XlsxWorkbook::AddSheet() {
   worksheet_write_string(sheet, 0, 0, "Момент", book_->title);
   widest_.assign(titles_.size(), 0);
   for (size_t c = 0; c < titles_.size(); ++c) {
-    const std::string title = Cp1251ToUtf8(titles_[c].substr(0, kCellChars));
+    std::string title;
+    if (AppendCellText(title, titles_[c]) && sheets_ == 1) ++cutCells_;
     worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c + 1), title.c_str(), book_->title);
     widest_[c] = titles_[c].size();
   }
@@ -151,10 +133,9 @@ void XlsxWorkbook::AppendRow(TDateTime moment, const std::string_view* cells, Te
   utf8_.clear();
   starts_.clear();
   for (size_t c = 0; c < titles_.size(); ++c) {
-    const std::string_view cell = cells[c].substr(0, kCellChars);
-    widest_[c] = std::max(widest_[c], cell.size());
+    widest_[c] = std::max(widest_[c], std::min(cells[c].size(), kCellChars));
     starts_.push_back(utf8_.size());
-    AppendCp1251AsUtf8(utf8_, cell);
+    if (AppendCellText(utf8_, cells[c])) ++cutCells_;
     utf8_.push_back('\0');
   }
   lxw_format* format = book_->formats[kText][t][back];
@@ -171,8 +152,7 @@ void XlsxWorkbook::Close() {
   book_->workbook = nullptr;
   const lxw_error error = workbook_close(workbook);
   if (error != LXW_NO_ERROR) Fail(lxw_strerror(error));
-  if (::rename(temporary_.c_str(), path_.c_str()) != 0) Fail(std::strerror(errno));
-  temporary_.clear();
+  file_->Commit();
 }
 
 }  // namespace vantorel

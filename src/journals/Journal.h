@@ -40,6 +40,9 @@ struct Journal {
   bool endsWithCr = false;
   // A NUL (whole-file lines) or Ctrl-Z (text lines) ended the text: nothing after it counts.
   bool textEnded = false;
+  // The line, counted from 1 with the title line, whose NUL byte ended the text of a journal
+  // read as whole-file lines; 0 when no NUL did. Nothing after it was read.
+  size_t nulLine = 0;
 
   // Where growth of one of several merged journals goes on from (see parsedEnd and the flags
   // after it).
@@ -48,6 +51,7 @@ struct Journal {
     bool lastLineOpen = false;
     bool endsWithCr = false;
     bool textEnded = false;
+    size_t nulLine = 0;
   };
 
   // Several journals merged into this one: their names, their bytes and where each was read

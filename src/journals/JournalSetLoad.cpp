@@ -51,7 +51,7 @@ int CoresOf(const LoadOptions& options) {
 
 // Every file read, side by side: the fresh memory each read fills costs the system more than
 // the read itself, and that cost spreads over the cores. Failures are kept by journal.
-void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, int cores, const LoadOptions& options,
+void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, JournalKind kind, int cores, const LoadOptions& options,
              std::vector<JournalBytes>& read, std::vector<std::exception_ptr>& failures) {
   std::atomic<size_t> next{0};
   // Reads at most `most` journals.
@@ -66,6 +66,7 @@ void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, int cores, co
         reading.minPartBytes = options.minPartBytes;
         reading.cancel = options.cancel;
         reading.prefault = sources.size() == 1 && cores > 1;
+        reading.stopAtTextEnd = DescriptionOf(kind).lines;
         read[j] = ReadJournalBytes(*sources[j], reading);
       } catch (...) {
         failures[j] = std::current_exception();
@@ -91,33 +92,15 @@ void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, int cores, co
   for (std::thread& thread : threads) thread.join();
 }
 
-}  // namespace
-
-Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, const std::vector<std::string>& names,
-                       JournalKind kind, const LoadOptions& options, SetSize& size) {
-  auto named = [&names](size_t j, const std::string& message) { return AppError(names[j] + ": " + message); };
-  const int cores = CoresOf(options);
-  std::vector<JournalBytes> read(sources.size());
-  std::vector<std::exception_ptr> failures(sources.size());
-  ReadAll(sources, cores, options, read, failures);
-  size_t progressMax = 0;
-  for (size_t j = 0; j < sources.size(); ++j) {
-    if (failures[j]) {
-      try {
-        std::rethrow_exception(failures[j]);
-      } catch (const AppError& error) {
-        throw named(j, error.Message());
-      }
-    }
-    progressMax += read[j].lines.WholeLines();
-    size.records += RecordLineCount(read[j], kind);
-    size.bytes += read[j].bytes.size;
-  }
+// The journals read, parsed one after another into one set of arrays in the order of their
+// first records' moments (journals of days that follow each other then need no merge), and
+// merged; `sources` put in the order of the merged journal's names.
+Journal MergeRead(std::vector<std::unique_ptr<JournalSource>>& sources, const std::vector<std::string>& names,
+                  JournalKind kind, const LoadOptions& options, std::vector<JournalBytes>& read, size_t progressMax,
+                  const SetSize& size) {
   SetObserver observer(options.observer, progressMax, size.records);
   LoadOptions each = options;
   each.observer = &observer;
-  // The journals are parsed one after another into one set of arrays, in the order of their
-  // first records' moments: journals of days that follow each other then need no merge.
   std::vector<TDateTime> firstMoment(sources.size());
   for (size_t j = 0; j < sources.size(); ++j) {
     firstMoment[j] = FirstRecordMoment(read[j], kind, options.rules).value_or(kNoMoment);
@@ -143,20 +126,79 @@ Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, con
       journals.push_back({names[j], ParseJournalInto(std::move(read[j]), kind, each, records, first,
                                                      uint64_t{journals.size()} << kLineOffsetBits)});
     } catch (const AppError& error) {
-      throw named(j, error.Message());
+      throw AppError(names[j] + ": " + error.Message());
     }
     first += count;
     observer.Next(count);
   }
-  Journal merged = MergeJournals(std::move(journals), std::move(records), firsts);
-  // The sources in the order of their journals.
+  std::vector<size_t> ranks;
+  Journal merged = MergeJournals(std::move(journals), std::move(records), firsts, &ranks);
   std::vector<std::unique_ptr<JournalSource>> ordered;
-  for (const std::string& name : merged.journalNames) {
-    const auto at = std::find(names.begin(), names.end(), name);
-    ordered.push_back(std::move(sources[static_cast<size_t>(at - names.begin())]));
-  }
+  for (size_t rank : ranks) ordered.push_back(std::move(sources[order[rank]]));
   sources = std::move(ordered);
   return merged;
+}
+
+}  // namespace
+
+std::string SetNotEnoughMemoryMessage(const std::vector<std::string>& names, size_t bytesNeeded) {
+  std::string what = std::to_string(names.size()) + " journals";
+  if (!names.empty()) what += " (" + names.front() + " \x85 " + names.back() + ")";
+  return NotEnoughMemoryMessage(what, bytesNeeded);
+}
+
+Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, const std::vector<std::string>& names,
+                       JournalKind kind, const LoadOptions& options, SetSize& size) {
+  auto named = [&names](size_t j, const std::string& message) { return AppError(names[j] + ": " + message); };
+  const int cores = CoresOf(options);
+  std::vector<JournalBytes> read(sources.size());
+  std::vector<std::exception_ptr> failures(sources.size());
+  // No room to read them all: what the whole set takes is the journals read as they are, the
+  // others as their sizes and first lines tell; the message names the set and that figure.
+  auto noRoomToRead = [&] {
+    size = SetSize();
+    for (size_t j = 0; j < sources.size(); ++j) {
+      if (failures[j] == nullptr) {
+        size.bytes += read[j].bytes.size;
+        size.records += RecordLineCount(read[j], kind);
+        continue;
+      }
+      try {
+        if (!sources[j]->IsOpen()) sources[j]->Open(ReadErrorStyle::TextFile);
+      } catch (const AppError&) {
+        continue;
+      }
+      size.bytes += sources[j]->KnownSize();
+      size.records += GuessedRecords(*sources[j]);
+    }
+    return AppError(SetNotEnoughMemoryMessage(names, LoadFootprint(kind, size.bytes, size.records)));
+  };
+  ReadAll(sources, kind, cores, options, read, failures);
+  size_t progressMax = 0;
+  for (size_t j = 0; j < sources.size(); ++j) {
+    if (failures[j]) {
+      try {
+        std::rethrow_exception(failures[j]);
+      } catch (const AppError& error) {
+        throw named(j, error.Message());
+      } catch (const std::bad_alloc&) {
+        // The journals after a failed one were not read.
+        for (size_t k = j + 1; k < sources.size(); ++k) {
+          if (read[k].bytes.size == 0) failures[k] = failures[j];
+        }
+        throw noRoomToRead();
+      }
+    }
+    progressMax += read[j].lines.WholeLines();
+    size.records += RecordLineCount(read[j], kind);
+    size.bytes += read[j].bytes.size;
+  }
+  try {
+    return MergeRead(sources, names, kind, options, read, progressMax, size);
+  } catch (const std::bad_alloc&) {
+    // Every journal was read: the figure is counted.
+    throw AppError(SetNotEnoughMemoryMessage(names, LoadFootprint(kind, size.bytes, size.records)));
+  }
 }
 
 }  // namespace vantorel

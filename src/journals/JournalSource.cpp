@@ -11,6 +11,7 @@
 #include "journals/Extension.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
+#include "uStrUtils/NameText.h"
 
 namespace vantorel {
 namespace {
@@ -20,11 +21,11 @@ constexpr size_t kKept = 4096;
 
 [[noreturn]] void Fail(const std::string& path, int err, ReadErrorStyle style) {
   if (style == ReadErrorStyle::TextFile) throw AppError(InOutErrorMessage(InOutCodeOfErrno(err)));
-  throw AppError("Cannot open file \"" + Utf8ToCp1251(path) + "\". " + Utf8ToCp1251(std::strerror(err)));
+  throw AppError("Cannot open file \"" + NameText(path) + "\". " + Utf8ToCp1251(std::strerror(err)));
 }
 
 [[noreturn]] void NotRegular(const std::string& path) {
-  throw AppError("'" + Utf8ToCp1251(std::string(FileNameOf(path))) + "' is not a regular file");
+  throw AppError("'" + NameText(FileNameOf(path)) + "' is not a regular file");
 }
 
 int64_t ModifiedNs(const struct stat& st) {
@@ -208,6 +209,15 @@ void JournalSource::Drain(std::string& out) {
   if (fd_ < 0) return;
   char piece[65536];
   while (const size_t got = Read(piece, sizeof piece)) out.append(piece, got);
+}
+
+void JournalSource::CheckUnchanged() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return;
+  if (static_cast<uint64_t>(st.st_size) == size_ && ModifiedNs(st) == modifiedNs_) return;
+  // Written to while it was read: fine when it only grew after what was read.
+  if (static_cast<uint64_t>(st.st_size) >= offset_ && StillAsRead()) return;
+  throw AppError("'" + NameText(FileNameOf(path_)) + "' changed while it was read");
 }
 
 bool JournalSource::StillAsRead() const {

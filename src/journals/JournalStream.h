@@ -1,6 +1,7 @@
 #pragma once
 // A journal read piece by piece into one reused buffer: its titles, then its record lines by
 // the kind's line rule, without the whole file in memory.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,12 @@ class JournalStream {
   // with record lines under the titles read before (a journal cut short in place by log
   // rotation, which its unit goes on appending records to).
   void Restart(bool untitled = false);
+  // No byte of the file at or after `offset` is read: a second reading of a file reads what
+  // the first one read, whatever came after it.
+  void StopAt(uint64_t offset) { stopAt_ = offset; }
+  // The whole-file line, counted from 1 with the title line, whose NUL ended the text of a
+  // journal read as whole-file lines; 0 while no NUL was met.
+  size_t NulLine() const { return nulLine_; }
 
  private:
   // Reads more of the file behind what is kept; false at its end.
@@ -62,6 +69,10 @@ class JournalStream {
   bool hasLines_ = false;
   bool waitForLineEnds_ = false;
   std::vector<std::string> titles_;
+  uint64_t stopAt_ = UINT64_MAX;
+  // Whole-file lines given out, the title's included.
+  size_t wholeLines_ = 0;
+  size_t nulLine_ = 0;
 };
 
 }  // namespace vantorel

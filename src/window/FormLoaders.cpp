@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "journals/Extension.h"
+#include "journals/TextEndNotice.h"
 #include "platform/DisplayText.h"
 #include "platform/PickerValues.h"
 #include "uStrUtils/AppError.h"
@@ -140,6 +141,11 @@ void TCorvanelForm::LoadFinished(LoadOutcome& outcome) {
       titles.append(FromCp1251(std::string_view(title).substr(0, JournalTableModel::kPaintedBytes)));
     }
     StringGrid->LoadHeaderRow(titles, read.ColumnCount());
+  }
+  // A NUL byte that ended a journal's text is told beside its name.
+  if (const std::string nul = NulNotice(read.Data()); !nul.empty()) {
+    const QString shown = read.Data().Merged() ? StatusText(0) : "Открыт файл: " + QFileInfo(currentLogFile_).fileName();
+    SetStatusText(0, shown + " — " + FromCp1251(nul));
   }
   FilterBoxOf(loadKind)->show();
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(loadKind);
