@@ -1,9 +1,13 @@
 #include "exchange/XlsxWorkbook.h"
 
+#include <stdio_ext.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
+#include <cstdio>
 
 #include "datetime/DateTimeText.h"
 #include "exchange/CellText.h"
@@ -28,6 +32,13 @@ lxw_color_t ToneColour(TextTone tone) { return ToneRgb(tone); }
 // day 0), or text for the days the spreadsheet cannot count.
 enum Stamp { kDateTime, kTimeOnly, kText, kStampKinds };
 
+// The library's text of `error`, and the system's reason when a system call failed under it.
+std::string LibraryReason(lxw_error error) {
+  std::string reason = lxw_strerror(error);
+  if (errno != 0) reason += std::string(" (") + std::strerror(errno) + ")";
+  return reason;
+}
+
 }  // namespace
 
 struct XlsxWorkbook::Book {
@@ -36,6 +47,7 @@ struct XlsxWorkbook::Book {
   lxw_format* title = nullptr;
   // [stamp][tone][background: 0 white, 1 button face]
   lxw_format* formats[kStampKinds][4][2]{};
+  std::vector<lxw_worksheet*> sheets;
 };
 
 XlsxWorkbook::XlsxWorkbook(const std::string& path, const std::vector<std::string>& titles, const WorkbookLook& look)
@@ -68,7 +80,17 @@ XlsxWorkbook::XlsxWorkbook(const std::string& path, const std::vector<std::strin
 }
 
 XlsxWorkbook::~XlsxWorkbook() {
-  if (book_ != nullptr && book_->workbook != nullptr) lxw_workbook_free(book_->workbook);
+  if (book_ == nullptr || book_->workbook == nullptr) return;
+  // A workbook not closed: the library frees its sheets but not their temporary files of
+  // rows, which would be written out, to no use, when the program ends.
+  for (lxw_worksheet* sheet : book_->sheets) {
+    if (sheet->optimize_tmpfile == nullptr) continue;
+    __fpurge(sheet->optimize_tmpfile);
+    std::fclose(sheet->optimize_tmpfile);
+    sheet->optimize_tmpfile = nullptr;
+    sheet->file = nullptr;
+  }
+  lxw_workbook_free(book_->workbook);
 }
 
 void XlsxWorkbook::Fail(const std::string& reason) {
@@ -80,6 +102,7 @@ void XlsxWorkbook::AddSheet() {
   const std::string name = sheets_ == 1 ? "Журнал" : "Журнал (" + std::to_string(sheets_) + ")";
   book_->sheet = workbook_add_worksheet(book_->workbook, name.c_str());
   if (book_->sheet == nullptr) Fail("cannot add a sheet");
+  book_->sheets.push_back(book_->sheet);
   lxw_worksheet* sheet = book_->sheet;
   worksheet_write_string(sheet, 0, 0, "Момент", book_->title);
   widest_.assign(titles_.size(), 0);
@@ -94,7 +117,20 @@ void XlsxWorkbook::AddSheet() {
   sheetRows_ = 0;
 }
 
+void XlsxWorkbook::CheckSheetFile(bool flush) {
+  // The library keeps a sheet's rows in a temporary file whose write errors it does not
+  // report: they are looked for here.
+  std::FILE* rows = book_->sheet->optimize_tmpfile;
+  if (rows == nullptr) return;
+  if (flush) std::fflush(rows);
+  if (std::ferror(rows) || held_.SizeLimitMet()) {
+    Fail(std::string("the sheet's temporary file: ") + std::strerror(held_.SizeLimitMet() ? EFBIG : errno != 0 ? errno : EIO));
+  }
+}
+
 void XlsxWorkbook::FinishSheet() {
+  errno = 0;
+  CheckSheetFile(true);
   lxw_worksheet* sheet = book_->sheet;
   const auto last = static_cast<lxw_col_t>(titles_.size());
   worksheet_autofilter(sheet, 0, 0, sheetRows_, last);
@@ -119,6 +155,7 @@ void XlsxWorkbook::AppendRow(TDateTime moment, const std::string_view* cells, Te
   // The moment as the table's time text rounds it: to the millisecond, on its own day.
   const TDateTime day = std::trunc(moment);
   const TDateTime rounded = day + TimeOfDayMs(moment) / kMsPerDay;
+  errno = 0;
   lxw_error error = LXW_NO_ERROR;
   if (moment >= kFirstSerialDay) {
     error = worksheet_write_number(sheet, row, 0, rounded, book_->formats[kDateTime][t][back]);
@@ -143,15 +180,18 @@ void XlsxWorkbook::AppendRow(TDateTime moment, const std::string_view* cells, Te
     // A cell that begins with '=' stays text: strings are never formulas.
     error = worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c + 1), utf8_.data() + starts_[c], format);
   }
-  if (error != LXW_NO_ERROR) Fail(lxw_strerror(error));
+  if (error != LXW_NO_ERROR) Fail(LibraryReason(error));
+  CheckSheetFile(false);
 }
 
 void XlsxWorkbook::Close() {
   FinishSheet();
   lxw_workbook* workbook = book_->workbook;
   book_->workbook = nullptr;
+  errno = 0;
   const lxw_error error = workbook_close(workbook);
-  if (error != LXW_NO_ERROR) Fail(lxw_strerror(error));
+  if (error != LXW_NO_ERROR) Fail(LibraryReason(error));
+  if (held_.SizeLimitMet()) Fail(std::strerror(EFBIG));
   file_->Commit();
 }
 

@@ -14,6 +14,7 @@
 #include "datetime/DateTime.h"
 #include "journals/AlarmMessages.h"
 #include "journals/FileWriter.h"
+#include "journals/WriteSignalsHeld.h"
 
 namespace vantorel {
 
@@ -32,7 +33,8 @@ inline constexpr size_t kRowsPerSheet = 1048575;
 
 class XlsxWorkbook {
  public:
-  // Starts the workbook of `path` (see FileWriter), from any one thread. `titles` in
+  // Starts the workbook of `path` (see FileWriter); the workbook is written and ended on the
+  // thread that starts it. `titles` in
   // Windows-1251, one per column. Raises AppError (Windows-1251) naming the file when it
   // cannot be begun.
   XlsxWorkbook(const std::string& path, const std::vector<std::string>& titles, const WorkbookLook& look);
@@ -54,8 +56,12 @@ class XlsxWorkbook {
   struct Book;
   void AddSheet();
   void FinishSheet();
+  // Raises the error of a failed write of the sheet's rows; `flush`: what waits is written.
+  void CheckSheetFile(bool flush);
   [[noreturn]] void Fail(const std::string& reason);
 
+  // The library's own writes fail with their errors, never end the program by a signal.
+  WriteSignalsHeld held_;
   std::unique_ptr<Book> book_;
   std::unique_ptr<FileWriter> file_;
   std::string path_;

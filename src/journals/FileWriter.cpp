@@ -1,7 +1,6 @@
 #include "journals/FileWriter.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "journals/WriteSignalsHeld.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
 #include "uStrUtils/NameText.h"
@@ -47,39 +47,18 @@ std::string BesideName(const std::string& target, const std::string& suffix) {
   return folder + "." + name + "." + suffix;
 }
 
-// Writes all of `bytes`; the errno of a failure, 0 when all went. A reader of a pipe that has
-// gone away is an error (EPIPE) like any other, not a signal that ends the program.
+// Writes all of `bytes`; the errno of a failure, 0 when all went (see WriteSignalsHeld).
 int WriteAll(int fd, std::string_view bytes) {
-  sigset_t pipe {}, before {};
-  sigemptyset(&pipe);
-  sigaddset(&pipe, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &pipe, &before);
-  sigset_t pending {};
-  sigpending(&pending);
-  const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
-  int err = 0;
+  const WriteSignalsHeld held;
   while (!bytes.empty()) {
     const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
     if (wrote < 0 && errno == EINTR) continue;
-    if (wrote < 0) {
-      err = errno;
-      break;
-    }
+    if (wrote < 0) return errno;
     // A write of nothing where something was asked: the device takes no more.
-    if (wrote == 0) {
-      err = ENOSPC;
-      break;
-    }
+    if (wrote == 0) return ENOSPC;
     bytes.remove_prefix(static_cast<size_t>(wrote));
   }
-  if (err == EPIPE && !alreadyPending) {
-    // The signal this write raised is taken back before it is let through.
-    const timespec none {};
-    while (sigtimedwait(&pipe, nullptr, &none) < 0 && errno == EINTR) {
-    }
-  }
-  pthread_sigmask(SIG_SETMASK, &before, nullptr);
-  return err;
+  return 0;
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ void JournalStream::Restart(bool untitled) {
   eof_ = final_ = ended_ = false;
   stopAt_ = UINT64_MAX;
   wholeLines_ = nulLine_ = 0;
+  checked_ = false;
   titled_ = hasLines_ = untitled;
   if (!untitled) titles_.clear();
 }
@@ -88,6 +89,16 @@ bool JournalStream::Resume(std::string_view added) {
 }
 
 bool JournalStream::Next(std::string_view& line) {
+  if (NextLine(line)) return true;
+  // The end of a reading of a file not followed: its lines were of one state of the file.
+  if (!waitForLineEnds_ && !checked_) {
+    checked_ = true;
+    source_.CheckUnchanged();
+  }
+  return false;
+}
+
+bool JournalStream::NextLine(std::string_view& line) {
   for (;;) {
     if (ended_) return false;
     if (pos_ == filled_ && !eof_) {

@@ -29,7 +29,8 @@ class JournalStream {
   // False when the file holds no line at all.
   bool HasLines() const { return hasLines_; }
   // The next record line; false at the end of what has come. The line lives until the next
-  // call. Raises AppError when the file cannot be read.
+  // call. Raises AppError when the file cannot be read, and at the end of the reading of a
+  // journal not followed when the file changed while it was read (JournalSource::CheckUnchanged).
   bool Next(std::string_view& line);
 
   // After Next came to the end: `added`, the bytes that came after those read, are read
@@ -49,6 +50,7 @@ class JournalStream {
   size_t NulLine() const { return nulLine_; }
 
  private:
+  bool NextLine(std::string_view& line);
   // Reads more of the file behind what is kept; false at its end.
   bool Fill();
   // Room behind what is kept, the kept bytes moved to the buffer's start.
@@ -73,6 +75,8 @@ class JournalStream {
   // Whole-file lines given out, the title's included.
   size_t wholeLines_ = 0;
   size_t nulLine_ = 0;
+  // The end of this reading was checked against the file.
+  bool checked_ = false;
 };
 
 }  // namespace vantorel

@@ -281,8 +281,6 @@ class StreamQuery {
       if (Rows()) PrintRow(line, values.time, values.tone);
     }
     counted_ = true;
-    // Rows of one state of the file, or none: a followed journal's changes are its looks'.
-    if (!following_ && !o_.follow) source_.CheckUnchanged();
   }
 
   // The wanted values' items, as far as records have brought them into the lists; false
