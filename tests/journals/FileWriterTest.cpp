@@ -39,6 +39,15 @@ std::vector<std::string> Folder(const std::string& path) {
   return names;
 }
 
+// A scratch file alone in its folder, whatever earlier runs left there.
+std::string Alone(const std::string& name, const std::string& bytes) {
+  const std::string path = test::WriteScratchFile(name, bytes);
+  for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path())) {
+    if (entry.path().filename() != name) fs::remove_all(entry.path());
+  }
+  return path;
+}
+
 mode_t Mode(const std::string& path) {
   struct stat st {};
   ::lstat(path.c_str(), &st);
@@ -46,7 +55,7 @@ mode_t Mode(const std::string& path) {
 }
 
 TEST(FileWriter, ARegularFileIsReplacedOnlyWhenWholeAndAFailureOrAKillLeavesNothing) {
-  const std::string path = test::WriteScratchFile("saved.tsv", "old");
+  const std::string path = Alone("saved.tsv", "old");
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
   {
     FileWriter file(path);
@@ -168,7 +177,7 @@ TEST(FileWriter, EveryWriteErrorIsOneMessageNamingTheFileAndTheOldFileStays) {
   }
 
   // A file past the process's file size limit: an error, not a signal that ends the program.
-  const std::string path = test::WriteScratchFile("limited.tsv", "old");
+  const std::string path = Alone("limited.tsv", "old");
   rlimit before {};
   ::getrlimit(RLIMIT_FSIZE, &before);
   rlimit small = before;
@@ -194,7 +203,7 @@ TEST(FileWriter, EveryWriteErrorIsOneMessageNamingTheFileAndTheOldFileStays) {
 }
 
 TEST(FileWriter, ALibraryThatWritesByNameAndSeeksWritesTheWholeFile) {
-  const std::string path = test::WriteScratchFile("book.xlsx", "old");
+  const std::string path = Alone("book.xlsx", "old");
   FileWriter file(path);
   std::FILE* byName = std::fopen(file.SeekableName().c_str(), "wb");
   ASSERT_NE(byName, nullptr);
