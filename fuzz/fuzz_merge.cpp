@@ -16,6 +16,7 @@
 
 #include "FuzzSupport.h"
 #include "journals/JournalMerge.h"
+#include "journals/JournalSetLoad.h"
 
 using namespace vantorel;
 
@@ -31,40 +32,18 @@ LoadOptions Options() {
   return options;
 }
 
-// The journals the set's load makes of `texts`: parsed into one set of arrays in the order of
-// their first records' moments, then merged. False when one of them fails.
+// The journals the set's load makes of `texts`; false when one of them fails.
 bool MergeAsASet(const std::vector<std::string_view>& texts, const std::vector<std::string>& names, JournalKind kind,
                  Journal& out) {
-  const KindDescription& description = DescriptionOf(kind);
   std::vector<JournalBytes> read;
-  size_t total = 0;
-  std::vector<TDateTime> first;
-  for (std::string_view text : texts) {
-    read.push_back(JournalBytesOf(text));
-    total += RecordLineCount(read.back(), kind);
-    first.push_back(FirstRecordMoment(read.back(), kind, fuzz::JournalRules()).value_or(1e300));
+  for (std::string_view text : texts) read.push_back(JournalBytesOf(text));
+  std::vector<size_t> order;
+  try {
+    out = MergeReadJournals(std::move(read), names, kind, Options(), order);
+  } catch (const AppError&) {
+    return false;
   }
-  std::vector<size_t> order(texts.size());
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return first[a] != first[b] ? first[a] < first[b] : names[a] < names[b]; });
-  JournalRecords records;
-  records.Reserve(description, total + 16);
-  records.Resize(description, total);
-  std::vector<NamedJournal> journals;
-  std::vector<size_t> firsts;
-  size_t at = 0;
-  for (size_t j : order) {
-    const size_t count = RecordLineCount(read[j], kind);
-    firsts.push_back(at);
-    try {
-      journals.push_back({names[j], ParseJournalInto(std::move(read[j]), kind, Options(), records, at,
-                                                     uint64_t{journals.size()} << kLineOffsetBits)});
-    } catch (const AppError&) {
-      return false;
-    }
-    at += count;
-  }
-  out = MergeJournals(std::move(journals), std::move(records), firsts);
+  for (size_t i = 0; i < order.size(); ++i) FUZZ_CHECK(out.journalNames[i] == names[order[i]]);
   return true;
 }
 

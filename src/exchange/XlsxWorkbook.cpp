@@ -122,9 +122,10 @@ void XlsxWorkbook::CheckSheetFile(bool flush) {
   // report: they are looked for here.
   std::FILE* rows = book_->sheet->optimize_tmpfile;
   if (rows == nullptr) return;
-  if (flush) std::fflush(rows);
-  if (std::ferror(rows) || held_.SizeLimitMet()) {
-    Fail(std::string("the sheet's temporary file: ") + std::strerror(held_.SizeLimitMet() ? EFBIG : errno != 0 ? errno : EIO));
+  // A row a call: the error flag alone; a whole sheet: flushed, and the size limit too.
+  const bool overLimit = flush && (std::fflush(rows), held_.SizeLimitMet());
+  if (std::ferror(rows) || overLimit) {
+    Fail(std::string("the sheet's temporary file: ") + std::strerror(overLimit ? EFBIG : errno != 0 ? errno : EIO));
   }
 }
 

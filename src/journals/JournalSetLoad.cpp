@@ -92,34 +92,35 @@ void ReadAll(std::vector<std::unique_ptr<JournalSource>>& sources, JournalKind k
   for (std::thread& thread : threads) thread.join();
 }
 
-// The journals read, parsed one after another into one set of arrays in the order of their
-// first records' moments (journals of days that follow each other then need no merge), and
-// merged; `sources` put in the order of the merged journal's names.
-Journal MergeRead(std::vector<std::unique_ptr<JournalSource>>& sources, const std::vector<std::string>& names,
-                  JournalKind kind, const LoadOptions& options, std::vector<JournalBytes>& read, size_t progressMax,
-                  const SetSize& size) {
-  SetObserver observer(options.observer, progressMax, size.records);
+}  // namespace
+
+Journal MergeReadJournals(std::vector<JournalBytes> read, const std::vector<std::string>& names, JournalKind kind,
+                          const LoadOptions& options, std::vector<size_t>& order) {
+  size_t progressMax = 0, total = 0;
+  for (const JournalBytes& bytes : read) {
+    progressMax += bytes.lines.WholeLines();
+    total += RecordLineCount(bytes, kind);
+  }
+  SetObserver observer(options.observer, progressMax, total);
   LoadOptions each = options;
   each.observer = &observer;
-  std::vector<TDateTime> firstMoment(sources.size());
-  for (size_t j = 0; j < sources.size(); ++j) {
-    firstMoment[j] = FirstRecordMoment(read[j], kind, options.rules).value_or(kNoMoment);
-  }
-  std::vector<size_t> order(sources.size());
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+  std::vector<TDateTime> firstMoment(read.size());
+  for (size_t j = 0; j < read.size(); ++j) firstMoment[j] = FirstRecordMoment(read[j], kind, options.rules).value_or(kNoMoment);
+  std::vector<size_t> parsed(read.size());
+  std::iota(parsed.begin(), parsed.end(), size_t{0});
+  std::sort(parsed.begin(), parsed.end(), [&](size_t a, size_t b) {
     return firstMoment[a] != firstMoment[b] ? firstMoment[a] < firstMoment[b] : names[a] < names[b];
   });
   const KindDescription& description = DescriptionOf(kind);
   JournalRecords records;
   // Room for a quarter more records, for journals that grow while they are followed.
-  records.Reserve(description, size.records + size.records / 4 + 1024);
-  records.Resize(description, size.records);
-  if (options.measure != nullptr) records.widths.Start(*options.measure, size.records);
+  records.Reserve(description, total + total / 4 + 1024);
+  records.Resize(description, total);
+  if (options.measure != nullptr) records.widths.Start(*options.measure, total);
   std::vector<NamedJournal> journals;
   std::vector<size_t> firsts;
   size_t first = 0;
-  for (size_t j : order) {
+  for (size_t j : parsed) {
     const size_t count = RecordLineCount(read[j], kind);
     firsts.push_back(first);
     try {
@@ -133,13 +134,10 @@ Journal MergeRead(std::vector<std::unique_ptr<JournalSource>>& sources, const st
   }
   std::vector<size_t> ranks;
   Journal merged = MergeJournals(std::move(journals), std::move(records), firsts, &ranks);
-  std::vector<std::unique_ptr<JournalSource>> ordered;
-  for (size_t rank : ranks) ordered.push_back(std::move(sources[order[rank]]));
-  sources = std::move(ordered);
+  order.clear();
+  for (size_t rank : ranks) order.push_back(parsed[rank]);
   return merged;
 }
-
-}  // namespace
 
 std::string SetNotEnoughMemoryMessage(const std::vector<std::string>& names, size_t bytesNeeded) {
   std::string what = std::to_string(names.size()) + " journals";
@@ -174,7 +172,6 @@ Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, con
     return AppError(SetNotEnoughMemoryMessage(names, LoadFootprint(kind, size.bytes, size.records)));
   };
   ReadAll(sources, kind, cores, options, read, failures);
-  size_t progressMax = 0;
   for (size_t j = 0; j < sources.size(); ++j) {
     if (failures[j]) {
       try {
@@ -189,16 +186,22 @@ Journal LoadJournalSet(std::vector<std::unique_ptr<JournalSource>>& sources, con
         throw noRoomToRead();
       }
     }
-    progressMax += read[j].lines.WholeLines();
     size.records += RecordLineCount(read[j], kind);
     size.bytes += read[j].bytes.size;
   }
+  std::vector<size_t> order;
+  Journal merged;
   try {
-    return MergeRead(sources, names, kind, options, read, progressMax, size);
+    merged = MergeReadJournals(std::move(read), names, kind, options, order);
   } catch (const std::bad_alloc&) {
     // Every journal was read: the figure is counted.
     throw AppError(SetNotEnoughMemoryMessage(names, LoadFootprint(kind, size.bytes, size.records)));
   }
+  // The sources in the order of the merged journal's names.
+  std::vector<std::unique_ptr<JournalSource>> ordered;
+  for (size_t j : order) ordered.push_back(std::move(sources[j]));
+  sources = std::move(ordered);
+  return merged;
 }
 
 }  // namespace vantorel

@@ -1,12 +1,6 @@
 // Several journals as one: merged by moment, whatever order they are given in.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstring>
 #include <random>
 
 #include "journals/JournalGrowth.h"
@@ -15,6 +9,7 @@
 #include "support/CoreTestSupport.h"
 #include "support/GeneratedJournal.h"
 #include "support/TestFiles.h"
+#include "support/WithRoom.h"
 
 namespace vantorel {
 namespace {
@@ -286,22 +281,10 @@ TEST(MergeJournals, ASetOfDaysInPlaceSpansEveryDay) {
   EXPECT_EQ(Seen(set), Seen(MergeJournals(Named(JournalKind::Param, files))));
 }
 
-// A set's load in a child process whose address space is held to `room` bytes beyond what
-// it uses: its error message.
+// A set's load with `room` bytes of address space beyond what the process uses: its error
+// message.
 std::string LoadSetWithRoom(const std::vector<std::string>& paths, size_t room) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return "<no pipe>";
-  const pid_t child = fork();
-  if (child == 0) {
-    close(pipeFds[0]);
-    size_t used = 0;
-    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
-      char line[256];
-      while (std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "VmSize:", 7) == 0) used = std::strtoull(line + 7, nullptr, 10) * 1024;
-      }
-      std::fclose(status);
-    }
+  return test::ErrorWithRoom(room, [&] {
     std::vector<std::unique_ptr<JournalSource>> sources;
     std::vector<std::string> names;
     for (const std::string& path : paths) {
@@ -312,21 +295,8 @@ std::string LoadSetWithRoom(const std::vector<std::string>& paths, size_t room) 
     options.rules = test::JournalRules();
     options.threads = 1;
     SetSize size;
-    const rlimit limit{used + room, used + room};
-    setrlimit(RLIMIT_AS, &limit);
-    const std::string message = test::ErrorOf([&] { LoadJournalSet(sources, names, JournalKind::Alarms, options, size); });
-    if (write(pipeFds[1], message.data(), message.size()) < 0) _exit(2);
-    _exit(0);
-  }
-  close(pipeFds[1]);
-  std::string message;
-  char buffer[512];
-  ssize_t got = 0;
-  while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0) message.append(buffer, static_cast<size_t>(got));
-  close(pipeFds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return message;
+    LoadJournalSet(sources, names, JournalKind::Alarms, options, size);
+  });
 }
 
 TEST(LoadJournalSet, NoRoomNamesTheSetAndWhatItNeeds) {
