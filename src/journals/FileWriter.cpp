@@ -63,7 +63,7 @@ int WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-FileWriter::FileWriter(const std::string& path) : path_(path) {
+FileWriter::FileWriter(const std::string& path, Temporary temporary) : path_(path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
     if (S_ISDIR(st.st_mode)) Fail(EISDIR);
@@ -78,11 +78,13 @@ FileWriter::FileWriter(const std::string& path) : path_(path) {
   folder_ = folder.empty() ? "." : folder;
   // Created as a new file would be, the process's umask applied; an existing file's
   // permissions are given to it at Commit.
-  fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  if (fd_ >= 0) return;
-  // EOPNOTSUPP: the file system makes no file without a name; EISDIR or EINVAL: the kernel
-  // knows no such files. Anything else is the folder's own fault.
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) Fail(errno);
+  if (temporary == Temporary::Unnamed) {
+    fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ >= 0) return;
+    // EOPNOTSUPP: the file system makes no file without a name; EISDIR or EINVAL: the kernel
+    // knows no such files. Anything else is the folder's own fault.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) Fail(errno);
+  }
   for (unsigned attempt = 0;; ++attempt) {
     named_ = BesideName(target_, std::to_string(::getpid()) + "-" + std::to_string(attempt));
     fd_ = ::open(named_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -9,18 +9,24 @@ namespace vantorel {
 
 class FileWriter {
  public:
+  // What holds the bytes until Commit: a file without a name where the file system makes
+  // one, else a named stand-in; or the named stand-in at once.
+  enum class Temporary { Unnamed, Named };
+
   // Begins the file of `path` (bytes as the file system takes them), from any thread.
   // - A regular file, or none: the bytes go into a file without a name in the folder of the
   //   file the path names (a link is followed to it, and stays a link), which takes that
   //   file's place at Commit. Until then the old file stays as it was, and a kill at any
-  //   moment leaves nothing behind. Where the file system makes no file without a name, a
-  //   hidden named file ".NAME.XXXXXX" beside it stands in, removed on failure but left
-  //   behind by a kill.
+  //   moment leaves nothing behind (but in the instant at Commit between the file's taking a
+  //   hidden name ".NAME.PID-N" beside the target and that name's taking the target's
+  //   place). Where the file system makes no file without a name (or `temporary` asks for
+  //   it), a hidden named file ".NAME.PID-N" beside the target stands in from the start,
+  //   removed on failure but left behind by a kill.
   // - Anything else that exists is opened and written into directly: never replaced, and
   //   what was written before a failure stays written.
   // Raises AppError (Windows-1251) naming the file with the system's reason when the file
   // cannot be begun (a folder at the path, no folder, no permission, a socket).
-  explicit FileWriter(const std::string& path);
+  explicit FileWriter(const std::string& path, Temporary temporary = Temporary::Unnamed);
   // Without Commit a replacement leaves nothing behind. Never throws.
   ~FileWriter();
   FileWriter(const FileWriter&) = delete;

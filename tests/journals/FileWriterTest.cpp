@@ -103,6 +103,27 @@ TEST(FileWriter, ARegularFileIsReplacedOnlyWhenWholeAndAFailureOrAKillLeavesNoth
   EXPECT_EQ(Mode(fresh) & 07777, 0666u & ~mask);
 }
 
+TEST(FileWriter, TheNamedStandInReplacesTheFileAsWellAndGoesOnFailure) {
+  // Where the file system makes no file without a name: a hidden file beside the target.
+  const std::string path = Alone("stand-in.tsv", "old");
+  {
+    FileWriter file(path, FileWriter::Temporary::Named);
+    file.Write("new");
+    const std::vector<std::string> during = Folder(path);
+    ASSERT_EQ(during.size(), 2u);
+    EXPECT_EQ(during[0].rfind(".stand-in.tsv.", 0), 0u);
+    std::FILE* byName = std::fopen(file.SeekableName().c_str(), "ab");
+    std::fputs(" rows", byName);
+    std::fclose(byName);
+    file.Commit();
+  }
+  EXPECT_EQ(Read(path), "new rows");
+  EXPECT_EQ(Folder(path), std::vector<std::string>{"stand-in.tsv"});
+  { FileWriter(path, FileWriter::Temporary::Named).Write("lost"); }
+  EXPECT_EQ(Read(path), "new rows");
+  EXPECT_EQ(Folder(path), std::vector<std::string>{"stand-in.tsv"});
+}
+
 TEST(FileWriter, ALinkKeepsItsPlaceAndTheFileItNamesIsReplaced) {
   const std::string target = test::WriteScratchFile("named.csv", "old");
   const std::string link = fs::path(target).parent_path() / "link.csv";
