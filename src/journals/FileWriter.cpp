@@ -155,7 +155,7 @@ std::string FileWriter::LinkBeside() {
   for (unsigned attempt = 0;; ++attempt) {
     const std::string name = BesideName(target_, std::to_string(::getpid()) + "-" + std::to_string(attempt));
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return name;
-    int err = errno;
+    const int err = errno;
     // Without /proc, the descriptor itself is linked, which needs the right to do so.
     if (err == ENOENT && ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return name;
     if (err != EEXIST || attempt == 1000) Fail(err);
@@ -176,10 +176,10 @@ void FileWriter::Commit() {
   if (::fsync(fd_) != 0) Fail(errno);
   struct stat old {};
   if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    // The owner where the system allows it (as root), then the permissions.
-    if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
-      // Kept by the one who writes it: the permissions below still apply.
-    }
+    // The owner where the system allows it (as root); elsewhere the writer keeps it. Then the
+    // permissions, which a change of owner may have cut.
+    const bool owned = ::fchown(fd_, old.st_uid, old.st_gid) == 0;
+    static_cast<void>(owned);
     if (::fchmod(fd_, old.st_mode & 07777) != 0) Fail(errno);
   }
   const std::string beside = named_.empty() ? LinkBeside() : named_;
