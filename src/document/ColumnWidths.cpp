@@ -188,6 +188,15 @@ void WidthIndex::Extend(const JournalDocument& document) {
   if (blocks - sorted_ > 256) SortBlocks();
 }
 
+void WidthIndex::Forget(size_t from) {
+  if (from >= records_) return;
+  const size_t firstBlock = from / kRecordBlock;
+  records_ = firstBlock * kRecordBlock;
+  for (auto& widest : blockWidest_) widest.resize(firstBlock);
+  sorted_ = std::min(sorted_, firstBlock);
+  for (std::vector<uint64_t>& raw : itemRaw_) raw.clear();
+}
+
 int WidthIndex::CellWidth(const JournalDocument& document, size_t record, int column) {
   if (column < 0 || column >= columns_) return 0;
   for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);

@@ -30,6 +30,9 @@ class WidthIndex {
   size_t Records() const { return records_; }
   // Measures the records added to `document` since the index last looked.
   void Extend(const JournalDocument& document);
+  // The records from `from` on changed (went, moved, or came among the others): they are
+  // measured again at the next Extend, and so are the lists' items.
+  void Forget(size_t from);
 
   // The widest text of each shown row of `rows`, per column, in pixels; 0 for a column when
   // no row shows.

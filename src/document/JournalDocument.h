@@ -43,6 +43,8 @@ class JournalDocument {
 
   const KindDescription& Kind() const { return *journal_.kind; }
   const Journal& Data() const { return journal_; }
+  // The journal as its follower's reader changes it, on the thread that reads the document.
+  Journal& Growing() { return journal_; }
   const RegionalSettings& Settings() const { return settings_; }
   size_t RecordCount() const { return journal_.size(); }
   size_t size() const { return journal_.size(); }

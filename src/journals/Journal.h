@@ -16,6 +16,9 @@
 
 namespace vantorel {
 
+// A moment later than any record's.
+inline constexpr TDateTime kNoMoment = 1e300;
+
 struct Journal {
   const KindDescription* kind = &kNoKind;
   FileBytes bytes;
@@ -40,6 +43,9 @@ struct Journal {
   bool endsWithCr = false;
   // A NUL (whole-file lines) or Ctrl-Z (text lines) ended the text: nothing after it counts.
   bool textEnded = false;
+  // Where the bytes of the file now read begin: a followed journal's bytes go on with the
+  // file that took a rotated file's name.
+  size_t fileStart = 0;
   // The line, counted from 1 with the title line, whose NUL byte ended the text of a journal
   // read as whole-file lines; 0 when no NUL did. Nothing after it was read.
   size_t nulLine = 0;
@@ -51,6 +57,7 @@ struct Journal {
     bool lastLineOpen = false;
     bool endsWithCr = false;
     bool textEnded = false;
+    size_t fileStart = 0;
     size_t nulLine = 0;
   };
 
@@ -61,6 +68,9 @@ struct Journal {
   std::vector<FileBytes> journalBytes;
   std::vector<MemberEnd> journalEnds;
   LargeArray<uint16_t> journalOf;
+  // Each journal's earliest moment, which orders the journals; kNoMoment for one without
+  // records.
+  std::vector<TDateTime> journalEarliest;
 
   size_t size() const { return records.size(); }
   bool empty() const { return records.size() == 0; }

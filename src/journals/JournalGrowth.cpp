@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "journals/LineReaders.h"
 #include "journals/RecordParser.h"
 #include "uStrUtils/AppError.h"
+#include "uStrUtils/Literals.h"
 
 namespace vantorel {
 namespace {
@@ -49,8 +51,12 @@ std::string ReadRecordLines(char* base, size_t size, Journal::MemberEnd& ends, R
     if constexpr (kind.lines == LineRule::WholeFile) {
       WholeFileLines lines(begin, end);
       any = lines.Next(line);
-      // A line without its line end waits; so does one ended by a CR whose LF may follow.
-      if (lines.Cut()) break;
+      // A line without its line end waits. One ended by a CR that ends the bytes is whole:
+      // an LF that follows it later belongs to its line end.
+      if (lines.Cut()) {
+        if (!any || line.data() + line.size() + 1 != end || end[-1] != '\r') break;
+        ends.endsWithCr = true;
+      }
       next = const_cast<char*>(lines.Position());
       if (lines.AtNul()) ends.textEnded = true;
     } else {
@@ -78,6 +84,7 @@ template <JournalKind K>
 Growth GrowKind(Journal& journal, const DateTimeRules& rules) {
   constexpr const KindDescription& kind = Describe<K>();
   Growth growth;
+  growth.firstChanged = journal.size();
   JournalRecords& records = journal.records;
   char* base = journal.bytes.data();
   RecordParser<K> parser(rules, journal.lists);
@@ -153,10 +160,67 @@ bool KeepsMergedOrder(const Journal& journal, const std::vector<Stage*>& order) 
   return true;
 }
 
+// A record of a merged journal by its place in the merged order: moment, journal, line.
+struct Key {
+  TDateTime time;
+  uint32_t journal;
+  uint64_t offset;
+};
+
+Key KeyOf(const Journal& journal, size_t i) {
+  return {journal.records.times[i], journal.journalOf[i], journal.records.lines[i].offset};
+}
+
+// A new record of a merged journal, its items still those of its stage's lists.
+struct Added {
+  ParsedRecord values;
+  std::string_view line;
+  uint32_t journal;
+  uint64_t offset;
+
+  bool Before(const Key& other) const {
+    if (values.time != other.time) return values.time < other.time;
+    if (journal != other.journal) return journal < other.journal;
+    return offset < other.offset;
+  }
+  bool Before(const Added& other) const { return Before(Key{other.values.time, other.journal, other.offset}); }
+};
+
+// Record `from` of a merged journal goes to place `to`.
+void MoveRecord(Journal& journal, size_t from, size_t to) {
+  JournalRecords& records = journal.records;
+  const KindDescription& kind = *journal.kind;
+  records.times[to] = records.times[from];
+  records.lines[to] = records.lines[from];
+  for (int l = 0; l < kind.listCount; ++l) {
+    ListItems& items = records.items[static_cast<size_t>(l)];
+    items.Set(to, items[from]);
+  }
+  if (kind.messageField >= 0) records.tones[to] = records.tones[from];
+  journal.journalOf[to] = journal.journalOf[from];
+}
+
+// Whether the journals, each with its earliest moment `earliest`, keep their order: by
+// earliest moment, then by name. Journals without records take no part: their place orders
+// nothing.
+bool RanksStay(const Journal& journal, const std::vector<TDateTime>& earliest) {
+  size_t last = earliest.size();
+  for (size_t j = 0; j < earliest.size(); ++j) {
+    if (earliest[j] >= kNoMoment) continue;
+    if (last != earliest.size()) {
+      if (earliest[last] > earliest[j]) return false;
+      if (earliest[last] == earliest[j] && journal.journalNames[j] < journal.journalNames[last]) return false;
+    }
+    last = j;
+  }
+  return true;
+}
+
 template <JournalKind K>
 Growth GrowMembers(Journal& journal, const std::vector<MemberBytes>& added, const DateTimeRules& rules) {
   constexpr const KindDescription& kind = Describe<K>();
   Growth growth;
+  growth.firstChanged = journal.size();
   for (const MemberBytes& member : added) {
     if (!member.bytes.empty() && journal.journalEnds[member.journal].lastLineOpen) {
       growth.reload = true;
@@ -190,7 +254,12 @@ Growth GrowMembers(Journal& journal, const std::vector<MemberBytes>& added, cons
     if (a->records.empty() || b->records.empty()) return !a->records.empty() && b->records.empty();
     return a->First() != b->First() ? a->First() < b->First() : a->journal < b->journal;
   });
-  if (!KeepsMergedOrder(journal, order)) {
+  std::vector<TDateTime> earliest = journal.journalEarliest;
+  for (const Stage& stage : stages) {
+    for (const auto& record : stage.records) earliest[stage.journal] = std::min(earliest[stage.journal], record.first.time);
+  }
+  const bool inOrder = KeepsMergedOrder(journal, order);
+  if (!RanksStay(journal, earliest)) {
     for (const Stage& stage : stages) {
       FileBytes& bytes = journal.journalBytes[stage.journal];
       std::memcpy(bytes.data() + journal.journalEnds[stage.journal].parsedEnd, stage.unread.data(), stage.unread.size());
@@ -200,59 +269,183 @@ Growth GrowMembers(Journal& journal, const std::vector<MemberBytes>& added, cons
     return growth;
   }
 
-  JournalRecords& records = journal.records;
-  const size_t before = journal.size();
-  size_t n = before;
-  size_t total = n;
-  for (const Stage& stage : stages) total += stage.records.size();
-  records.Resize(kind, total);
-  journal.journalOf.Resize(total);
+  // The records as the merged order meets them, their items those of the merged lists.
+  std::vector<Added> fresh;
   for (const Stage* stage : order) {
     const size_t j = stage->journal;
     const char* base = journal.journalBytes[j].data();
-    const uint64_t longKey = uint64_t{j} << kLineOffsetBits;
-    std::array<std::vector<uint32_t>, kMaxLists> remap;
-    for (int l = 0; l < kind.listCount; ++l) {
-      remap[static_cast<size_t>(l)].assign(stage->lists[static_cast<size_t>(l)].size(), kNoListItem);
-    }
     for (const auto& [values, line] : stage->records) {
-      ParsedRecord merged = values;
-      // The lists take the new values as the merged order first meets them.
-      for (int l = 0; l < kind.listCount; ++l) {
-        const auto list = static_cast<size_t>(l);
-        uint32_t& item = remap[list][values.items[list]];
-        if (item == kNoListItem) item = journal.lists[list].Add(stage->lists[list].Items()[values.items[list]]);
-        merged.items[list] = item;
-      }
-      StoreRecord<K>(records, n, merged, LineTextOf(base, line, records.longLines, longKey));
-      journal.journalOf[n] = static_cast<uint16_t>(j);
-      if constexpr (kind.findsDays) journal.days.Note(values.time);
-      ++n;
+      fresh.push_back({values, line, static_cast<uint32_t>(j), static_cast<uint64_t>(line.data() - base)});
     }
-    journal.journalEnds[j] = stage->ends;
-    if (growth.error.empty() && !stage->error.empty()) growth.error = journal.journalNames[j] + ": " + stage->error;
   }
-  growth.added = total - before;
+  if (!inOrder) {
+    std::stable_sort(fresh.begin(), fresh.end(), [](const Added& a, const Added& b) { return a.Before(b); });
+  }
+  std::array<std::vector<uint32_t>, kMaxLists> remap;
+  std::vector<const Stage*> stageOf(journal.journalNames.size(), nullptr);
+  for (const Stage& stage : stages) stageOf[stage.journal] = &stage;
+  std::vector<std::array<std::vector<uint32_t>, kMaxLists>> remaps(journal.journalNames.size());
+  for (const Stage& stage : stages) {
+    for (int l = 0; l < kind.listCount; ++l) {
+      remaps[stage.journal][static_cast<size_t>(l)].assign(stage.lists[static_cast<size_t>(l)].size(), kNoListItem);
+    }
+  }
+  for (Added& record : fresh) {
+    const Stage& stage = *stageOf[record.journal];
+    for (int l = 0; l < kind.listCount; ++l) {
+      const auto list = static_cast<size_t>(l);
+      uint32_t& item = remaps[record.journal][list][record.values.items[list]];
+      if (item == kNoListItem) item = journal.lists[list].Add(stage.lists[list].Items()[record.values.items[list]]);
+      record.values.items[list] = item;
+    }
+  }
+
+  JournalRecords& records = journal.records;
+  const size_t before = journal.size();
+  const size_t total = before + fresh.size();
+  records.Resize(kind, total);
+  journal.journalOf.Resize(total);
+  auto store = [&](const Added& record, size_t at) {
+    const uint64_t longKey = uint64_t{record.journal} << kLineOffsetBits;
+    StoreRecord<K>(records, at, record.values, LineTextOf(journal.journalBytes[record.journal].data(), record.line, records.longLines, longKey));
+    journal.journalOf[at] = static_cast<uint16_t>(record.journal);
+  };
+  growth.firstChanged = before;
+  if (inOrder) {
+    for (size_t n = 0; n < fresh.size(); ++n) store(fresh[n], before + n);
+  } else {
+    // From the end backwards: the records that come after a new one move up, those before
+    // the first new one stay where they are.
+    size_t old = before;
+    size_t write = total;
+    std::vector<std::pair<size_t, size_t>> moves;
+    for (size_t n = fresh.size(); n > 0;) {
+      const Added& next = fresh[n - 1];
+      if (old > 0 && next.Before(KeyOf(journal, old - 1))) {
+        --old;
+        --write;
+        MoveRecord(journal, old, write);
+        moves.emplace_back(old, write);
+      } else {
+        --n;
+        --write;
+        store(next, write);
+      }
+    }
+    growth.firstChanged = old;
+    growth.moved.assign(before - old, 0);
+    for (const auto& [from, to] : moves) growth.moved[from - old] = static_cast<uint32_t>(to);
+  }
+  if constexpr (kind.findsDays) {
+    for (const Added& record : fresh) journal.days.Note(record.values.time);
+  }
+  journal.journalEarliest = std::move(earliest);
+  for (const Stage* stage : order) {
+    journal.journalEnds[stage->journal] = stage->ends;
+    if (growth.error.empty() && !stage->error.empty()) growth.error = journal.journalNames[stage->journal] + ": " + stage->error;
+  }
+  growth.added = fresh.size();
   return growth;
 }
 
 }  // namespace
 
 Growth GrowJournal(Journal& journal, std::string_view bytes, const DateTimeRules& rules) {
-  if (bytes.empty()) return {};
+  Growth unchanged;
+  unchanged.firstChanged = journal.size();
+  if (bytes.empty()) return unchanged;
   if (journal.lastLineOpen) {
-    Growth growth;
-    growth.reload = true;
-    return growth;
+    unchanged.reload = true;
+    return unchanged;
   }
   AppendBytes(journal.bytes, journal.lists, bytes);
   // Nothing after the end of the text is read.
-  if (journal.textEnded) return {};
+  if (journal.textEnded) return unchanged;
   return WithKind(journal.kind->kind, [&](auto k) { return GrowKind<decltype(k)::value>(journal, rules); });
 }
 
 Growth GrowMerged(Journal& journal, const std::vector<MemberBytes>& added, const DateTimeRules& rules) {
   return WithKind(journal.kind->kind, [&](auto k) { return GrowMembers<decltype(k)::value>(journal, added, rules); });
+}
+
+Growth EndFile(Journal& journal, size_t member, const DateTimeRules& rules) {
+  const bool merged = journal.Merged();
+  const Journal::MemberEnd ends = merged ? journal.journalEnds[member]
+                                         : Journal::MemberEnd{journal.parsedEnd, journal.lastLineOpen, journal.endsWithCr,
+                                                              journal.textEnded, journal.fileStart};
+  const size_t size = merged ? journal.journalBytes[member].size : journal.bytes.size;
+  Growth growth;
+  growth.firstChanged = journal.size();
+  // The open line is whole: read as a record already, or read now.
+  if (!ends.lastLineOpen && !ends.textEnded && ends.parsedEnd < size) {
+    growth = merged ? GrowMerged(journal, {{member, "\n"}}, rules) : GrowJournal(journal, "\n", rules);
+    if (growth.reload) return growth;
+  }
+  const size_t end = merged ? journal.journalBytes[member].size : journal.bytes.size;
+  if (merged) {
+    journal.journalEnds[member] = Journal::MemberEnd{end, false, false, false, end};
+  } else {
+    journal.parsedEnd = journal.fileStart = end;
+    journal.lastLineOpen = journal.endsWithCr = journal.textEnded = false;
+  }
+  return growth;
+}
+
+Growth DropRecords(Journal& journal, size_t member) {
+  const KindDescription& kind = *journal.kind;
+  JournalRecords& records = journal.records;
+  Growth growth;
+  const size_t before = journal.size();
+  const bool merged = journal.Merged();
+  const size_t fileStart = merged ? journal.journalEnds[member].fileStart : journal.fileStart;
+  FileBytes& bytes = merged ? journal.journalBytes[member] : journal.bytes;
+  auto dropped = [&](size_t i) {
+    return (!merged || journal.journalOf[i] == member) && records.lines[i].offset >= fileStart;
+  };
+  size_t first = 0;
+  while (first < before && !dropped(first)) ++first;
+  growth.firstChanged = first;
+  growth.moved.assign(before - first, kGoneRecord);
+  size_t write = first;
+  for (size_t i = first; i < before; ++i) {
+    if (dropped(i)) continue;
+    if (merged) MoveRecord(journal, i, write);
+    growth.moved[i - first] = static_cast<uint32_t>(write++);
+  }
+  records.Resize(kind, write);
+  if (merged) journal.journalOf.Resize(write);
+  const uint64_t key = merged ? uint64_t{member} << kLineOffsetBits : 0;
+  for (auto at = records.longLines.begin(); at != records.longLines.end();) {
+    const bool mine = (at->first >> kLineOffsetBits) == (key >> kLineOffsetBits) && (at->first & ((uint64_t{1} << kLineOffsetBits) - 1)) >= fileStart;
+    at = mine ? records.longLines.erase(at) : std::next(at);
+  }
+  if (!merged && fileStart == 0) {
+    // Nothing is left that the lists' texts could be in: the bytes are read again in place.
+    bytes.size = 0;
+    const Literals& words = Cp1251Literals();
+    for (int l = 0; l < kind.listCount; ++l) journal.lists[static_cast<size_t>(l)].Reset(words.*kind.lists[l].allValues);
+  }
+  // Otherwise the lists' texts may be in the bytes dropped: they stay, and the file's lines
+  // are read after them.
+  const size_t end = bytes.size;
+  if (merged) {
+    journal.journalEnds[member] = Journal::MemberEnd{end, false, false, false, end};
+    TDateTime earliest = kNoMoment;
+    for (size_t i = 0; i < write; ++i) {
+      if (journal.journalOf[i] == member) earliest = std::min(earliest, records.times[i]);
+    }
+    journal.journalEarliest[member] = earliest;
+  } else {
+    journal.parsedEnd = journal.fileStart = end;
+    journal.lastLineOpen = journal.endsWithCr = journal.textEnded = false;
+  }
+  if (kind.findsDays) {
+    const TDateTime start = journal.days.earliest;
+    journal.days = DaySpan();
+    journal.days.earliest = journal.days.latest = start;
+    for (size_t i = 0; i < write; ++i) journal.days.Note(records.times[i]);
+  }
+  return growth;
 }
 
 }  // namespace vantorel

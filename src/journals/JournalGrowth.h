@@ -9,9 +9,18 @@
 
 namespace vantorel {
 
+// A record that is no longer there, in Growth::moved.
+inline constexpr uint32_t kGoneRecord = 0xFFFFFFFFu;
+
 struct Growth {
-  // Records added to the end of the journal.
+  // Records added.
   size_t added = 0;
+  // The records before this one are where they were; from it on, records were added, taken
+  // away or moved (of merged journals, new records go among the others by moment).
+  size_t firstChanged = 0;
+  // Where each record that was at firstChanged and after it now is; kGoneRecord for one taken
+  // away. Empty when records were only added at the end.
+  std::vector<uint32_t> moved;
   // The new bytes change a record or title already read (its line had no line end), or of
   // several merged journals they bring records that would go before the last one: the
   // journal is left as it was, and must be read again whole.
@@ -35,12 +44,21 @@ struct MemberBytes {
 };
 
 // Appends the new bytes of some journals of the merged `journal`, each named once, to those
-// journals' bytes and adds the records they complete, read as GrowJournal reads them, at the
-// merged journal's end: the journal whose new records begin earliest first. They are added
-// only when that keeps the merged order (see MergeJournals), which a journal without records
-// that gains its first ones keeps only while it stays where a fresh merge would rank it;
-// otherwise `outOfStep` says so, nothing changes and the bytes are not kept. A bad record
-// line stops its journal's growth there; the first such error is reported.
+// journals' bytes and adds the records they complete, read as GrowJournal reads them, in the
+// merged order (see MergeJournals): at the end when they come after every record there is,
+// among the others otherwise. When the records would change the order of the journals (a
+// journal's earliest moment passing another's), `outOfStep` says so, nothing changes and the
+// bytes are not kept. A bad record line stops its journal's growth there; the first such
+// error is reported.
 Growth GrowMerged(Journal& journal, const std::vector<MemberBytes>& added, const DateTimeRules& rules);
+
+// The file journal `member` (0 for a journal of one file) was read from has ended: a last
+// line without its line end is a record after all, and what comes next for it is read as
+// the lines of another file.
+Growth EndFile(Journal& journal, size_t member, const DateTimeRules& rules);
+
+// The records of the file journal `member` (0 for a journal of one file) is read from now
+// go, those of the files before it stay; its lines are read again from the file's start.
+Growth DropRecords(Journal& journal, size_t member);
 
 }  // namespace vantorel

@@ -19,6 +19,8 @@ struct Member {
   size_t first;
   size_t size;
   uint64_t longKey;
+  // Set by Ranked.
+  TDateTime earliest = kNoMoment;
 
   const Journal& journal() const { return named->journal; }
   const TDateTime* times() const { return records->times.data() + first; }
@@ -26,7 +28,7 @@ struct Member {
 
 // The moment of a member's earliest record; members without records come after all others.
 TDateTime EarliestMoment(const Member& member) {
-  return member.size == 0 ? 1e300 : *std::min_element(member.times(), member.times() + member.size);
+  return member.size == 0 ? kNoMoment : *std::min_element(member.times(), member.times() + member.size);
 }
 
 // A member's records in time order, file order among equal moments; empty when the file
@@ -51,7 +53,10 @@ std::vector<Member> Ranked(std::vector<Member> members) {
     return members[a].named->name < members[b].named->name;
   });
   std::vector<Member> ranked;
-  for (size_t r : rank) ranked.push_back(members[r]);
+  for (size_t r : rank) {
+    ranked.push_back(members[r]);
+    ranked.back().earliest = earliest[r];
+  }
   return ranked;
 }
 
@@ -71,7 +76,8 @@ Journal MergedShell(std::vector<Member>& members) {
     Journal& from = member.named->journal;
     merged.progressMax += from.progressMax;
     merged.journalNames.push_back(member.named->name);
-    merged.journalEnds.push_back({from.parsedEnd, from.lastLineOpen, from.endsWithCr, from.textEnded, from.nulLine});
+    merged.journalEarliest.push_back(member.earliest);
+    merged.journalEnds.push_back({from.parsedEnd, from.lastLineOpen, from.endsWithCr, from.textEnded, from.fileStart, from.nulLine});
   }
   return merged;
 }

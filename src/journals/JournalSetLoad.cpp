@@ -41,8 +41,6 @@ class SetObserver final : public LoadObserver {
   bool started_ = false;
 };
 
-// Where a journal without a readable first record goes: after all others.
-constexpr TDateTime kNoMoment = 1e300;
 
 int CoresOf(const LoadOptions& options) {
   if (options.threads > 0) return options.threads;

@@ -1,9 +1,11 @@
 #pragma once
 // The one door through which a journal's bytes come in: the open file, which file it is, and
-// at each look what became of it since the last one (grew, rotated, rewritten, gone).
-#include <chrono>
+// whether the bytes read so far are still what it holds.
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "journals/FileSystem.h"
 
 namespace vantorel {
 
@@ -15,25 +17,11 @@ enum class ReadErrorStyle {
   TextFile,
 };
 
-// What a look found.
-enum class SourceChange {
-  Same,       // nothing new
-  Grew,       // bytes were appended after those read
-  Rotated,    // the path names another file; the old one was read to its end first
-  Rewritten,  // the same file was cut short or its bytes already read changed
-  Gone,       // no file at the path for the grace time
-};
-
 class JournalSource {
  public:
-  using Clock = std::chrono::steady_clock;
-  // A path that names no file for this long is gone; a rotation's gap is shorter.
-  static constexpr Clock::duration kGoneAfter = std::chrono::seconds(5);
-
-  explicit JournalSource(std::string path) : path_(std::move(path)) {}
-  ~JournalSource();
-  JournalSource(JournalSource&& other) noexcept;
-  JournalSource& operator=(JournalSource&& other) noexcept;
+  explicit JournalSource(std::string path, FileSystem& files = SystemFiles()) : path_(std::move(path)), files_(&files) {}
+  JournalSource(JournalSource&& other) noexcept = default;
+  JournalSource& operator=(JournalSource&& other) noexcept = default;
   JournalSource(const JournalSource&) = delete;
   JournalSource& operator=(const JournalSource&) = delete;
 
@@ -42,17 +30,20 @@ class JournalSource {
   // AppError "'NAME' is not a regular file"; a file that cannot be opened raises AppError
   // in `style` (a directory: access denied).
   void Open(ReadErrorStyle style = ReadErrorStyle::TextFile);
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return file_ != nullptr; }
   const std::string& Path() const { return path_; }
+  FileSystem& Files() const { return *files_; }
 
-  // Reads up to `size` bytes where reading stands; 0 at the end of what the file holds now.
-  // Raises AppError in the style Open was given.
+  // Reads up to `size` bytes where reading stands; 0 at the end of what the file holds now,
+  // or at the limit. Raises AppError in the style Open was given.
   size_t Read(char* into, size_t size);
   // Reading starts again at the file's start (the same file).
   void Rewind();
-  // Up to `size` of the file's first bytes, wherever reading stands; empty when they cannot
-  // be read.
-  std::string Peek(size_t size) const;
+  // Reading goes on at `offset` of the same file; what was read before it is not known.
+  void SkipTo(uint64_t offset);
+  // Up to `size` of the file's bytes from `offset` on, wherever reading stands; fewer when
+  // the file ends, none when they cannot be read.
+  std::string Peek(size_t size, uint64_t offset = 0) const;
   // How far the file has been read.
   uint64_t Offset() const { return offset_; }
   // After a reading: raises AppError "'NAME' changed while it was read" unless the bytes read
@@ -61,36 +52,36 @@ class JournalSource {
   void CheckUnchanged() const;
   // The file's size when it was opened or last looked at.
   uint64_t KnownSize() const { return size_; }
+  // Reads end at byte `end` until the limit is lifted: a journal read while its unit writes
+  // is read to its last line end.
+  void LimitTo(uint64_t end) { limit_ = end; }
+  void Unlimit() { limit_ = kNoLimit; }
 
-  // Looks at the path and the open file. Grew and Rotated put the bytes that came after
-  // those read into `added` (for Rotated, the old file's last bytes); after Rotated and
-  // Rewritten, reading goes on at the start of the file the path now names. `now` comes from
-  // the caller's clock, so the grace time of a missing file can be tested.
-  SourceChange Look(Clock::time_point now, std::string& added);
+  // The open file as it is now (its size becomes the known size); false when it cannot be
+  // told or nothing is open.
+  bool Look(FileStatus& out);
+  // Which file was opened.
+  const FileStatus& Opened() const { return opened_; }
+  // The first and the last bytes read are still what the file holds there.
+  bool StillAsRead() const;
+  // Whether the file holds, at the same places, the first and the last bytes read here.
+  bool HoldsWhatWasRead(const JournalSource& other) const;
 
  private:
-  // Reads what the open file holds after those read, into `out`.
-  void Drain(std::string& out);
-  // The first and last bytes read are still what they were.
-  bool StillAsRead() const;
-  void Close();
+  static constexpr uint64_t kNoLimit = ~uint64_t{0};
   void Forget();
 
   std::string path_;
-  int fd_ = -1;
+  FileSystem* files_;
+  std::unique_ptr<ReadableFile> file_;
   ReadErrorStyle style_ = ReadErrorStyle::TextFile;
-  uint64_t device_ = 0;
-  uint64_t inode_ = 0;
+  FileStatus opened_;
   uint64_t size_ = 0;
-  int64_t modifiedNs_ = 0;
   uint64_t offset_ = 0;
+  uint64_t limit_ = kNoLimit;
   // The file's first bytes and the last bytes read, to tell a rewrite from growth.
   std::string head_;
   std::string tail_;
-  // Since when the path has named no file, and whether that was told.
-  bool missing_ = false;
-  bool goneTold_ = false;
-  Clock::time_point missingSince_{};
 };
 
 // The input/output error message of a text-reading error code.

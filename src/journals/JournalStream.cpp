@@ -61,7 +61,10 @@ void JournalStream::MakeRoom() {
 }
 
 bool JournalStream::Fill() {
-  if (eof_) return false;
+  if (eof_ || feedOnly_) {
+    eof_ = true;
+    return false;
+  }
   MakeRoom();
   size_t room = buffer_.size() - filled_;
   if (stopAt_ != UINT64_MAX) room = static_cast<size_t>(std::min<uint64_t>(room, stopAt_ - std::min(stopAt_, source_.Offset())));

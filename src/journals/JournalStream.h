@@ -22,6 +22,8 @@ class JournalStream {
   // For a journal that is followed as it grows: a last line without its line end, the title
   // line's too, is not given out until its line end comes.
   void WaitForLineEnds() { waitForLineEnds_ = true; }
+  // From now on the bytes come through Resume alone; the source is not read again.
+  void FeedOnly() { feedOnly_ = true; }
   // Reads the title line; false while a followed journal's title line has not ended.
   bool ReadTitles();
   // The titles the first line writes into the title row.
@@ -70,6 +72,7 @@ class JournalStream {
   bool titled_ = false;
   bool hasLines_ = false;
   bool waitForLineEnds_ = false;
+  bool feedOnly_ = false;
   std::vector<std::string> titles_;
   uint64_t stopAt_ = UINT64_MAX;
   // Whole-file lines given out, the title's included.

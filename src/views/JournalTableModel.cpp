@@ -20,21 +20,21 @@ int JournalTableModel::rowCount(const QModelIndex& parent) const {
 
 int JournalTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
 
-long long JournalTableModel::RecordOf(int dataRow) const {
-  if (document_ == nullptr || dataRow < 0 || static_cast<size_t>(dataRow) >= shown_) return -1;
-  return rows_.rows[static_cast<size_t>(dataRow)];
+std::optional<RecordIndex> JournalTableModel::RecordOf(ShownRow row) const {
+  if (document_ == nullptr || row.value >= shown_) return std::nullopt;
+  return RecordIndex{rows_.rows[row.value]};
 }
 
 QVariant JournalTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   switch (role) {
     case Qt::DisplayRole:
-      return FromCp1251(CellBytes(index.row(), index.column(), scratch_));
+      return FromCp1251(CellBytes(ShownRow{static_cast<uint32_t>(index.row())}, index.column(), scratch_));
     case kPaintRole:
-      return FromCp1251(CellBytes(index.row(), index.column(), scratch_).substr(0, kPaintedBytes));
+      return FromCp1251(CellBytes(ShownRow{static_cast<uint32_t>(index.row())}, index.column(), scratch_).substr(0, kPaintedBytes));
     case Qt::ForegroundRole: {
-      const long long record = RecordOf(index.row());
-      return ToneColour(record < 0 || !coloured_ ? TextTone::Plain : document_->Tone(static_cast<size_t>(record)));
+      const std::optional<RecordIndex> record = RecordOf(ShownRow{static_cast<uint32_t>(index.row())});
+      return ToneColour(!record || !coloured_ ? TextTone::Plain : document_->Tone(record->value));
     }
     case Qt::BackgroundRole:
       // Grid row r + 1 shows model row r: odd grid rows are white.
@@ -138,10 +138,10 @@ void JournalTableModel::SetColoured(bool coloured) {
   if (rowCount() > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columns_ - 1), {Qt::ForegroundRole});
 }
 
-std::string_view JournalTableModel::CellBytes(int dataRow, int column, std::string& scratch) const {
-  const long long record = RecordOf(dataRow);
-  if (record < 0 || column < 0 || column >= document_->ColumnCount()) return {};
-  return document_->Cell(static_cast<size_t>(record), column, scratch);
+std::string_view JournalTableModel::CellBytes(ShownRow row, int column, std::string& scratch) const {
+  const std::optional<RecordIndex> record = RecordOf(row);
+  if (!record || column < 0 || column >= document_->ColumnCount()) return {};
+  return document_->Cell(record->value, column, scratch);
 }
 
 QString JournalTableModel::Title(int column) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/JournalDocument.h"
+#include "document/RowNumbers.h"
 
 namespace vantorel {
 
@@ -61,12 +62,12 @@ class JournalTableModel : public QAbstractTableModel {
   void SetColoured(bool coloured);
 
   // The cell's text in journal bytes; empty for rows without a record.
-  std::string_view CellBytes(int dataRow, int column, std::string& scratch) const;
+  std::string_view CellBytes(ShownRow row, int column, std::string& scratch) const;
   QString Title(int column) const;
   const JournalDocument* Document() const { return document_; }
   const RowSet& Rows() const { return rows_; }
-  // The record shown in a data row; -1 for none.
-  long long RecordOf(int dataRow) const;
+  // The record shown in a row; none for a row past the shown ones.
+  std::optional<RecordIndex> RecordOf(ShownRow row) const;
 
  private:
   QStringList titles_;

@@ -118,9 +118,19 @@ void JournalGrid::AppendView(const JournalDocument& document, const FilterState&
   if (lastInView && model_.rowCount() - 1 > last) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
-void JournalGrid::ScrollToRow(int row) {
+void JournalGrid::ScrollToRow(ShownRow row) {
   Settle();
-  if (row >= 1 && row <= model_.rowCount()) verticalScrollBar()->setValue(row - 1);
+  if (row.value < static_cast<uint32_t>(model_.rowCount())) verticalScrollBar()->setValue(static_cast<int>(row.value));
+}
+
+std::optional<ShownRow> JournalGrid::TopRow() const {
+  const int row = rowAt(0);
+  if (row < 0) return std::nullopt;
+  return ShownRow{static_cast<uint32_t>(row)};
+}
+
+void JournalGrid::RecordsChanged(size_t first) {
+  if (widths_ != nullptr) widths_->Forget(first);
 }
 
 void JournalGrid::AdoptWidths(const JournalDocument& document, std::unique_ptr<WidthIndex> widths) {
@@ -156,8 +166,8 @@ void JournalGrid::FitColumnWidth(int column, int pad) {
   setColumnWidth(column, std::max(pad, text) + pad);
 }
 
-std::vector<uint32_t> JournalGrid::SelectedRecords() const {
-  std::vector<uint32_t> records;
+std::vector<RecordIndex> JournalGrid::SelectedRecords() const {
+  std::vector<RecordIndex> records;
   const RowSet& rows = model_.Rows();
   if (model_.Document() == nullptr) return records;
   // Rows past the shown ones are empty rows of no record.
@@ -167,18 +177,19 @@ std::vector<uint32_t> JournalGrid::SelectedRecords() const {
   records.reserve(count);
   for (const auto& [first, last] : selection_.Spans()) {
     const long long end = std::min<long long>(last + 1, shown);
-    if (first < end) records.insert(records.end(), rows.rows.begin() + first, rows.rows.begin() + end);
+    for (long long row = first; row < end; ++row) records.push_back(RecordIndex{rows.rows[static_cast<size_t>(row)]});
   }
   return records;
 }
 
-void JournalGrid::SelectRecords(const std::vector<uint32_t>& records) {
+void JournalGrid::SelectRecords(const std::vector<RecordIndex>& records) {
   const RowSet& rows = model_.Rows();
   const size_t shown = static_cast<size_t>(model_.rowCount());
   const uint32_t* begin = rows.rows.begin();
   const uint32_t* end = begin + std::min(rows.rows.size(), shown);
   const uint32_t* from = begin;
-  for (uint32_t record : records) {
+  for (const RecordIndex index : records) {
+    const uint32_t record = index.value;
     // Records come in shown order: each is looked for after the one before.
     const uint32_t* at = std::lower_bound(from, end, record);
     if (at == end || *at != record) at = std::lower_bound(begin, end, record);
@@ -200,8 +211,8 @@ void JournalGrid::SelectRows(int first, int last) {
   viewport()->update();
 }
 
-void JournalGrid::GoToMatch(int row, int column) {
-  const int target = row - 1;
+void JournalGrid::GoToMatch(ShownRow row, int column) {
+  const int target = static_cast<int>(row.value);
   if (target < 0 || target >= model_.rowCount() || column < 0 || column >= ColumnCount()) return;
   SelectOnly(target);
   SetCurrent(target, column);

@@ -4,6 +4,7 @@
 #include <QAbstractScrollArea>
 #include <QModelIndex>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "views/JournalTableModel.h"
@@ -50,28 +51,32 @@ class JournalGrid : public QAbstractScrollArea {
   // Adds the rows of the records from `first` on, after a journal grew. When the last row was
   // in view, the new last row comes into view.
   void AppendView(const JournalDocument& document, const FilterState& state, size_t first);
-  // Shows grid row `row` at the top, as far as the rows below it allow.
-  void ScrollToRow(int row);
+  // Shows `row` at the top, as far as the rows below it allow.
+  void ScrollToRow(ShownRow row);
+  // The shown row at the top; none when no row shows.
+  std::optional<ShownRow> TopRow() const;
   // Takes the widths of `document` measured beside the window while it loaded; without them
   // they are measured when first needed. Measured in another font, they are dropped.
   void AdoptWidths(const JournalDocument& document, std::unique_ptr<WidthIndex> widths);
+  // The shown document's records from `first` on changed: their widths are measured again.
+  void RecordsChanged(size_t first);
   // Column width = max(pad, widest data text) + pad; the title is not measured.
   void FitColumnWidth(int column, int pad);
   // FitColumnWidth for every column at once.
   void FitColumnWidths(int pad);
 
   // The records of the selected rows, in shown order.
-  std::vector<uint32_t> SelectedRecords() const;
+  std::vector<RecordIndex> SelectedRecords() const;
   // Adds the rows that show `records` (in shown order) to the selection; records not shown
   // are passed over.
-  void SelectRecords(const std::vector<uint32_t>& records);
+  void SelectRecords(const std::vector<RecordIndex>& records);
   // Adds model rows first to last to the selection.
   void SelectRows(int first, int last);
   const RowRanges& SelectedRows() const { return selection_; }
-  // Makes the cell at grid row `row` (1 and on) and `column` current, its row selected alone,
-  // scrolls the cell into view and marks it with a frame of its own until the current cell
-  // moves or the rows change.
-  void GoToMatch(int row, int column);
+  // Makes the cell of `row` and `column` current, its row selected alone, scrolls the cell
+  // into view and marks it with a frame of its own until the current cell moves or the rows
+  // change.
+  void GoToMatch(ShownRow row, int column);
   // The marked cell, invalid when none.
   QModelIndex MarkedCell() const;
 

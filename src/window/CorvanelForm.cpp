@@ -32,21 +32,7 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
 
   CreateControls();
   CreateDeskControls();
-  LoadThread* loader_ = &session_->Loader();
-  loader_->onTitles = [this](const QStringList& titles) {
-    StringGrid->LoadHeaderRow(titles, DescriptionOf(session_->LoadKind()).columns);
-  };
-  loader_->onStarted = [this](size_t progressMax) { LoadStarted(progressMax); };
-  loader_->onProgress = [this](size_t done, size_t total) { LoadProgress(done, total); };
-  loader_->onFinished = [this](LoadOutcome& outcome) { Guarded([this, &outcome] { LoadFinished(outcome); }); };
-  session_->mayLook = [this] { return !reporting_ && currentKind_ != JournalKind::None; };
-  session_->onGrew = [this](size_t before, const Growth& growth) { Guarded([&] { FollowGrew(before, growth); }); };
-  session_->onReplaced = [this] { Guarded([this] { RefreshClick(); }); };
-  session_->onEmptied = [this] { Guarded([this] { ShowNoRecords(); }); };
-  session_->onGone = [this](const std::string& path) {
-    SetFollowing(false);
-    SetStatusText(0, "Файл удалён: " + QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName());
-  };
+  ConnectSession();
   ConnectEvents();
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   Guarded([this] { FormCreate(); });
@@ -54,7 +40,7 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
 
 TCorvanelForm::~TCorvanelForm() {
   // The load thread reads nothing of the window, but its end must not outlive the documents.
-  session_->Loader().Cancel();
+  session_->Cancel();
   // The controls go after the documents and after this window's own part: what their last
   // events would ask of it is no longer answered.
   destroying_ = true;
@@ -97,7 +83,7 @@ void TCorvanelForm::closeEvent(QCloseEvent* event) {
   if (IsLoading()) {
     // The load stops at its next look at the cancel flag and lets go of what it read.
     session_->Cancel();
-    DropLoad();
+    ProgressBar->hide();
   }
   QMainWindow::closeEvent(event);
 }
@@ -113,7 +99,7 @@ void TCorvanelForm::ExitMenuClick() { close(); }
 
 void TCorvanelForm::StartTimeChange() {
   // Filter changes during a load wait for the view that ends it.
-  if (IsLoading() || currentKind_ == JournalKind::None) return;
+  if (IsLoading() || session_->Kind() == JournalKind::None) return;
   RefreshView();
 }
 
@@ -132,10 +118,6 @@ void TCorvanelForm::OpenClick() {
   if (!lastChosenFile_.isEmpty()) dialog->selectFile(lastChosenFile_);
   const QStringList chosen = runOpenDialog(*dialog).paths;
   if (chosen.isEmpty()) return;
-  if (chosen.size() == 1) {
-    OpenFile(chosen.first());
-    return;
-  }
   try {
     OpenFiles(chosen);
   } catch (...) {

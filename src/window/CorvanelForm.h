@@ -30,10 +30,10 @@
 #include "views/TimelineStrip.h"
 #include "window/FilterComboBox.h"
 #include "window/JournalSession.h"
-#include "window/LoadThread.h"
+#include "window/LoadJob.h"
 #include "window/RowFinder.h"
 #include "window/RowCopier.h"
-#include "window/WorkbookSaver.h"
+#include "window/RowSaver.h"
 
 namespace vantorel {
 
@@ -44,10 +44,6 @@ inline constexpr const char* kWindowCaption = "Vantorel for Ostrevane v.1.5";
 inline constexpr const char* kOpenDialogFilter =
     "Журнал аварий (*.alarms)|*.alarms|Журнал действий (*.action)|*.action|"
     "Журнал изменений параметров (*.param)|*.param|Журнал статистики (*.stat)|*.stat";
-
-// What the table's "Журнал" column calls each of several files: its name, led by its folder's
-// where another of the files has the same name.
-QStringList JournalNames(const QStringList& paths);
 
 // The files chosen in the open dialog, none when the person cancels.
 struct OpenChoice {
@@ -124,8 +120,8 @@ class TCorvanelForm : public QMainWindow {
   TimelineStrip* Timeline = nullptr;
   // Made when first used.
   QFileDialog* SaveDialog = nullptr;
-  // Writes a workbook of the shown rows beside the window.
-  WorkbookSaver* Saver = nullptr;
+  // Saves the shown rows beside the window.
+  RowSaver* Saver = nullptr;
   // ... and the find bar under the table, hidden until Ctrl+F.
   QWidget* FindBar = nullptr;
   QLineEdit* FindEdit = nullptr;
@@ -161,9 +157,8 @@ class TCorvanelForm : public QMainWindow {
   // Reads the current journal again, keeping the filters as set, each list's selection by its
   // text, and the table's top row and selection where those records still show.
   void RefreshClick();
-  // While "Следить за файлом" is on: looks at the file and shows what it has gained; a file
-  // rotated or rewritten is read again whole, one gone for a while stops the following. Runs
-  // shortly after the file system says the file changed, and once a second.
+  // While "Следить за файлом" is on: looks at the files now (as the file system's notices and
+  // the second's timer do) and shows what they gained.
   void FollowCheck();
   // The journal's load, its file and the following of it.
   JournalSession& Session() { return *session_; }
@@ -175,11 +170,6 @@ class TCorvanelForm : public QMainWindow {
   // aside, wrapping round; looks through the rows a slice at a time, so the window stays live.
   void FindNext(bool forward);
 
-  // Starts the load of the file as a journal of its exact extension, beside the window; any
-  // other extension loads nothing.
-  void OpenLogFile(const QString& fileName);
-  // The same for several files of one kind, read as one journal.
-  void OpenLogFiles(const QStringList& fileNames);
   void HideFilterBoxes();
   // The view of the current journal: the records that pass the controls' filters, the
   // column widths and the count.
@@ -189,9 +179,9 @@ class TCorvanelForm : public QMainWindow {
 
   // The full path of the file last chosen; its extension picks the view and the colours.
   // With several journals open, the first one's.
-  const QString& CurrentLogFile() const { return currentLogFile_; }
+  QString CurrentLogFile() const { return session_->Files().value(0); }
   // The full paths of the open journals, in the order of their first records once loaded.
-  const QStringList& JournalFiles() const { return journalFiles_; }
+  const QStringList& JournalFiles() const { return session_->Files(); }
   bool IsLoading() const { return session_->Loading(); }
   QString StatusText(int panel) const;
   // The directory the open dialog starts in: "Log" beside the program directory, or the
@@ -239,43 +229,40 @@ class TCorvanelForm : public QMainWindow {
   void CreateDeskControls();
   void ConnectEvents();
   void SetFollowing(bool on);
-  // Records the followed journal gained from record `before` on.
-  void FollowGrew(size_t before, const Growth& growth);
+  // What the session tells of the journal.
+  void ConnectSession();
+  // Followed, the journal's records changed.
+  void FollowChanged(const JournalChange& change);
   // The current kind shows no records: table, lists, count and strip alike.
   void ShowNoRecords();
+  // The session opened the files chosen: the window says so.
+  void ShowOpened();
+  // What a view starts from: the controls' filters, the start date, the table's font.
+  ViewStart StartOfView() const;
+  // What a reading again keeps of the view.
+  KeptView CaptureView() const;
   // The error report, one at a time: while a box is open, no other opens.
   void ReportError(const QString& text);
   // What every view ends with: the column widths, the title row fixed, the count, the timeline.
   void FinishView();
   // After a refresh: the lists' selections by text, the top row and the selection.
-  void RestoreAfterRefresh();
+  void RestoreAfterRefresh(const KeptView& kept);
+  // Each list's selection by the text of `filters`.
+  void SelectListsByText(const FilterState& filters);
   void SetStatusText(int panel, const QString& text);
   // The load's reports, on the window's thread.
   void LoadStarted(size_t progressMax);
   void LoadProgress(size_t done, size_t total);
-  void LoadFinished(LoadOutcome& outcome);
-  // A load ended without its journal: the kind's records are none, the bar is hidden.
-  void DropLoad();
+  void LoadFinished(JournalKind kind, LoadOutcome& outcome, const KeptView* kept);
+  void LoadFailed(const QByteArray& error, bool tell, bool followed);
   void SetPickerDay(QDateEdit* picker, TDateTime day);
-  // "Открыто журналов: N (FIRST … LAST)".
-  void ShowJournalSet(const QStringList& names);
 
   DateTimeRules rules_;
-  QString currentLogFile_;
-  QStringList journalFiles_;
-  JournalKind currentKind_ = JournalKind::None;
-  QString lastChosenFile_;
   JournalSession* session_ = nullptr;
-  bool destroying_ = false;
+  // The file last chosen, which the open and save dialogs start from.
+  QString lastChosenFile_;
   QFileDialog* openDialog_ = nullptr;
-  // What a refresh keeps: the filters, the top row's record and the selected records.
-  bool refreshing_ = false;
-  FilterState keptFilters_;
-  long long keptTop_ = -1;
-  std::vector<uint32_t> keptSelection_;
-  // Following: the last reading's failure, reported once; the journal's last day as last shown.
-  std::string followError_;
-  TDateTime lastDay_ = 0;
+  bool destroying_ = false;
   bool reporting_ = false;
 };
 

@@ -69,29 +69,6 @@ QStringList DraggedFiles(const QMimeData* data) {
   return paths;
 }
 
-QString ExtensionText(const QString& path) {
-  return QString::fromStdString(std::string(ExtensionOf(QFile::encodeName(path).toStdString())));
-}
-
-// The journals a folder stands for: every file of the extension of its newest journal, by name.
-QStringList JournalsOfFolder(const QString& folder) {
-  const QDir dir(folder);
-  QString extension;
-  for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Time)) {
-    if (KindOfPath(QFile::encodeName(entry.fileName()).toStdString()) != JournalKind::None) {
-      extension = ExtensionText(entry.fileName());
-      break;
-    }
-  }
-  if (extension.isEmpty()) throw AppError(ToCp1251("В папке нет журналов: " + dir.dirName()));
-  QStringList files;
-  for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
-    if (ExtensionText(entry.fileName()) == extension) files.append(entry.absoluteFilePath());
-  }
-  return files;
-}
-
-
 }  // namespace
 
 void TCorvanelForm::CreateDeskControls() {
@@ -153,9 +130,9 @@ void TCorvanelForm::CreateDeskControls() {
   Finder = new RowFinder(this);
   // A search looks at the shown rows: a new view ends it.
   connect(&StringGrid->Model(), &QAbstractItemModel::modelAboutToBeReset, Finder, &RowFinder::Cancel);
-  connect(Finder, &RowFinder::Found, this, [this](int row, int column) {
+  connect(Finder, &RowFinder::Found, this, [this](ShownRow row, int column) {
     FindStatus->clear();
-    StringGrid->GoToMatch(row + 1, column);
+    StringGrid->GoToMatch(row, column);
     emit FindEnded();
   });
   connect(Finder, &RowFinder::NotFound, this, [this] {
@@ -176,18 +153,22 @@ void TCorvanelForm::CreateDeskControls() {
   connect(CopyRows, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(false); }); });
   connect(CopyRowsWithTitles, &QAction::triggered, this, [this] { Guarded([this] { CopyClick(true); }); });
   connect(SaveShownRows, &QAction::triggered, this, [this] { Guarded([this] { SaveRowsClick(); }); });
-  Saver = new WorkbookSaver(this);
-  connect(&StringGrid->Model(), &QAbstractItemModel::modelAboutToBeReset, Saver, &WorkbookSaver::RowsChanging);
-  connect(Saver, &WorkbookSaver::Progress, this, [this](size_t written, size_t total) {
-    StatusBar->showMessage(QString("Сохранение книги: %1 из %2 строк").arg(written).arg(total));
+  Saver = new RowSaver(this);
+  // A save takes the rows shown when it began: only a change of the journal drops it.
+  connect(session_, &JournalSession::LoadBegins, Saver, &RowSaver::JournalChanging);
+  connect(session_, &JournalSession::ReleaseRows, Saver, &RowSaver::JournalChanging);
+  connect(Saver, &RowSaver::Progress, this, [this](size_t written, size_t total) {
+    StatusBar->showMessage(QString(Saver->Workbook() ? "Сохранение книги: %1 из %2 строк" : "Сохранение строк: %1 из %2")
+                               .arg(written)
+                               .arg(total));
   });
-  connect(Saver, &WorkbookSaver::Finished, this, [this](size_t rows) {
-    StatusBar->showMessage(QString("Книга сохранена, строк: %1").arg(rows), 5000);
+  connect(Saver, &RowSaver::Finished, this, [this](size_t rows) {
+    StatusBar->showMessage(QString(Saver->Workbook() ? "Книга сохранена, строк: %1" : "Строки сохранены: %1").arg(rows), 5000);
   });
-  connect(Saver, &WorkbookSaver::Cancelled, this, [this] {
-    StatusBar->showMessage("Сохранение книги прервано: показанные строки изменились", 5000);
+  connect(Saver, &RowSaver::Cancelled, this, [this] {
+    StatusBar->showMessage("Сохранение прервано: журнал прочитан заново", 5000);
   });
-  connect(Saver, &WorkbookSaver::Failed, this, [this](const QByteArray& message) {
+  connect(Saver, &RowSaver::Failed, this, [this](const QByteArray& message) {
     StatusBar->clearMessage();
     Guarded([&message] { throw AppError(message.toStdString()); });
   });
@@ -230,74 +211,28 @@ void TCorvanelForm::CreateDeskControls() {
 }
 
 void TCorvanelForm::OpenFile(const QString& path) {
-  if (IsLoading() || path.isEmpty()) return;
-  // A journal opened anew is not followed until asked.
-  SetFollowing(false);
-  lastChosenFile_ = QFileInfo(path).absoluteFilePath();
-  SetStatusText(0, "Открыт файл: " + QFileInfo(path).fileName());
-  currentLogFile_ = lastChosenFile_;
-  journalFiles_ = {currentLogFile_};
-  // Worked out once here, not on every cell painted.
-  currentKind_ = KindOfPath(currentLogFile_.toStdString());
-  StringGrid->Model().SetColoured(DescriptionOf(currentKind_).messageField >= 0);
-  OpenLogFile(currentLogFile_);
+  if (path.isEmpty()) return;
+  OpenFiles({path});
 }
 
 void TCorvanelForm::OpenFiles(const QStringList& paths) {
   if (IsLoading() || paths.isEmpty()) return;
-  QStringList files;
-  for (const QString& path : paths) {
-    const QString file = QFileInfo(path).absoluteFilePath();
-    if (!files.contains(file)) files.append(file);
-  }
-  if (files.size() == 1) {
-    OpenFile(files.first());
-    return;
-  }
-  QStringList extensions;
-  for (const QString& file : files) {
-    if (!extensions.contains(ExtensionText(file))) extensions.append(ExtensionText(file));
-  }
-  if (extensions.size() > 1) {
-    throw AppError(ToCp1251("Журналы разных видов нельзя открыть вместе: " + extensions.join(", ")));
-  }
-  if (KindOfPath(QFile::encodeName(files.first()).toStdString()) == JournalKind::None) {
-    throw AppError(ToCp1251("Файлы неизвестного вида нельзя открыть вместе: " + extensions.first()));
-  }
-  // Until the load says which comes first, the files go by the names the table gives them.
-  const QStringList names = JournalNames(files);
-  std::vector<qsizetype> order(static_cast<size_t>(files.size()));
-  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<qsizetype>(i);
-  std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return names[a] < names[b]; });
-  journalFiles_.clear();
-  QStringList sortedNames;
-  for (qsizetype i : order) {
-    journalFiles_.append(files[i]);
-    sortedNames.append(names[i]);
-  }
-  SetFollowing(false);
-  lastChosenFile_ = journalFiles_.first();
-  currentLogFile_ = lastChosenFile_;
-  ShowJournalSet(sortedNames);
-  currentKind_ = KindOfPath(currentLogFile_.toStdString());
-  StringGrid->Model().SetColoured(DescriptionOf(currentKind_).messageField >= 0);
-  OpenLogFiles(journalFiles_);
+  session_->Open(paths, StartOfView());
+  ShowOpened();
 }
 
 void TCorvanelForm::OpenFromOutside(const QStringList& paths) {
-  QStringList files;
-  for (const QString& path : paths) {
-    if (QFileInfo(path).isDir()) {
-      files += JournalsOfFolder(path);
-    } else {
-      files.append(path);
-    }
-  }
-  OpenFiles(files);
+  if (IsLoading() || paths.isEmpty()) return;
+  session_->OpenFromOutside(paths, StartOfView());
+  ShowOpened();
 }
 
-void TCorvanelForm::ShowJournalSet(const QStringList& names) {
-  SetStatusText(0, QString("Открыто журналов: %1 (%2 … %3)").arg(names.size()).arg(names.first(), names.last()));
+void TCorvanelForm::ShowOpened() {
+  // A journal opened anew is not followed until asked.
+  FollowFile->setChecked(false);
+  lastChosenFile_ = session_->Files().value(0);
+  SetStatusText(0, session_->Name());
+  StringGrid->Model().SetColoured(DescriptionOf(session_->Kind()).messageField >= 0);
 }
 
 void TCorvanelForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -319,7 +254,9 @@ void TCorvanelForm::CopyClick(bool withTitles) {
     QApplication::clipboard()->setText(QString());
     return;
   }
-  Copier->Start(*document, StringGrid->SelectedRecords(), withTitles);
+  std::vector<RecordIndex> records = StringGrid->SelectedRecords();
+  if (records.size() > RowCopier::kRowsAtOnce) StatusBar->showMessage(QString("Копирование строк: 0 из %1").arg(records.size()));
+  Copier->Start(*document, std::move(records), withTitles, session_->Hold());
 }
 
 void TCorvanelForm::SaveRowsClick() {
@@ -346,46 +283,34 @@ void TCorvanelForm::SaveRowsClick() {
   const bool workbook = suffix == "xlsx" || (filter == kXlsxFilter && suffix != "tsv" && suffix != "csv");
   if (suffix.isEmpty()) path += workbook ? ".xlsx" : format == RowFormat::Tsv ? ".tsv" : ".csv";
   const std::string target = QFile::encodeName(path).toStdString();
-  for (const QString& journal : journalFiles_) {
+  for (const QString& journal : session_->Files()) {
     if (SameFile(target, QFile::encodeName(journal).toStdString())) {
       throw AppError(ToCp1251("Нельзя сохранить строки поверх открытого журнала: выберите другой файл"));
     }
   }
-  if (workbook) {
-    if (Saver->Busy()) throw AppError(ToCp1251("Предыдущая книга ещё сохраняется: дождитесь конца сохранения"));
-    WorkbookLook look;
-    look.buttonFace = ButtonFace().rgb() & 0xFFFFFF;
-    for (int c = 0; c < document->ColumnCount(); ++c) look.columnPixels.push_back(StringGrid->columnWidth(c));
-    const RowSet& rows = StringGrid->Model().Rows();
-    Saver->Start(*document, std::vector<uint32_t>(rows.rows.begin(), rows.rows.end()), target, look);
+  if (Saver->Busy()) throw AppError(ToCp1251("Предыдущее сохранение ещё идёт: дождитесь его конца"));
+  const RowSet& shown = StringGrid->Model().Rows();
+  std::vector<uint32_t> records(shown.rows.begin(), shown.rows.end());
+  if (!workbook) {
+    Saver->Start(*document, std::move(records), target, format, session_->Hold());
     return;
   }
-  const RowExport rows(format, document->ColumnCount(), document->ShownTitles());
-  const RowSet& shown = StringGrid->Model().Rows();
-  WriteFileReplacing(target, [&](const std::function<void(std::string_view)>& write) {
-    std::string text, scratch;
-    rows.AppendTitles(text);
-    for (uint32_t record : shown.rows) {
-      rows.AppendRecord(*document, record, text, scratch);
-      if (text.size() >= (size_t{1} << 20)) {
-        write(text);
-        text.clear();
-      }
-    }
-    write(text);
-  });
+  WorkbookLook look;
+  look.buttonFace = ButtonFace().rgb() & 0xFFFFFF;
+  for (int c = 0; c < document->ColumnCount(); ++c) look.columnPixels.push_back(StringGrid->columnWidth(c));
+  Saver->StartWorkbook(*document, std::move(records), target, look, session_->Hold());
 }
 
 void TCorvanelForm::UpdateTimeline() {
   if (!Timeline->isVisible()) return;
   Timeline->SetWindow(StartTime->time().msecsSinceStartOfDay() / 1000, EndTime->time().msecsSinceStartOfDay() / 1000);
-  if (IsLoading() || currentKind_ == JournalKind::None) {
+  if (IsLoading() || session_->Kind() == JournalKind::None) {
     Timeline->SetCounts({}, {}, false);
     return;
   }
   TimelineClickRows clickRows{};
-  const TimelineCounts counts = CountTimeline(session_->Document(currentKind_), ReadFilterState(), &clickRows);
-  Timeline->SetCounts(counts, clickRows, DescriptionOf(currentKind_).messageField >= 0);
+  const TimelineCounts counts = CountTimeline(session_->Current(), ReadFilterState(), &clickRows);
+  Timeline->SetCounts(counts, clickRows, DescriptionOf(session_->Kind()).messageField >= 0);
 }
 
 void TCorvanelForm::ShowFindBar() {
@@ -418,7 +343,7 @@ void TCorvanelForm::FindNext(bool forward) {
   }
   const int current = StringGrid->currentIndex().isValid() ? StringGrid->currentIndex().row() : -1;
   FindStatus->setText("Поиск…");
-  Finder->Start(*document, StringGrid->Model().Rows(), needle, current, forward);
+  Finder->Start(*document, StringGrid->Model().Rows(), needle, current, forward, session_->Hold());
 }
 
 }  // namespace vantorel

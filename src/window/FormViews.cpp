@@ -15,8 +15,8 @@ FilterState TCorvanelForm::ReadFilterState() const {
   state.endTime = FromQTime(EndTime->time());
   state.startDate = FromQDate(StartDate->date());
   state.endDate = FromQDate(EndDate->date());
-  const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(currentKind_);
-  for (int l = 0; l < DescriptionOf(currentKind_).listCount; ++l) {
+  const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(session_->Kind());
+  for (int l = 0; l < DescriptionOf(session_->Kind()).listCount; ++l) {
     const FilterComboBox* combo = lists[static_cast<size_t>(l)];
     ListSelection& selection = state.lists[static_cast<size_t>(l)];
     selection.index = combo->SelectedIndex();
@@ -27,11 +27,13 @@ FilterState TCorvanelForm::ReadFilterState() const {
 }
 
 void TCorvanelForm::RefreshView() {
-  const JournalDocument& document = session_->Document(currentKind_);
+  const JournalDocument& document = session_->Current();
+  const FilterState filters = ReadFilterState();
+  session_->Showing(filters);
   // A search under way looked at rows that are no longer shown.
   Finder->Cancel();
   StringGrid->ClearGridRows();
-  StringGrid->ShowView(document, ReadFilterState());
+  StringGrid->ShowView(document, filters);
   FinishView();
 }
 
@@ -40,7 +42,7 @@ void TCorvanelForm::FinishView() {
   FindStatus->clear();
   StringGrid->FitColumnWidths(kColumnPad);
   if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
-  SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(session_->Document(currentKind_).RecordCount()));
+  SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(session_->Current().RecordCount()));
   UpdateTimeline();
 }
 

@@ -1,72 +1,58 @@
 #include "window/RowCopier.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
-#include <algorithm>
+#include "document/RowExport.h"
 
 namespace vantorel {
 namespace {
-// Rows built between two looks at the clock.
-constexpr size_t kRowsPerLook = 256;
+
+// The text of `records`: rows as TSV, in UTF-8; nothing when cancelled.
+std::string Text(const JournalDocument& document, const std::vector<RecordIndex>& records, bool withTitles,
+                 BackgroundJob::Context* context) {
+  const RowExport rows(RowFormat::Tsv, document.ColumnCount(), document.ShownTitles());
+  std::string text, scratch;
+  if (withTitles) rows.AppendTitles(text);
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (context != nullptr && i % 1024 == 0) {
+      if (context->Cancelled()) return {};
+      context->Progress(i, records.size());
+    }
+    rows.AppendRecord(document, records[i].value, text, scratch);
+  }
+  return text;
+}
+
 }  // namespace
 
-RowCopier::RowCopier(QObject* parent) : QObject(parent) {}
+RowCopier::RowCopier(QObject* parent) : QObject(parent), job_(new BackgroundJob(this)) {
+  connect(job_, &BackgroundJob::Progress, this, &RowCopier::Progress);
+}
 
-RowCopier::~RowCopier() = default;
-
-void RowCopier::Start(const JournalDocument& document, std::vector<uint32_t> records, bool withTitles) {
+void RowCopier::Start(const JournalDocument& document, std::vector<RecordIndex> records, bool withTitles,
+                      std::shared_ptr<void> hold) {
   Cancel();
-  document_ = &document;
-  export_ = std::make_unique<RowExport>(RowFormat::Tsv, document.ColumnCount(), document.ShownTitles());
-  records_ = std::move(records);
-  done_ = 0;
-  text_.clear();
-  piece_.clear();
-  if (withTitles) export_->AppendTitles(piece_);
-  Slice(++run_);
+  if (records.size() <= kRowsAtOnce) {
+    const std::string text = Text(document, records, withTitles, nullptr);
+    emit Finished(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return;
+  }
+  hold_ = std::move(hold);
+  job_->Start([this, &document, records = std::move(records), withTitles](BackgroundJob::Context& context) {
+    const std::string text = Text(document, records, withTitles, &context);
+    if (context.Cancelled()) return;
+    // The clipboard's text is made here too: a hundred megabytes take a while.
+    QString copied = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    context.Post([this, copied = std::move(copied)] {
+      hold_.reset();
+      emit Finished(copied);
+    });
+  });
 }
 
 void RowCopier::Cancel() {
-  ++run_;
-  const bool wasBusy = Busy();
-  document_ = nullptr;
-  export_.reset();
-  records_ = {};
-  text_ = QString();
-  piece_ = std::string();
-  if (wasBusy) emit Cancelled();
-}
-
-void RowCopier::Slice(uint64_t run) {
-  if (run != run_ || document_ == nullptr) return;
-  QElapsedTimer clock;
-  clock.start();
-  const size_t total = records_.size();
-  // The clock counts the text's conversion too: its fresh memory costs as much as the rows.
-  do {
-    const size_t end = std::min(total, done_ + kRowsPerLook);
-    for (; done_ < end; ++done_) export_->AppendRecord(*document_, records_[done_], piece_, scratch_);
-    if (text_.isEmpty() && done_ < total) {
-      // Room for the whole text, judged by the rows so far and twice that, so that a growing
-      // text is never copied; pages never written are never made.
-      text_.reserve(static_cast<qsizetype>(static_cast<double>(piece_.size()) * 2.0 * static_cast<double>(total) /
-                                           static_cast<double>(done_)));
-    }
-    text_.append(QString::fromUtf8(piece_.data(), static_cast<qsizetype>(piece_.size())));
-    piece_.clear();
-  } while (done_ < total && clock.elapsed() < sliceMs);
-  if (done_ < total) {
-    emit Progress(done_, total);
-    QTimer::singleShot(0, this, [this, run] { Slice(run); });
-    return;
-  }
-  const QString text = std::move(text_);
-  ++run_;
-  document_ = nullptr;
-  export_.reset();
-  records_ = {};
-  text_ = QString();
-  emit Finished(text);
+  const bool busy = job_->Busy();
+  job_->Cancel();
+  hold_.reset();
+  if (busy) emit Cancelled();
 }
 
 }  // namespace vantorel

@@ -1,52 +1,39 @@
 #include "window/RowFinder.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
-
 namespace vantorel {
 namespace {
 
-// Rows looked at between two looks at the clock.
-constexpr size_t kRowsBetweenLooks = 2048;
-// About this long of looking, then the window's events have their turn.
-constexpr int kSliceMs = 20;
+// Rows looked at between two looks at the cancel flag.
+constexpr size_t kRowsBetweenLooks = 4096;
 
 }  // namespace
 
-RowFinder::RowFinder(QObject* parent) : QObject(parent) {}
+RowFinder::RowFinder(QObject* parent) : QObject(parent), job_(new BackgroundJob(this)) {}
 
-RowFinder::~RowFinder() = default;
-
-void RowFinder::Start(const JournalDocument& document, const RowSet& rows, std::string needle, int current, bool forward) {
-  document_ = &document;
-  rows_ = &rows;
-  finder_ = std::make_unique<TextFinder>(std::move(needle));
-  step_ = StartFind(rows.size(), current, forward);
-  Slice(++run_, forward);
+void RowFinder::Start(const JournalDocument& document, const RowSet& rows, std::string needle, int current, bool forward,
+                      std::shared_ptr<void> hold) {
+  Cancel();
+  hold_ = std::move(hold);
+  job_->Start([this, &document, &rows, finder = TextFinder(std::move(needle)), step = StartFind(rows.size(), current, forward),
+               forward](BackgroundJob::Context& context) mutable {
+    while (step.left > 0 && step.found < 0) {
+      if (context.Cancelled()) return;
+      FindRows(document, rows, finder, forward, kRowsBetweenLooks, step);
+    }
+    context.Post([this, step] {
+      hold_.reset();
+      if (step.found >= 0) {
+        emit Found(ShownRow{static_cast<uint32_t>(step.found)}, step.column);
+      } else {
+        emit NotFound();
+      }
+    });
+  });
 }
 
 void RowFinder::Cancel() {
-  ++run_;
-  document_ = nullptr;
-  rows_ = nullptr;
-}
-
-void RowFinder::Slice(uint64_t run, bool forward) {
-  if (run != run_ || document_ == nullptr) return;
-  QElapsedTimer slice;
-  slice.start();
-  while (step_.left > 0 && step_.found < 0 && slice.elapsed() < kSliceMs) {
-    FindRows(*document_, *rows_, *finder_, forward, kRowsBetweenLooks, step_);
-  }
-  if (step_.found >= 0) {
-    Cancel();
-    emit Found(static_cast<int>(step_.found), step_.column);
-  } else if (step_.left == 0) {
-    Cancel();
-    emit NotFound();
-  } else {
-    QTimer::singleShot(0, this, [this, run, forward] { Slice(run, forward); });
-  }
+  job_->Cancel();
+  hold_.reset();
 }
 
 }  // namespace vantorel

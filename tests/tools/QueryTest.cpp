@@ -368,16 +368,20 @@ TEST(QueryTest, FormatsForOtherProgramsHistogramAndFollow) {
   EXPECT_EQ(out.text, "Время\tГруппа\t\t\t\t\t\n10:00:00\tСевер\t\t\t\t\t\n12:00:00\tСевер\t\t\t\t\t\n");
 }
 
-// A --follow run whose idle hook takes one step of `steps` at a time, then ends the run.
+// A --follow run whose idle hook takes one step of `steps` at a time, a second apart, then
+// ends the run.
 Outcome Followed(const std::vector<std::string>& args, const std::vector<std::function<void()>>& steps) {
   size_t round = 0;
   StringSink out, err;
   Outcome o;
-  o.status = RunQuery(args, test::JournalRules(), out, err, [&] {
+  std::chrono::steady_clock::time_point now{};
+  const auto idle = [&] {
+    now += std::chrono::seconds(1);
     if (round == steps.size()) return false;
     steps[round++]();
     return true;
-  });
+  };
+  o.status = RunQuery(args, test::JournalRules(), out, err, idle, [&] { return now; });
   o.out = out.text;
   o.err = err.text;
   return o;

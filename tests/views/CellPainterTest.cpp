@@ -61,7 +61,7 @@ TEST_F(CellPainterTest, AFoundCellHasAFrameOfItsOwnAndTheRowKeepsItsColours) {
   OpenJournal("found.alarms", "T\tG\tC\tN\tP\tM\tD\r\n" + AlarmLine("Норма") + AlarmLine("Авария"));
   form->show();
   JournalGrid* grid = form->StringGrid;
-  grid->GoToMatch(1, 2);
+  grid->GoToMatch(ShownRow{0}, 2);
   const QImage image = grid->viewport()->grab().toImage();
   const QRect found = grid->visualRect(grid->Model().index(0, 2));
   const QRect beside = grid->visualRect(grid->Model().index(0, 4));

@@ -168,9 +168,9 @@ class GridInput : public ::testing::Test {
     QMouseEvent release(QEvent::MouseButtonRelease, at, grid.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, modifiers);
     QApplication::sendEvent(grid.viewport(), &release);
   }
-  std::vector<uint32_t> Records(uint32_t first, uint32_t last) {
-    std::vector<uint32_t> records;
-    for (uint32_t r = first; r <= last; ++r) records.push_back(r);
+  std::vector<RecordIndex> Records(uint32_t first, uint32_t last) {
+    std::vector<RecordIndex> records;
+    for (uint32_t r = first; r <= last; ++r) records.push_back(RecordIndex{r});
     return records;
   }
   // Black pixels along the top edge of a row's cell in `column`, right of its text.
@@ -198,7 +198,7 @@ TEST_F(GridInput, ClicksAndKeysSelectWholeRows) {
   EXPECT_EQ(grid.SelectedRecords(), Records(2, 3));
   Click(7, 0, Qt::ControlModifier);
   Key(Qt::Key_Up, Qt::ShiftModifier);
-  EXPECT_EQ(grid.SelectedRecords(), (std::vector<uint32_t>{2, 3, 6, 7}));
+  EXPECT_EQ(grid.SelectedRecords(), (std::vector<RecordIndex>{{2}, {3}, {6}, {7}}));
   Click(3, 1);
   Click(5, 1, Qt::ShiftModifier);
   EXPECT_EQ(grid.SelectedRecords(), Records(3, 5));

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <optional>
-#include <tuple>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <thread>
+#include <tuple>
 
 #include "journals/Extension.h"
 #include "journals/FileWrite.h"
@@ -93,7 +93,7 @@ int BadUsage(TextSink& err, const std::string& problem) {
 std::string_view QueryHelpText() { return QueryHelp(); }
 
 int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, TextSink& out, TextSink& err,
-             const std::function<bool()>& followIdle) {
+             const std::function<bool()>& followIdle, const FollowClock& clock) {
   QueryOptions options;
   std::string problem;
   if (!ParseArgs(args, options, problem)) return BadUsage(err, problem);
@@ -137,8 +137,10 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
       return true;
     };
     const auto run = [&](TextSink& to) {
-      notices = options.files.size() > 1 ? RunMergedQuery(options, kind, rules, to)
-                                         : RunStreamQuery(options, kind, rules, to, err, idle);
+      notices = options.files.size() > 1
+                    ? RunMergedQuery(options, kind, rules, to)
+                    : RunStreamQuery(options, kind, rules, to, err, idle,
+                                     clock ? clock : [] { return std::chrono::steady_clock::now(); });
     };
     if (options.output && !options.xlsx) {
       WriteFileReplacing(*options.output, [&](const std::function<void(std::string_view)>& write) {

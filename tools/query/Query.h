@@ -1,5 +1,6 @@
 #pragma once
 // vantorel-query: one journal's view, printed as text.
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,9 +26,11 @@ inline constexpr int kQueryBadUsage = 2;
 // date-time rules the window would take from the system. Rows, lists or the count go to
 // `out` in UTF-8; errors and usage go to `err`. Returns the exit status. With --follow,
 // `followIdle` runs whenever the journal has nothing new and says whether to go on (without
-// it: a quarter of a second's sleep, and on until interrupted).
+// it: a quarter of a second's sleep, and on until interrupted); `clock` tells the time the
+// following goes by (without it: the steady clock's).
+using FollowClock = std::function<std::chrono::steady_clock::time_point()>;
 int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, TextSink& out, TextSink& err,
-             const std::function<bool()>& followIdle = {});
+             const std::function<bool()>& followIdle = {}, const FollowClock& clock = {});
 
 // The text of --help.
 std::string_view QueryHelpText();

@@ -39,11 +39,23 @@ struct QueryOptions {
   bool histogram = false;
 };
 
-// The usage lines and the text of --help.
+// One option as the table of options (QueryOptions.cpp) gives it to --help, the usage and
+// the shell's completion, which reads --help.
+struct QueryOptionInfo {
+  std::string_view name;   // without the leading "--"
+  std::string_view value;  // the value's placeholder ("TEXT", "FILE", "tsv|csv"), empty for a flag
+  std::string_view help;   // the text of --help, one paragraph, wrapped when printed
+};
+
+// Every option, in the order of --help.
+std::vector<QueryOptionInfo> QueryOptionTable();
+
+// The usage lines and the text of --help, both made from the table.
 std::string_view QueryUsage();
 std::string_view QueryHelp();
 
-// Reads `args` into `options`; false with `problem` set when they are not understood.
+// Reads `args` into `options` with getopt_long; false with `problem` set when they are not
+// understood.
 bool ParseArgs(const std::vector<std::string>& args, QueryOptions& options, std::string& problem);
 
 // False, with `problem` set, when an option asks for a control the view of `kind` lacks.

@@ -13,6 +13,9 @@
 #include "exchange/CellText.h"
 #include "exchange/XlsxWorkbook.h"
 #include "journals/JournalNames.h"
+#include "journals/Extension.h"
+#include "journals/FollowReader.h"
+#include "journals/JournalFollower.h"
 #include "journals/JournalSource.h"
 #include "journals/JournalStream.h"
 #include "journals/RecordParser.h"
@@ -30,20 +33,24 @@ namespace {
 // parser and the same tests as the document's, and is printed or dropped; nothing of it is
 // kept but the filter lists.
 template <JournalKind K>
-class StreamQuery {
+class StreamQuery final : public FollowReader {
  public:
   StreamQuery(const QueryOptions& options, const DateTimeRules& rules, TextSink& out, TextSink& err,
-              const std::function<bool()>& followIdle)
-      : o_(options), rules_(rules), out_(out), err_(err), followIdle_(followIdle), source_(options.file),
-        stream_(source_, kKind) {
+              const std::function<bool()>& followIdle, const FollowClock& clock)
+      : o_(options), rules_(rules), out_(out), err_(err), followIdle_(followIdle), clock_(clock),
+        source_(std::make_unique<JournalSource>(options.file)), stream_(std::make_unique<JournalStream>(*source_, kKind)) {
     for (int l = 0; l < kKind.listCount; ++l) wanted_[static_cast<size_t>(l)] = ListOption(options, K, l);
   }
 
   // The notices of what the answer leaves out, UTF-8 lines.
   std::string Run() {
-    source_.Open(ReadErrorStyle::TextFile);
-    if (o_.follow) stream_.WaitForLineEnds();
-    CatchUp(true);
+    source_->Open(ReadErrorStyle::TextFile);
+    if (o_.follow) {
+      // Followed, the journal is read to its last line end; the follower reads on from there.
+      source_->LimitTo(JournalFollower::WholeLinesEnd(*source_, K));
+      stream_->WaitForLineEnds();
+    }
+    titled_ = CatchUp(!titled_);
     if (o_.lists) {
       PrintLists();
       out_.Commit();
@@ -62,7 +69,7 @@ class StreamQuery {
       out_.Commit();
     }
     std::string notices;
-    if (stream_.NulLine() > 0) notices += Cp1251ToUtf8(NulNotice(stream_.NulLine())) + ".\n";
+    if (stream_->NulLine() > 0) notices += Cp1251ToUtf8(NulNotice(stream_->NulLine())) + ".\n";
     if (workbook_ && workbook_->CutCells() > 0) notices += Cp1251ToUtf8(CutCellsNotice(workbook_->CutCells())) + ".\n";
     return notices;
   }
@@ -110,11 +117,11 @@ class StreamQuery {
   // title line has not ended.
   bool CatchUp(bool first) {
     Reset();
-    if (!stream_.ReadTitles()) return false;
+    if (!stream_->ReadTitles()) return false;
     // The end day's rule needs the last day of the file: known only after a first reading.
     const bool lastDayFirst = kKind.dateRange && !o_.toDate && !o_.lists;
-    if (kKind.emptyFileFails && !stream_.HasLines()) throw AppError("Range check error");
-    titles_ = stream_.Titles();
+    if (kKind.emptyFileFails && !stream_->HasLines()) throw AppError("Range check error");
+    titles_ = stream_->Titles();
     if (!lastDayFirst && Rows()) PrintTitles(first);
     Pass(!lastDayFirst && !o_.lists);
     if constexpr (kKind.findsDays) {
@@ -156,77 +163,99 @@ class StreamQuery {
       late_.clear();
       lateCount_ = 0;
       // The second reading reads what the first one did, whatever came after it.
-      const uint64_t readTo = source_.Offset();
-      source_.Rewind();
-      stream_.Restart(untitled_);
-      stream_.StopAt(readTo);
-      stream_.ReadTitles();
+      const uint64_t readTo = source_->Offset();
+      source_->Rewind();
+      stream_->Restart();
+      stream_->StopAt(readTo);
+      stream_->ReadTitles();
       Pass(true);
     }
     return true;
   }
 
-  // The new rows as the journal grows, until the idle hook says to stop. A journal rotated
-  // away is read to its end first; one rewritten, or the new file at its name, is read from
-  // its start once its title line has ended. A journal that cannot be read is reported and
-  // waited for.
+  // The new rows as the journal grows, until the idle hook says to stop or the journal has
+  // been gone for a while. What its files gain, whatever becomes of them, comes through the
+  // follower as bytes to read on with; a journal opened afresh is read as a run without
+  // --follow reads it, its title row not printed again. A failure is told once.
   void Follow() {
     out_.Commit();
     following_ = true;
-    std::string added;
-    for (;;) {
+    stream_->FeedOnly();
+    std::vector<std::unique_ptr<JournalSource>> sources;
+    sources.push_back(std::move(source_));
+    JournalFollower follower(K, rules_, std::move(sources));
+    for (bool more = false;;) {
       out_.Flush();
-      if (!followIdle_()) return;
-      try {
-        switch (source_.Look(JournalSource::Clock::now(), added)) {
-          case SourceChange::Same:
-          case SourceChange::Gone:
-            break;
-          case SourceChange::Grew:
-            if (waiting_) {
-              StartOver();
-            } else if (!broken_ && stream_.Resume(added)) {
-              Pass(true);
-            }
-            break;
-          case SourceChange::Rotated:
-            if (!waiting_ && !broken_ && stream_.Resume(added)) {
-              stream_.EndOfFile();
-              Pass(true);
-            }
-            StartOver();
-            break;
-          case SourceChange::Rewritten:
-            StartOver(!waiting_ && FirstLineIsRecord());
-            break;
+      if (!more && !followIdle_()) return;
+      const JournalFollower::Outcome look = follower.Look(clock_(), *this);
+      more = look.more;
+      switch (look.what) {
+        case JournalFollower::Outcome::What::FreshOpen: {
+          std::string error;
+          std::vector<std::unique_ptr<JournalSource>> opened = StartOver(error);
+          if (follower.Restart(std::move(opened), error)) Tell(error);
+          break;
         }
-      } catch (const AppError& error) {
-        broken_ = true;
-        out_.Flush();
-        err_.Write(Cp1251ToUtf8(ReportText(error.Message())) + "\n");
+        case JournalFollower::Outcome::What::Failed:
+          if (!look.error.empty()) Tell(look.error);
+          break;
+        case JournalFollower::Outcome::What::Gone:
+          out_.Flush();
+          err_.Write("Файл удалён: " + std::string(FileNameOf(look.path)) + "\n");
+          return;
+        case JournalFollower::Outcome::What::Nothing:
+        case JournalFollower::Outcome::What::Read:
+          break;
       }
     }
   }
 
-  // Reads the file at the name from its start; `untitled`: its first line is a record.
-  void StartOver(bool untitled = false) {
-    broken_ = false;
-    untitled_ = untitled;
-    source_.Rewind();
-    stream_.Restart(untitled_);
-    waiting_ = !CatchUp(false);
+  void Tell(const std::string& error) {
+    out_.Flush();
+    err_.Write(Cp1251ToUtf8(ReportText(error)) + "\n");
   }
 
-  // A journal cut short in place (log rotation's copytruncate) goes on with records, not a
-  // title line: its first line's date and time field reads as a date and time.
-  bool FirstLineIsRecord() const {
-    const std::string head = source_.Peek(size_t{1} << 16);
-    const size_t end = head.find('\n');
-    if (end == std::string::npos) return false;
-    std::string_view line(head.data(), end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    TDateTime moment = 0;
-    return TryStrToDateTime(FieldOfLine(kKind, line, kKind.dateTimeField), rules_, moment);
+  // Opens the file at the name afresh and reads it as a run without --follow does; the
+  // source for the follower, and the error when it cannot be read.
+  std::vector<std::unique_ptr<JournalSource>> StartOver(std::string& error) {
+    std::vector<std::unique_ptr<JournalSource>> sources;
+    source_ = std::make_unique<JournalSource>(o_.file);
+    stream_ = std::make_unique<JournalStream>(*source_, kKind);
+    stream_->WaitForLineEnds();
+    try {
+      source_->Open(ReadErrorStyle::TextFile);
+      source_->LimitTo(JournalFollower::WholeLinesEnd(*source_, K));
+      const bool titled = CatchUp(!titled_);
+      titled_ = titled_ || titled;
+    } catch (const AppError& e) {
+      error = e.Message();
+    }
+    stream_->FeedOnly();
+    sources.push_back(std::move(source_));
+    return sources;
+  }
+
+  // What the follower hands over: the bytes that follow those read, another file's lines,
+  // a file's lines read again. Printed rows stay printed.
+  FollowRead Append(size_t, std::string_view bytes) override { return Read(stream_->Resume(bytes)); }
+  FollowRead NextFile(size_t) override {
+    stream_->EndOfFile();
+    FollowRead read = Read(true);
+    stream_->Restart(true);
+    return read;
+  }
+  void Drop(size_t) override { stream_->Restart(true); }
+  void Fail(const std::string&) override {}
+
+  FollowRead Read(bool any) {
+    FollowRead read;
+    if (!any) return read;
+    try {
+      Pass(true);
+    } catch (const AppError& error) {
+      read.error = error.Message();
+    }
+    return read;
   }
 
   const std::vector<std::string_view>& List(int l) const { return lists_[static_cast<size_t>(l)].Items(); }
@@ -243,7 +272,7 @@ class StreamQuery {
     ParsedRecord values;
     std::string_view line;
     const bool firstPass = !counted_;
-    while (stream_.Next(line)) {
+    while (stream_->Next(line)) {
       parser.Parse(line, values);
       if (firstPass) {
         ++total_;
@@ -283,15 +312,18 @@ class StreamQuery {
     counted_ = true;
   }
 
-  // The wanted values' items, as far as records have brought them into the lists; false
-  // while one is not known, when no record passes.
+  // The wanted values' items, as far as records have brought them into the lists: a text no
+  // record holds selects the empty value, once a record brings it; false while neither is
+  // known, when no record passes.
   bool ListsKnown() {
     for (int l = 0; l < kKind.listCount; ++l) {
       ValueFilter& f = filter_.lists[static_cast<size_t>(l)];
       if (f.passAll || f.item != kNoItem) continue;
       const int item = Wanted(l);
-      if (item < 0) return false;
-      f.item = static_cast<uint32_t>(item);
+      // Before the whole journal is read, the wanted text may still come.
+      if (item < 0 && !following_) return false;
+      f = item >= 0 ? ValueFilter{false, static_cast<uint32_t>(item)} : ValueFilter::Select(-1, List(l));
+      if (f.item == kNoItem) return false;
     }
     return true;
   }
@@ -360,17 +392,15 @@ class StreamQuery {
   BufferedOut out_;
   TextSink& err_;
   const std::function<bool()>& followIdle_;
-  JournalSource source_;
-  JournalStream stream_;
-  // Following: the file at the name has not shown its title line yet; or it failed, and
-  // waits to be rewritten or replaced.
+  const FollowClock& clock_;
+  std::unique_ptr<JournalSource> source_;
+  std::unique_ptr<JournalStream> stream_;
+  // The title row is printed (a followed journal's title line may not have ended yet).
+  bool titled_ = false;
   bool following_ = false;
-  bool waiting_ = false;
-  bool untitled_ = false;
   // The end day's rows past the time window's end, as printed once a later day comes.
   std::string late_;
   size_t lateCount_ = 0;
-  bool broken_ = false;
   std::array<DistinctList, kMaxLists> lists_;
   // The text each list's option asks for, Windows-1251.
   std::array<std::optional<std::string>, kMaxLists> wanted_;
@@ -391,8 +421,10 @@ class StreamQuery {
 }  // namespace
 
 std::string RunStreamQuery(const QueryOptions& options, JournalKind kind, const DateTimeRules& rules, TextSink& out,
-                           TextSink& err, const std::function<bool()>& followIdle) {
-  return WithKind(kind, [&](auto k) { return StreamQuery<decltype(k)::value>(options, rules, out, err, followIdle).Run(); });
+                           TextSink& err, const std::function<bool()>& followIdle, const FollowClock& clock) {
+  return WithKind(kind, [&](auto k) {
+    return StreamQuery<decltype(k)::value>(options, rules, out, err, followIdle, clock).Run();
+  });
 }
 
 }  // namespace vantorel

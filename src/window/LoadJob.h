@@ -1,27 +1,18 @@
 #pragma once
-// A journal load beside the window: the core's loader reads and parses on a thread of its
-// own, and what it finds reaches the window on the window's thread. The load's thread never
-// touches Qt: it queues its reports under a lock, and the window's thread takes them off the
-// queue a few milliseconds apart.
+// A journal load beside the window: the core's loader reads and parses as a background job,
+// and what it finds reaches the window on the window's thread.
 #include <QObject>
-#include <QString>
 #include <QStringList>
-#include <QTimer>
-#include <atomic>
-#include <cstdint>
-#include <deque>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "datetime/RegionalSettings.h"
 #include "document/ColumnWidths.h"
 #include "document/JournalDocument.h"
 #include "journals/JournalSource.h"
+#include "window/BackgroundJob.h"
 
 namespace vantorel {
 
@@ -36,6 +27,8 @@ struct LoadRequest {
   TDateTime startDate = 0;
   // The table's font, to measure the new journal's widths with.
   TextMeasure measure;
+  // Each file is read to its last line end: a line its unit is still writing comes later.
+  bool wholeLines = false;
   // The filters of the first view, when the window will show the journal with its lists at
   // their all-values items and, for a date range, its first and last day: the rows of that
   // view are selected beside the window too.
@@ -51,45 +44,36 @@ struct LoadOutcome {
   // of the view of those filters.
   RowSet rows;
   std::optional<FilterState> rowsFor;
-  // The error report's text, in Windows-1251.
+  // The error's message, in Windows-1251, without the report's full stop.
   std::string error;
   // The files as the load left them, open unless they could not be opened: in the order of
   // the merged journals when several were read, in the request's order when they failed.
   std::vector<std::unique_ptr<JournalSource>> sources;
 };
 
-class LoadThread : public QObject {
+class LoadJob : public QObject {
   Q_OBJECT
  public:
-  explicit LoadThread(QObject* parent = nullptr);
-  ~LoadThread() override { Cancel(); }
-
-  // Called on the window's thread, in this order: the first line's titles, the progress
-  // maximum, progress after the first record, about every 16 ms and after the last, then
-  // the end.
-  std::function<void(const QStringList&)> onTitles;
-  std::function<void(size_t progressMax)> onStarted;
-  std::function<void(size_t done, size_t total)> onProgress;
-  std::function<void(LoadOutcome& outcome)> onFinished;
+  explicit LoadJob(QObject* parent = nullptr);
 
   // Starts a load; one at a time.
   void Start(LoadRequest request);
-  // Stops the load under way through the core's cancel flag and waits for its thread;
-  // nothing of it is reported afterwards.
-  void Cancel();
+  // Stops the load under way through the core's cancel flag and waits for it; nothing of it
+  // is reported afterwards.
+  void Cancel() { job_->Cancel(); }
+
+ signals:
+  // On the window's thread, in this order: the first line's titles, the progress maximum,
+  // progress after the first record, about every 16 ms and after the last, then the end.
+  void TitlesRead(const QStringList& titles);
+  void Started(size_t progressMax);
+  void Progress(size_t done, size_t total);
+  void Finished(LoadOutcome& outcome);
 
  private:
-  // Queues `call` for the window's thread, from the load's thread.
-  void Post(std::function<void()> call);
-  // On the window's thread: runs the calls queued so far.
-  void Deliver();
-  void Run(LoadRequest request);
+  void Run(const LoadRequest& request, BackgroundJob::Context& context);
 
-  std::thread thread_;
-  std::atomic<bool> cancel_{false};
-  std::mutex mutex_;
-  std::deque<std::function<void()>> queue_;
-  QTimer* poll_ = nullptr;
+  BackgroundJob* job_;
 };
 
 }  // namespace vantorel

@@ -1,0 +1,55 @@
+#include "window/BackgroundJob.h"
+
+#include <QMetaObject>
+
+namespace vantorel {
+
+void BackgroundJob::Context::Progress(size_t done, size_t total) {
+  const auto now = std::chrono::steady_clock::now();
+  if (done != 1 && done != total && now - told_ < std::chrono::milliseconds(16)) return;
+  told_ = now;
+  Post([job = &job_, done, total] { emit job->Progress(done, total); });
+}
+
+void BackgroundJob::Context::Post(std::function<void()> call) { job_.Deliver(run_, std::move(call)); }
+
+BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {}
+
+BackgroundJob::~BackgroundJob() { Cancel(); }
+
+void BackgroundJob::Deliver(uint64_t run, std::function<void()> call) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, run, call = std::move(call)] {
+        if (run == run_) call();
+      },
+      Qt::QueuedConnection);
+}
+
+void BackgroundJob::Start(std::function<void(Context&)> work) {
+  Cancel();
+  cancel_ = false;
+  busy_ = true;
+  const uint64_t run = run_;
+  thread_ = std::thread([this, run, work = std::move(work)] {
+    Context context(*this, run, &cancel_);
+    work(context);
+    Deliver(run, [this] {
+      busy_ = false;
+      if (thread_.joinable()) thread_.join();
+      emit Finished();
+    });
+  });
+}
+
+void BackgroundJob::Cancel() {
+  // What the job posted and the window has not taken yet is dropped.
+  ++run_;
+  busy_ = false;
+  if (thread_.joinable()) {
+    cancel_ = true;
+    thread_.join();
+  }
+}
+
+}  // namespace vantorel
