@@ -210,6 +210,8 @@ struct Selection {
   std::string value;  // Windows-1251
   std::string lastDay;
   size_t records = 0;
+  // The journal's text, however it is stored.
+  size_t bytes = 0;
 };
 
 // The core load alone: the file read and parsed on every core, the lists built, nothing shown.
@@ -223,6 +225,7 @@ Timing CoreLoad(JournalKind kind, const std::string& path, const DateTimeRules& 
   const Timing t{MsSince(start), CpuMs() - cpuStart};
   selection.value = std::string(journal.List(0).at(1));
   selection.records = journal.size();
+  selection.bytes = journal.bytes.size;
   const DateParts d = DecodeDate(journal.days.latest);
   char text[16];
   std::snprintf(text, sizeof text, "%02d.%02d.%04d", d.day, d.month, d.year);
@@ -495,7 +498,8 @@ int FollowRun(int argc, char** argv, const std::vector<std::string>& originals, 
       std::string lines;
       for (int i = 0; i < perTick; ++i, ++written) {
         char line[160];
-        std::snprintf(line, sizeof line, "24.12.2013 %02d:%02d:%02d\tG%d\tD\tN%d\tP\tM\tw%lld\r\n", written / 3600 % 24,
+        // A day after every generated journal's: the unit writes now.
+        std::snprintf(line, sizeof line, "24.01.2014 %02d:%02d:%02d\tG%d\tD\tN%d\tP\tM\tw%lld\r\n", written / 3600 % 24,
                       written / 60 % 60, written % 60, written % 7, written % 11, EpochMs());
         lines += line;
       }
@@ -567,10 +571,10 @@ int SetFigures(int runs, const std::vector<std::string>& files) {
       std::fprintf(stderr, "%s: not a journal of the set's kind\n", path.c_str());
       return 2;
     }
-    fileBytes += static_cast<double>(st.st_size);
-    // Brings the file into the page cache.
+    // Brings the file into the page cache; a compressed journal counts by its text.
     Selection selection;
     CoreLoad(kind, path, rules, selection);
+    fileBytes += static_cast<double>(selection.bytes);
     records += static_cast<double>(selection.records);
   }
   const std::string what = std::to_string(files.size()) + " journals";
@@ -599,8 +603,12 @@ int SetFigures(int runs, const std::vector<std::string>& files) {
        Verdict("<= 100 ms", window["value_change"], 100));
   Line(kind, what + ": window filter change: time, timeline shown", Fixed("%.1f ms", window["strip_change"]));
   Line(kind, what + ": window status after changes", texts["status_after"]);
+  // Following the set while its last journal grows, a write a record; compressed journals do
+  // not grow.
   if (kind != JournalKind::Alarms) return 0;
-  // Following the set while its last journal grows, a write a record.
+  for (const std::string& path : files) {
+    if (CompressionOf(path) != Compression::None) return 0;
+  }
   std::map<std::string, double> follow;
   if (!WindowRuns(1, files, follow, texts, "--follow-set")) {
     std::fprintf(stderr, "the follow run of the set failed\n");

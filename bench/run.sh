@@ -6,7 +6,10 @@
 #                                            e.g. alarms-set, opens ten journals of KIND of
 #                                            RECORDS records each together in the window, a
 #                                            unit's ten days; KIND-units ten units' journals
-#                                            of one day)
+#                                            of one day; KIND-month a unit's month as log
+#                                            rotation leaves it: thirty days, the newest
+#                                            plain, one .1, the rest gzip -6, then the same
+#                                            thirty days as plain files)
 # VANTOREL_BUILD_DIR names the build folder (build-bench); the journals go to its bench-data/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,7 +28,29 @@ data="$build_dir/bench-data"
 mkdir -p "$data"
 files=()
 sets=()
+months=()
 for kind in $kinds; do
+  if [[ $kind == *-month ]]; then
+    kind=${kind%-month}
+    month="$data/month-$records"
+    mkdir -p "$month/rotated" "$month/plain"
+    for n in $(seq 1 30); do
+      plain="$month/plain/day$(printf %02d "$n").$kind"
+      [ -s "$plain" ] || "$build_dir/bin/vantorel-generate" --kind "$kind" --records "$records" --seed "$n" --days 1 \
+        --first-day $((n - 1)) -o "$plain"
+      age=$((30 - n))
+      case $age in
+        0) rotated="$month/rotated/unit.$kind" ;;
+        1) rotated="$month/rotated/unit.$kind.1" ;;
+        *) rotated="$month/rotated/unit.$kind.$age.gz" ;;
+      esac
+      if [ ! -s "$rotated" ]; then
+        if [ "$age" -ge 2 ]; then gzip -6 -c "$plain" >"$rotated"; else cp "$plain" "$rotated"; fi
+      fi
+    done
+    months+=("$month")
+    continue
+  fi
   if [[ $kind == *-set || $kind == *-units ]]; then
     # A unit's journals of ten days in a row, or ten units' journals of one day: another seed
     # each.
@@ -73,5 +98,15 @@ if [ ${#sets[@]} -gt 0 ]; then
   QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --runs "$runs" --set "${sets[@]}"
   exit 0
 fi
+for month in "${months[@]}"; do
+  # One core decompressing the month to nowhere, one file after another: what the compressed
+  # month's open is judged against.
+  start=$(date +%s%N)
+  for file in "$month"/rotated/*.gz; do zcat "$file" >/dev/null; done
+  echo "zcat of the month's compressed journals, one after another: $(( ($(date +%s%N) - start) / 1000000 )) ms"
+  QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --runs "$runs" --set "$month"/rotated/*
+  QT_QPA_PLATFORM=offscreen "$build_dir/bin/bench_journals" --runs "$runs" --set "$month"/plain/*
+done
+[ ${#months[@]} -gt 0 ] && exit 0
 echo
 "$build_dir/bin/bench_core" --benchmark_min_time=0.2

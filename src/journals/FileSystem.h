@@ -43,6 +43,8 @@ class FileSystem {
   // Open's error for what is neither a regular file nor a folder (a FIFO, a device, a socket):
   // it is refused before any read that could block or never end.
   static constexpr int kNotRegular = -2;
+  // A read's error for compressed data that ends short or is corrupt.
+  static constexpr int kNotComplete = -3;
 
   virtual ~FileSystem() = default;
   // Opens the regular file at `path` to read from its start; null with `error` set: an errno

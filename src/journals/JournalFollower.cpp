@@ -62,6 +62,7 @@ void JournalFollower::Adopt(std::vector<std::unique_ptr<JournalSource>> sources)
     member.path = source->Path();
     source->Unlimit();
     member.modifiedNs = source->Opened().modifiedNs;
+    member.still = source->Compressed();
     // Nothing was read: not even a title line had ended.
     member.awaitingLine = source->IsOpen() && source->Offset() == 0;
     if (!source->IsOpen()) source.reset();
@@ -127,6 +128,7 @@ JournalFollower::Outcome JournalFollower::LookWhileFailed(Clock::time_point now)
     return out;
   }
   for (Member& member : members_) {
+    if (member.still) continue;
     FileStatus at;
     JournalSource* source = member.current.source.get();
     const bool present = files_->Status(member.path, at) && at.type == FileStatus::Type::Regular;
@@ -252,6 +254,7 @@ std::unique_ptr<JournalSource> JournalFollower::CopyOf(const Member& member) con
 
 bool JournalFollower::LookAt(size_t j, Clock::time_point now, FollowReader& reader, size_t& budget, Outcome& out) {
   Member& member = members_[j];
+  if (member.still) return true;
   // Rotated files first, each read until its unit has been quiet for a while.
   while (!member.rotated.empty()) {
     File& file = member.rotated.front();

@@ -92,6 +92,8 @@ class JournalFollower {
     bool wholeAtFailure = false;
     // The journal was opened before a line of the file had ended.
     bool awaitingLine = false;
+    // A compressed file, rotated long ago: it does not grow and is not looked at.
+    bool still = false;
   };
 
   // One journal's look; false when `out` ends the look.

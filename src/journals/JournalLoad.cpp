@@ -169,7 +169,8 @@ Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& 
   reading.maxParts = threads;
   reading.minPartBytes = options.minPartBytes;
   reading.cancel = options.cancel;
-  reading.prefault = threads > 1;
+  // A compressed journal's size is a guess: its pages are not brought in ahead.
+  reading.prefault = threads > 1 && !source.Compressed();
   reading.pieceBytes = options.pieceBytes;
   reading.stopAtTextEnd = DescriptionOf(kind).lines;
   auto read = [&] {

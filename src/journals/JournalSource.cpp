@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "journals/Decompression.h"
 #include "journals/Extension.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
@@ -18,6 +19,10 @@ constexpr size_t kKept = 4096;
 [[noreturn]] void Fail(const std::string& path, int err, ReadErrorStyle style) {
   if (style == ReadErrorStyle::TextFile) throw AppError(InOutErrorMessage(InOutCodeOfErrno(err)));
   throw AppError("Cannot open file \"" + NameText(path) + "\". " + Utf8ToCp1251(std::strerror(err)));
+}
+
+[[noreturn]] void NotComplete(const std::string& path) {
+  throw AppError("'" + Utf8ToCp1251(std::string(FileNameOf(path))) + "' is not a complete compressed file");
 }
 
 [[noreturn]] void NotRegular(const std::string& path) {
@@ -96,6 +101,7 @@ void JournalSource::Open(ReadErrorStyle style) {
   file_ = files_->Open(path_, error);
   if (error == FileSystem::kNotRegular) NotRegular(path_);
   if (file_ == nullptr) Fail(path_, error, style);
+  file_ = Decompressing(std::move(file_), CompressionOf(path_));
   opened_ = FileStatus();
   file_->Status(opened_);
   size_ = opened_.size;
@@ -106,6 +112,7 @@ size_t JournalSource::Read(char* into, size_t size) {
   if (size == 0) return 0;
   int error = 0;
   const long got = file_->Read(into, size, error);
+  if (got < 0 && error == FileSystem::kNotComplete) NotComplete(path_);
   if (got < 0) Fail(path_, error, style_);
   const auto n = static_cast<size_t>(got);
   const std::string_view bytes(into, n);
@@ -147,9 +154,11 @@ void JournalSource::SkipTo(uint64_t offset) {
 void JournalSource::CheckUnchanged() const {
   FileStatus now;
   if (file_ == nullptr || !file_->Status(now)) return;
-  if (now.size == size_ && now.modifiedNs == opened_.modifiedNs) return;
+  // A compressed file's size is a guess of its text's until it is read: its time tells alone.
+  const bool compressed = Compressed();
+  if (now.modifiedNs == opened_.modifiedNs && (compressed || now.size == size_)) return;
   // Written to while it was read: fine when it only grew after what was read.
-  if (now.size >= offset_ && StillAsRead()) return;
+  if (!compressed && now.size >= offset_ && StillAsRead()) return;
   throw AppError("'" + NameText(FileNameOf(path_)) + "' changed while it was read");
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "journals/Extension.h"
 #include "journals/FileSystem.h"
 
 namespace vantorel {
@@ -31,6 +32,9 @@ class JournalSource {
   // in `style` (a directory: access denied).
   void Open(ReadErrorStyle style = ReadErrorStyle::TextFile);
   bool IsOpen() const { return file_ != nullptr; }
+  // The file is compressed (its name says how): it is read as the text it holds, never
+  // grows, and cannot be read at an offset.
+  bool Compressed() const { return CompressionOf(path_) != Compression::None; }
   const std::string& Path() const { return path_; }
   FileSystem& Files() const { return *files_; }
 

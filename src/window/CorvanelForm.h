@@ -45,6 +45,12 @@ inline constexpr const char* kOpenDialogFilter =
     "Журнал аварий (*.alarms)|*.alarms|Журнал действий (*.action)|*.action|"
     "Журнал изменений параметров (*.param)|*.param|Журнал статистики (*.stat)|*.stat";
 
+// After the dialog's own filters: journals of every kind, under the names log rotation
+// leaves them too.
+inline constexpr const char* kRotatedJournalsFilter =
+    "Журналы всех видов, и после ротации (*.alarms *.action *.param *.stat *.alarms.* *.action.* *.param.* "
+    "*.stat.* *.alarms-* *.action-* *.param-* *.stat-*)";
+
 // The files chosen in the open dialog, none when the person cancels.
 struct OpenChoice {
   OpenChoice() = default;

@@ -230,6 +230,7 @@ QFileDialog* TCorvanelForm::OpenDialog() {
   QStringList descriptions;
   const QStringList parts = QString(kOpenDialogFilter).split('|');
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) descriptions.append(parts[i]);
+  descriptions.append(kRotatedJournalsFilter);
   openDialog_->setNameFilters(descriptions);
   openDialog_->selectNameFilter(descriptions.first());
   return openDialog_;

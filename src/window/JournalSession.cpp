@@ -23,7 +23,8 @@ constexpr int kSettleMs = 200;
 std::string Encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Decoded(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
-QString ExtensionText(const QString& path) { return QString::fromStdString(std::string(ExtensionOf(Encoded(path)))); }
+// The journal's extension, also under a rotation's suffixes.
+QString ExtensionText(const QString& path) { return QString::fromStdString(std::string(JournalExtensionOf(Encoded(path)))); }
 
 // What the table's "Журнал" column calls each of several files: its name, led by its folder's
 // where another of the files has the same name.
@@ -276,6 +277,7 @@ void JournalSession::Watch() {
   if (follower_ == nullptr) return;
   const QStringList watched = watcher_->files();
   for (size_t j = 0; j < follower_->Journals(); ++j) {
+    if (CompressionOf(follower_->Path(j)) != Compression::None) continue;
     const QString path = Decoded(follower_->Path(j));
     if (!watched.contains(path) && QFileInfo::exists(path)) watcher_->addPath(path);
   }

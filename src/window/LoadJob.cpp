@@ -72,7 +72,8 @@ void LoadJob::Run(const LoadRequest& request, BackgroundJob::Context& context) {
   auto outcome = std::make_shared<LoadOutcome>();
   for (const std::string& path : request.paths) {
     outcome->sources.push_back(std::make_unique<JournalSource>(path));
-    if (!request.wholeLines) continue;
+    // A compressed journal does not grow.
+    if (!request.wholeLines || outcome->sources.back()->Compressed()) continue;
     JournalSource& source = *outcome->sources.back();
     try {
       source.Open(ReadErrorStyle::TextFile);

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -116,6 +117,25 @@ TEST_F(MultipleJournals, AFolderDroppedOpensTheJournalsOfItsNewestKind) {
   EXPECT_EQ(form->JournalFiles(), (QStringList{first, second}));
   EXPECT_EQ(form->StatusText(0), "Открыто журналов: 2 (b.alarms … c.alarms)");
   EXPECT_EQ(Count(), "Показано строк: 2 из 2");
+}
+
+TEST_F(MultipleJournals, AFolderOfRotatedAndCompressedJournalsOpensAsOneSet) {
+  const QString folder = QString(VANTOREL_TEST_SCRATCH) + "/unit7";
+  QDir(folder).removeRecursively();
+  QDir().mkpath(folder);
+  auto write = [&](const QString& name, const std::string& text) {
+    std::ofstream(QFile::encodeName(folder + "/" + name).toStdString(), std::ios::binary) << W(text);
+  };
+  write("u.alarms.2", kTitle + Line("23.11.2013 10:00:00", "Юг") + Line("23.11.2013 11:00:00", "Юг"));
+  ASSERT_EQ(std::system(("gzip -f '" + QFile::encodeName(folder).toStdString() + "/u.alarms.2'").c_str()), 0);
+  write("u.alarms.1", kTitle + Line("24.11.2013 10:00:00", "Урал"));
+  write("u.alarms", kTitle + Line("25.11.2013 10:00:00", "Сибирь"));
+  form->OpenFromOutside({folder});
+  WaitForLoad();
+  ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+  EXPECT_EQ(form->StatusText(0), "Открыто журналов: 3 (u.alarms.2.gz … u.alarms)");
+  EXPECT_EQ(Count(), "Показано строк: 4 из 4");
+  EXPECT_EQ((QStringList{Cell(7, 1), Cell(7, 3), Cell(7, 4)}), (QStringList{"u.alarms.2.gz", "u.alarms.1", "u.alarms"}));
 }
 
 TEST_F(MultipleJournals, RefreshAndFollowingReadTheWholeSetAgain) {

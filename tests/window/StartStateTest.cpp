@@ -69,7 +69,7 @@ TEST_F(StartState, MenuAndOpenDialogAsConfigured) {
             "Журнал изменений параметров (*.param)|*.param|Журнал статистики (*.stat)|*.stat");
   EXPECT_EQ(form->OpenDialog()->nameFilters(),
             (QStringList{"Журнал аварий (*.alarms)", "Журнал действий (*.action)",
-                         "Журнал изменений параметров (*.param)", "Журнал статистики (*.stat)"}));
+                         "Журнал изменений параметров (*.param)", "Журнал статистики (*.stat)", kRotatedJournalsFilter}));
   EXPECT_EQ(form->OpenDialog()->selectedNameFilter(), "Журнал аварий (*.alarms)");
   EXPECT_EQ(form->OpenDialog()->fileMode(), QFileDialog::AnyFile);
 }
