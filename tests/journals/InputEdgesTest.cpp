@@ -191,28 +191,5 @@ TEST(ChangedWhileRead, ARewriteIsAnErrorAndGrowthOrNothingIsNot) {
   }
 }
 
-TEST(ChangedWhileRead, ASecondReadingReadsWhatTheFirstOneRead) {
-  const std::string path = test::WriteScratchFile("twice.param", test::GeneratedJournal(JournalKind::Param, 500));
-  JournalSource source(path);
-  source.Open();
-  JournalStream stream(source, DescriptionOf(JournalKind::Param));
-  auto count = [&stream] {
-    stream.ReadTitles();
-    size_t lines = 0;
-    std::string_view line;
-    while (stream.Next(line)) ++lines;
-    return lines;
-  };
-  const size_t first = count();
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  std::fputs("27.11.2013 23:59:59\tlate\r\n", file);
-  std::fclose(file);
-  const uint64_t readTo = source.Offset();
-  source.Rewind();
-  stream.Restart();
-  stream.StopAt(readTo);
-  EXPECT_EQ(count(), first);
-}
-
 }  // namespace
 }  // namespace vantorel
