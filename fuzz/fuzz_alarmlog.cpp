@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(journal.size() == lines - 1);
   FUZZ_CHECK(journal.progressMax == lines);
   FUZZ_CHECK(journal.bytes.size == size);
+  FUZZ_CHECK(journal.nulLine == fuzz::NulLineOf(bytes));
   fuzz::CheckRecords(journal, fuzz::kWholeFileBreaks);
   fuzz::CheckLists(journal);
   for (size_t i = 0; i < journal.size(); ++i) {

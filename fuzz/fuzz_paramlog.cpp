@@ -20,14 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(journal.size() == lines - 1);
   FUZZ_CHECK(journal.progressMax == lines);
   FUZZ_CHECK(journal.bytes.size == size);
+  FUZZ_CHECK(journal.nulLine == fuzz::NulLineOf(bytes));
   if (journal.empty()) {
-    FUZZ_CHECK(journal.earliest == kStartDate && journal.latest == kStartDate);
+    FUZZ_CHECK(journal.days.earliest == kStartDate && journal.days.latest == kStartDate);
   } else {
-    FUZZ_CHECK(CompareDatePart(journal.earliest, journal.latest) <= 0);
+    FUZZ_CHECK(CompareDatePart(journal.days.earliest, journal.days.latest) <= 0);
   }
   for (size_t i = 0; i < journal.size(); ++i) {
-    FUZZ_CHECK(CompareDatePart(journal.records.times[i], journal.earliest) >= 0);
-    FUZZ_CHECK(CompareDatePart(journal.records.times[i], journal.latest) <= 0);
+    FUZZ_CHECK(CompareDatePart(journal.records.times[i], journal.days.earliest) >= 0);
+    FUZZ_CHECK(CompareDatePart(journal.records.times[i], journal.days.latest) <= 0);
   }
   fuzz::CheckRecords(journal, fuzz::kWholeFileBreaks);
   fuzz::CheckLists(journal);

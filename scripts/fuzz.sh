@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang into build-fuzz/ and runs each one for SECONDS
-# seconds (default 600), one after another, each as a single fuzzing process. The seeds in
-# fuzz/corpus/<target>/ are read, never written: new inputs go to build-fuzz/corpus/<target>/,
-# crashing inputs to build-fuzz/crashes/<target>/, the output to build-fuzz/logs/<target>.log.
-# Prints the executions of each target; exits non-zero when any target found a crash.
+# Installs clang when it is missing, builds the libFuzzer targets with it into build-fuzz/ and
+# runs each for SECONDS seconds (default 600), one after another, each as a single fuzzing
+# process. The targets are those fuzz/CMakeLists.txt lists. The seeds in fuzz/corpus/<target>/
+# are read, never written: new inputs go to build-fuzz/corpus/<target>/, crashing inputs to
+# build-fuzz/crashes/<target>/, the output to build-fuzz/logs/<target>.log. Prints the
+# executions of each target; exits non-zero when any target found a crash.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+# VANTOREL_FUZZ_JOBS: the build's parallel jobs (2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
-all_targets=(fuzz_cutfield fuzz_datetime fuzz_datetime_fast fuzz_linereaders fuzz_alarmlog fuzz_actionlog fuzz_paramlog)
+scripts/install-deps.sh clang libclang-rt-dev
+mapfile -t all_targets < <(sed -n '/^set(VANTOREL_FUZZ_TARGETS/,/^)/p' fuzz/CMakeLists.txt | grep -o 'fuzz_[a-z0-9_]*')
 if [ $# -gt 0 ]; then targets=("$@"); else targets=("${all_targets[@]}"); fi
 build_dir=${VANTOREL_FUZZ_BUILD_DIR:-build-fuzz}
 
@@ -17,9 +20,9 @@ if [ ! -f "$build_dir/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTOREL_FUZZ=ON -DVANTOREL_BUILD_WINDOW=OFF -DVANTOREL_BUILD_TESTS=OFF -DVANTOREL_BUILD_BENCH=OFF
 fi
-# The machine is shared: one compile job at a time.
-cmake --build "$build_dir" -j1 --target "${targets[@]}"
+cmake --build "$build_dir" -j "${VANTOREL_FUZZ_JOBS:-2}" --target "${targets[@]}"
 
+# The longest input of a target: short texts for the text helpers, journals for the rest.
 max_len_of() {
   case "$1" in
     fuzz_cutfield|fuzz_datetime|fuzz_datetime_fast) echo 4096 ;;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "uStrUtils/AppError.h"
+#include "uStrUtils/MessageValue.h"
 
 namespace vantorel {
 
@@ -191,10 +192,8 @@ bool TryStrToDateTime(std::string_view text, const DateTimeRules& rules, TDateTi
 TDateTime StrToDateTime(std::string_view text, const DateTimeRules& rules) {
   TDateTime value = 0;
   if (!TryStrToDateTime(text, rules, value)) {
-    std::string message;
-    message.reserve(text.size() + 32);
-    message += '\'';
-    message += text;
+    std::string message = "'";
+    AppendMessageValue(message, text);
     message += "' is not a valid date and time";
     throw AppError(message);
   }

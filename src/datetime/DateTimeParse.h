@@ -11,8 +11,8 @@ namespace vantorel {
 // is neither; `out` is then unchanged.
 bool TryStrToDateTime(std::string_view text, const DateTimeRules& rules, TDateTime& out);
 
-// As TryStrToDateTime, raising AppError "'%s' is not a valid date and time" with the whole
-// text when it fails.
+// As TryStrToDateTime, raising AppError "'%s' is not a valid date and time" with the text
+// (its first 200 characters and "…" when it is longer) when it fails.
 TDateTime StrToDateTime(std::string_view text, const DateTimeRules& rules);
 
 }  // namespace vantorel

@@ -77,8 +77,10 @@ char RowExport::Separator() const {
 }
 
 void RowExport::AppendCsvField(std::string_view utf8, std::string& out) const {
-  const bool excel = format_ == RowFormat::CsvExcel;
-  const bool formula = excel && !utf8.empty() && std::string_view("=+-@\t\r").find(utf8.front()) != std::string_view::npos;
+  // A spreadsheet that trims the spaces before a field would still run a formula after them.
+  const size_t first = utf8.find_first_not_of(' ');
+  const bool formula = format_ == RowFormat::CsvExcel && first != std::string_view::npos &&
+                       std::string_view("=+-@\t\r").find(utf8[first]) != std::string_view::npos;
   const char specials[] = {Separator(), '"', '\r', '\n', '\0'};
   if (utf8.find_first_of(specials) == std::string_view::npos) {
     if (formula) out.push_back('\'');

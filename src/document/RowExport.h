@@ -3,8 +3,9 @@
 // tabs, a line feed after each row), CSV as RFC 4180 writes it (a field with a comma, a
 // quote or a line break in quotes, quotes doubled, CR LF after each row), CSV for a
 // spreadsheet on a desk whose list separator is ';' (a byte-order mark first, ';' between
-// fields, and a field that begins with = + - @, a tab or a carriage return led by an
-// apostrophe, so that it is read as text and never run as a formula), or JSON lines (one
+// fields, and a field whose first character after any spaces is = + - @, a tab or a carriage
+// return led by an apostrophe, so that it is read as text and never run as a formula, even by
+// a spreadsheet that trims spaces), or JSON lines (one
 // object a row, keyed by the column titles).
 #include <array>
 #include <optional>

@@ -1,26 +1,25 @@
 #include "exchange/XlsxWorkbook.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <stdio_ext.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
+#include <cmath>
+#include <cstdio>
 
 #include "datetime/DateTimeText.h"
+#include "exchange/CellText.h"
+#include "journals/FileWriter.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
+#include "uStrUtils/NameText.h"
 
 namespace vantorel {
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
-// A spreadsheet cell holds at most this many characters.
-constexpr size_t kCellChars = 32767;
 // Windows' default font is about this many pixels a character.
 constexpr double kPixelsPerChar = 7.0;
 // The day of 1 March 1900: from it on a date-time value is the spreadsheet's day number (the
@@ -33,6 +32,13 @@ lxw_color_t ToneColour(TextTone tone) { return ToneRgb(tone); }
 // day 0), or text for the days the spreadsheet cannot count.
 enum Stamp { kDateTime, kTimeOnly, kText, kStampKinds };
 
+// The library's text of `error`, and the system's reason when a system call failed under it.
+std::string LibraryReason(lxw_error error) {
+  std::string reason = lxw_strerror(error);
+  if (errno != 0) reason += std::string(" (") + std::strerror(errno) + ")";
+  return reason;
+}
+
 }  // namespace
 
 struct XlsxWorkbook::Book {
@@ -41,28 +47,16 @@ struct XlsxWorkbook::Book {
   lxw_format* title = nullptr;
   // [stamp][tone][background: 0 white, 1 button face]
   lxw_format* formats[kStampKinds][4][2]{};
+  std::vector<lxw_worksheet*> sheets;
 };
 
 XlsxWorkbook::XlsxWorkbook(const std::string& path, const std::vector<std::string>& titles, const WorkbookLook& look)
-    : book_(std::make_unique<Book>()), path_(path), titles_(titles), look_(look) {
-  const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  temporary_ = folder + "." + (slash == std::string::npos ? path : path.substr(slash + 1)) + ".XXXXXX";
-  const int fd = ::mkstemp(temporary_.data());
-  if (fd < 0) {
-    temporary_.clear();
-    Fail(std::strerror(errno));
-  }
-  // A new file gets the usual permissions, an existing one keeps its own.
-  struct stat existing {};
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : 0666 & ~mask);
-  ::close(fd);
-
+    : book_(std::make_unique<Book>()), file_(std::make_unique<FileWriter>(path)), path_(path), titles_(titles), look_(look) {
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;
-  book_->workbook = workbook_new_opt(temporary_.c_str(), &options);
+  // The library writes the file by name: the name of the file being written, which takes the
+  // target's place only once it is whole.
+  book_->workbook = workbook_new_opt(file_->SeekableName().c_str(), &options);
   if (book_->workbook == nullptr) Fail("cannot start the workbook");
   book_->title = workbook_add_format(book_->workbook);
   format_set_bold(book_->title);
@@ -86,12 +80,21 @@ XlsxWorkbook::XlsxWorkbook(const std::string& path, const std::vector<std::strin
 }
 
 XlsxWorkbook::~XlsxWorkbook() {
-  if (book_ != nullptr && book_->workbook != nullptr) lxw_workbook_free(book_->workbook);
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  if (book_ == nullptr || book_->workbook == nullptr) return;
+  // A workbook not closed: the library frees its sheets but not their temporary files of
+  // rows, which would be written out, to no use, when the program ends.
+  for (lxw_worksheet* sheet : book_->sheets) {
+    if (sheet->optimize_tmpfile == nullptr) continue;
+    __fpurge(sheet->optimize_tmpfile);
+    std::fclose(sheet->optimize_tmpfile);
+    sheet->optimize_tmpfile = nullptr;
+    sheet->file = nullptr;
+  }
+  lxw_workbook_free(book_->workbook);
 }
 
 void XlsxWorkbook::Fail(const std::string& reason) {
-  throw AppError(Utf8ToCp1251("Не удалось сохранить файл \"" + path_ + "\": " + reason));
+  throw AppError(Utf8ToCp1251("Не удалось сохранить файл \"") + NameText(path_) + "\": " + Utf8ToCp1251(reason));
 }
 
 void XlsxWorkbook::AddSheet() {
@@ -99,11 +102,13 @@ void XlsxWorkbook::AddSheet() {
   const std::string name = sheets_ == 1 ? "Журнал" : "Журнал (" + std::to_string(sheets_) + ")";
   book_->sheet = workbook_add_worksheet(book_->workbook, name.c_str());
   if (book_->sheet == nullptr) Fail("cannot add a sheet");
+  book_->sheets.push_back(book_->sheet);
   lxw_worksheet* sheet = book_->sheet;
   worksheet_write_string(sheet, 0, 0, "Момент", book_->title);
   widest_.assign(titles_.size(), 0);
   for (size_t c = 0; c < titles_.size(); ++c) {
-    const std::string title = Cp1251ToUtf8(titles_[c].substr(0, kCellChars));
+    std::string title;
+    if (AppendCellText(title, titles_[c]) && sheets_ == 1) ++cutCells_;
     worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c + 1), title.c_str(), book_->title);
     widest_[c] = titles_[c].size();
   }
@@ -112,7 +117,21 @@ void XlsxWorkbook::AddSheet() {
   sheetRows_ = 0;
 }
 
+void XlsxWorkbook::CheckSheetFile(bool flush) {
+  // The library keeps a sheet's rows in a temporary file whose write errors it does not
+  // report: they are looked for here.
+  std::FILE* rows = book_->sheet->optimize_tmpfile;
+  if (rows == nullptr) return;
+  // A row a call: the error flag alone; a whole sheet: flushed, and the size limit too.
+  const bool overLimit = flush && (std::fflush(rows), held_.SizeLimitMet());
+  if (std::ferror(rows) || overLimit) {
+    Fail(std::string("the sheet's temporary file: ") + std::strerror(overLimit ? EFBIG : errno != 0 ? errno : EIO));
+  }
+}
+
 void XlsxWorkbook::FinishSheet() {
+  errno = 0;
+  CheckSheetFile(true);
   lxw_worksheet* sheet = book_->sheet;
   const auto last = static_cast<lxw_col_t>(titles_.size());
   worksheet_autofilter(sheet, 0, 0, sheetRows_, last);
@@ -137,6 +156,7 @@ void XlsxWorkbook::AppendRow(TDateTime moment, const std::string_view* cells, Te
   // The moment as the table's time text rounds it: to the millisecond, on its own day.
   const TDateTime day = std::trunc(moment);
   const TDateTime rounded = day + TimeOfDayMs(moment) / kMsPerDay;
+  errno = 0;
   lxw_error error = LXW_NO_ERROR;
   if (moment >= kFirstSerialDay) {
     error = worksheet_write_number(sheet, row, 0, rounded, book_->formats[kDateTime][t][back]);
@@ -151,10 +171,9 @@ void XlsxWorkbook::AppendRow(TDateTime moment, const std::string_view* cells, Te
   utf8_.clear();
   starts_.clear();
   for (size_t c = 0; c < titles_.size(); ++c) {
-    const std::string_view cell = cells[c].substr(0, kCellChars);
-    widest_[c] = std::max(widest_[c], cell.size());
+    widest_[c] = std::max(widest_[c], std::min(cells[c].size(), kCellChars));
     starts_.push_back(utf8_.size());
-    AppendCp1251AsUtf8(utf8_, cell);
+    if (AppendCellText(utf8_, cells[c])) ++cutCells_;
     utf8_.push_back('\0');
   }
   lxw_format* format = book_->formats[kText][t][back];
@@ -162,17 +181,19 @@ void XlsxWorkbook::AppendRow(TDateTime moment, const std::string_view* cells, Te
     // A cell that begins with '=' stays text: strings are never formulas.
     error = worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c + 1), utf8_.data() + starts_[c], format);
   }
-  if (error != LXW_NO_ERROR) Fail(lxw_strerror(error));
+  if (error != LXW_NO_ERROR) Fail(LibraryReason(error));
+  CheckSheetFile(false);
 }
 
 void XlsxWorkbook::Close() {
   FinishSheet();
   lxw_workbook* workbook = book_->workbook;
   book_->workbook = nullptr;
+  errno = 0;
   const lxw_error error = workbook_close(workbook);
-  if (error != LXW_NO_ERROR) Fail(lxw_strerror(error));
-  if (::rename(temporary_.c_str(), path_.c_str()) != 0) Fail(std::strerror(errno));
-  temporary_.clear();
+  if (error != LXW_NO_ERROR) Fail(LibraryReason(error));
+  if (held_.SizeLimitMet()) Fail(std::strerror(EFBIG));
+  file_->Commit();
 }
 
 }  // namespace vantorel

@@ -47,6 +47,12 @@ class PieceCounter {
   size_t next_ = 0;
 };
 
+// Whether the text of `rule` has ended in what `lines` has counted.
+bool TextEnded(const LineCounter& lines, std::optional<LineRule> rule) {
+  if (!rule || !lines.WholeTextEndedSoFar()) return false;
+  return *rule == LineRule::WholeFile || lines.TextEndedSoFar();
+}
+
 }  // namespace
 
 int PartsFor(size_t size, int maxParts, size_t minPartBytes) {
@@ -91,8 +97,10 @@ void ReadAll(JournalSource& source, const ReadOptions& options, JournalBytes& ou
     counter.Counted(bytes.size, bytes.size + got);
     bytes.size += got;
     if (options.watcher != nullptr) options.watcher->Counted(out, bytes.size);
+    if (TextEnded(out.lines, options.stopAtTextEnd)) break;
   }
   out.lines.Finish(bytes.size);
+  source.CheckUnchanged();
 }
 
 }  // namespace

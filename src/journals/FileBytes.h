@@ -1,12 +1,14 @@
 #pragma once
 // A journal file read whole into memory: the one buffer its records point into.
 #include <atomic>
+#include <optional>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "journals/JournalKinds.h"
 #include "journals/JournalSource.h"
 #include "journals/LargeBlock.h"
 #include "journals/LineReaders.h"
@@ -68,12 +70,17 @@ struct ReadOptions {
   size_t pieceBytes = size_t{1} << 20;
   // Told of each piece; may be null.
   ReadWatcher* watcher = nullptr;
+  // With a kind's line rule, the read stops once the text has ended by it, what comes after
+  // never read: whole-file lines at the first NUL; text lines at the first Ctrl-Z, once a NUL
+  // has ended the whole-file count of the lines too.
+  std::optional<LineRule> stopAtTextEnd;
 };
 
-// Reads what `source`, open, holds from where it stands to its end, counting its lines as
-// each piece comes in, and marks split places as `options` asks. Raises AppError as the
-// source does, OutOfMemory when the buffer cannot be had, LoadCancelled when cancelled, and
-// what the watcher raises.
+// Reads what `source`, open, holds from where it stands to its end (or its text's end, see
+// ReadOptions), counting its lines as each piece comes in, and marks split places as
+// `options` asks. Raises AppError as the source does or when the file changed while it was
+// read (JournalSource::CheckUnchanged), OutOfMemory when the buffer cannot be had,
+// LoadCancelled when cancelled, and what the watcher raises.
 JournalBytes ReadJournalBytes(JournalSource& source, const ReadOptions& options = {});
 
 // The bytes alone.

@@ -1,15 +1,16 @@
 #pragma once
-// Writing a file whole, so that a failed write leaves any earlier file as it was.
+// Writing a file whole, through the one door of files written (FileWriter).
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace vantorel {
 
-// Writes a file without a name beside `path`, piece by piece as `produce` hands them to
-// `write`, and puts it in `path`'s place once every byte is written and flushed: a write cut
-// short leaves no file behind. Raises AppError (in Windows-1251) naming the file and the
-// system's reason when any step fails.
+// Writes the file of `path` piece by piece as `produce` hands them to `write`, through a
+// FileWriter: a regular file (or none) is replaced once every byte is written and flushed, and
+// a write cut short leaves it as it was; anything else the path names is written into. Raises
+// AppError (in Windows-1251) naming the file and the system's reason when any step fails, and
+// what `produce` raises.
 void WriteFileReplacing(const std::string& path,
                         const std::function<void(const std::function<void(std::string_view)>& write)>& produce);
 

@@ -46,6 +46,9 @@ struct Journal {
   // Where the bytes of the file now read begin: a followed journal's bytes go on with the
   // file that took a rotated file's name.
   size_t fileStart = 0;
+  // The line, counted from 1 with the title line, whose NUL byte ended the text of a journal
+  // read as whole-file lines; 0 when no NUL did. Nothing after it was read.
+  size_t nulLine = 0;
 
   // Where growth of one of several merged journals goes on from (see parsedEnd and the flags
   // after it).
@@ -55,6 +58,7 @@ struct Journal {
     bool endsWithCr = false;
     bool textEnded = false;
     size_t fileStart = 0;
+    size_t nulLine = 0;
   };
 
   // Several journals merged into this one: their names, their bytes and where each was read

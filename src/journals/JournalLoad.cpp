@@ -11,6 +11,7 @@
 #include "journals/PartParse.h"
 #include "journals/StreamedParse.h"
 #include "uStrUtils/AppError.h"
+#include "uStrUtils/NameText.h"
 
 namespace vantorel {
 namespace {
@@ -33,7 +34,7 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options, RecordTarget ta
   journal.bytes = std::move(read.bytes);
   char* base = journal.bytes.data();
   const size_t textEnd = TextEndOf<K>(read.lines);
-  const size_t recordsBegin = BeginRecords<K>(journal, options, journal.bytes.View(), base, textEnd);
+  const size_t recordsBegin = BeginRecords<K>(journal, options, journal.bytes.View().substr(0, textEnd), base, textEnd);
   const size_t wholeLines = read.lines.WholeLines();
   journal.progressMax = wholeLines;
   if (options.observer != nullptr) options.observer->Started(wholeLines);
@@ -77,7 +78,7 @@ Journal ParseKind(JournalBytes read, const LoadOptions& options, RecordTarget ta
     for (std::thread& thread : threads) thread.join();
     RethrowFirstFailure(parts);
   }
-  FinishJournal<K>(journal, run, textEnd, total);
+  FinishJournal<K>(journal, run, textEnd, total, read.lines);
   return journal;
 }
 
@@ -112,10 +113,12 @@ size_t LoadFootprint(JournalKind kind, size_t size, size_t records) {
   return size + records * (RecordBytes(DescriptionOf(kind)) + kShownRowBytes);
 }
 
-std::string NotEnoughMemoryMessage(std::string_view fileName, size_t bytesNeeded) {
+std::string NotEnoughMemoryMessage(std::string_view what, size_t bytesNeeded) {
   const size_t megabytes = (bytesNeeded + 999999) / 1000000;
-  return "Not enough memory to load " + std::string(fileName) + ": about " + Grouped(megabytes) + " MB needed.";
+  return "Not enough memory to load " + std::string(what) + ": about " + Grouped(megabytes) + " MB needed.";
 }
+
+size_t GuessedRecords(const JournalSource& source) { return RecordsGuessed(source, source.KnownSize()); }
 
 Journal ParseJournal(JournalBytes read, JournalKind kind, const LoadOptions& options, std::string_view name) {
   const size_t size = read.bytes.size;
@@ -160,7 +163,7 @@ std::optional<TDateTime> FirstRecordMoment(const JournalBytes& read, JournalKind
 
 Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& options) {
   if (!source.IsOpen()) source.Open(ReadErrorStyle::TextFile);
-  const std::string_view name = FileNameOf(source.Path());
+  const std::string name = NameText(FileNameOf(source.Path()));
   const int threads = ThreadsOf(options);
   ReadOptions reading;
   reading.maxParts = threads;
@@ -169,13 +172,13 @@ Journal LoadJournal(JournalSource& source, JournalKind kind, const LoadOptions& 
   // A compressed journal's size is a guess: its pages are not brought in ahead.
   reading.prefault = threads > 1 && !source.Compressed();
   reading.pieceBytes = options.pieceBytes;
+  reading.stopAtTextEnd = DescriptionOf(kind).lines;
   auto read = [&] {
     try {
       return ReadJournalBytes(source, reading);
     } catch (const OutOfMemory&) {
       // Nothing is counted yet: the records are guessed from the lines of the first bytes.
-      const size_t size = source.KnownSize();
-      throw AppError(NotEnoughMemoryMessage(name, LoadFootprint(kind, size, RecordsGuessed(source, size))));
+      throw AppError(NotEnoughMemoryMessage(name, LoadFootprint(kind, source.KnownSize(), GuessedRecords(source))));
     }
   };
   const size_t expected = source.KnownSize() > source.Offset() ? source.KnownSize() - source.Offset() : 0;

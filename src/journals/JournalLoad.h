@@ -76,7 +76,12 @@ inline constexpr size_t kShownRowBytes = 12;
 // load that found no room says it needed, whichever of its allocations failed.
 size_t LoadFootprint(JournalKind kind, size_t size, size_t records);
 
-// The message of a load that could not have the memory it needed.
-std::string NotEnoughMemoryMessage(std::string_view fileName, size_t bytesNeeded);
+// About how many records the journal of `source`, open, holds, by its size and the lines of
+// its first bytes: for the report of a load that found no room before it counted them.
+size_t GuessedRecords(const JournalSource& source);
+
+// The message of a load that could not have the memory it needed: `what` names the journal
+// (or the journals), Windows-1251.
+std::string NotEnoughMemoryMessage(std::string_view what, size_t bytesNeeded);
 
 }  // namespace vantorel

@@ -77,7 +77,7 @@ Journal MergedShell(std::vector<Member>& members) {
     merged.progressMax += from.progressMax;
     merged.journalNames.push_back(member.named->name);
     merged.journalEarliest.push_back(member.earliest);
-    merged.journalEnds.push_back({from.parsedEnd, from.lastLineOpen, from.endsWithCr, from.textEnded});
+    merged.journalEnds.push_back({from.parsedEnd, from.lastLineOpen, from.endsWithCr, from.textEnded, from.fileStart, from.nulLine});
   }
   return merged;
 }
@@ -219,7 +219,8 @@ Journal MergeJournals(std::vector<NamedJournal> journals) {
   return MergeRecords(members);
 }
 
-Journal MergeJournals(std::vector<NamedJournal> journals, JournalRecords records, const std::vector<size_t>& firsts) {
+Journal MergeJournals(std::vector<NamedJournal> journals, JournalRecords records, const std::vector<size_t>& firsts,
+                      std::vector<size_t>* ranks) {
   if (journals.empty()) return {};
   CheckCount(journals.size());
   std::vector<Member> members;
@@ -228,6 +229,10 @@ Journal MergeJournals(std::vector<NamedJournal> journals, JournalRecords records
     members.push_back({&journals[j], &records, firsts[j], end - firsts[j], uint64_t{j} << kLineOffsetBits});
   }
   members = Ranked(std::move(members));
+  if (ranks != nullptr) {
+    ranks->clear();
+    for (const Member& member : members) ranks->push_back(static_cast<size_t>(member.named - journals.data()));
+  }
   // In place when the journals already lie in their merged order and every moment follows
   // the one before: the order by moment, journal and line is then the order they lie in.
   bool inPlace = true;

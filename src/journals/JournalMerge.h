@@ -25,7 +25,9 @@ Journal MergeJournals(std::vector<NamedJournal> journals);
 // The same for journals whose records lie one after another in `records`, journal j's from
 // `firsts[j]` (increasing) on and its long lines keyed with j << kLineOffsetBits there, their
 // own record arrays empty. When the journals lie in their merged order and their moments follow each
-// other, the records stay where they are.
-Journal MergeJournals(std::vector<NamedJournal> journals, JournalRecords records, const std::vector<size_t>& firsts);
+// other, the records stay where they are. With `ranks`, ranks[i] is set to the index in
+// `journals` of the merged journal's journal i.
+Journal MergeJournals(std::vector<NamedJournal> journals, JournalRecords records, const std::vector<size_t>& firsts,
+                      std::vector<size_t>* ranks = nullptr);
 
 }  // namespace vantorel

@@ -8,6 +8,7 @@
 #include "journals/Extension.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
+#include "uStrUtils/NameText.h"
 
 namespace vantorel {
 namespace {
@@ -17,7 +18,7 @@ constexpr size_t kKept = 4096;
 
 [[noreturn]] void Fail(const std::string& path, int err, ReadErrorStyle style) {
   if (style == ReadErrorStyle::TextFile) throw AppError(InOutErrorMessage(InOutCodeOfErrno(err)));
-  throw AppError("Cannot open file \"" + Utf8ToCp1251(path) + "\". " + Utf8ToCp1251(std::strerror(err)));
+  throw AppError("Cannot open file \"" + NameText(path) + "\". " + Utf8ToCp1251(std::strerror(err)));
 }
 
 [[noreturn]] void NotComplete(const std::string& path) {
@@ -25,7 +26,7 @@ constexpr size_t kKept = 4096;
 }
 
 [[noreturn]] void NotRegular(const std::string& path) {
-  throw AppError("'" + Utf8ToCp1251(std::string(FileNameOf(path))) + "' is not a regular file");
+  throw AppError("'" + NameText(FileNameOf(path)) + "' is not a regular file");
 }
 
 bool ReadAt(const ReadableFile& file, uint64_t offset, size_t size, std::string& out) {
@@ -148,6 +149,17 @@ void JournalSource::SkipTo(uint64_t offset) {
   Forget();
   offset_ = offset;
   if (file_ != nullptr) file_->Seek(offset);
+}
+
+void JournalSource::CheckUnchanged() const {
+  FileStatus now;
+  if (file_ == nullptr || !file_->Status(now)) return;
+  // A compressed file's size is a guess of its text's until it is read: its time tells alone.
+  const bool compressed = Compressed();
+  if (now.modifiedNs == opened_.modifiedNs && (compressed || now.size == size_)) return;
+  // Written to while it was read: fine when it only grew after what was read.
+  if (!compressed && now.size >= offset_ && StillAsRead()) return;
+  throw AppError("'" + NameText(FileNameOf(path_)) + "' changed while it was read");
 }
 
 bool JournalSource::Look(FileStatus& out) {

@@ -50,6 +50,10 @@ class JournalSource {
   std::string Peek(size_t size, uint64_t offset = 0) const;
   // How far the file has been read.
   uint64_t Offset() const { return offset_; }
+  // After a reading: raises AppError "'NAME' changed while it was read" unless the bytes read
+  // are still the file's first bytes, the file unchanged since it was opened or last looked
+  // at, or only grown after them (its size, first and last bytes read still as read).
+  void CheckUnchanged() const;
   // The file's size when it was opened or last looked at.
   uint64_t KnownSize() const { return size_; }
   // Reads end at byte `end` until the limit is lifted: a journal read while its unit writes

@@ -1,5 +1,6 @@
 #include "journals/JournalStream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "journals/HeaderRow.h"
@@ -19,6 +20,9 @@ JournalStream::JournalStream(JournalSource& source, const KindDescription& kind)
 void JournalStream::Restart(bool untitled) {
   pos_ = filled_ = 0;
   eof_ = final_ = ended_ = false;
+  stopAt_ = UINT64_MAX;
+  wholeLines_ = nulLine_ = 0;
+  checked_ = false;
   titled_ = hasLines_ = untitled;
   if (!untitled) titles_.clear();
 }
@@ -27,15 +31,20 @@ bool JournalStream::ReadTitles() {
   if (titled_) return true;
   // The title line is read by the text rule: up to its line feed or a Ctrl-Z.
   // `looked` counts from where reading stands, which a Fill may move.
+  const bool wholeFile = kind_.lines == LineRule::WholeFile;
   for (size_t looked = 0;;) {
+    const char* from = buffer_.data() + pos_ + looked;
     const char* held = buffer_.data() + filled_;
-    if (TextLineEnd(buffer_.data() + pos_ + looked, held) != held) break;
+    if ((wholeFile ? WholeFileTitleEnd(from, held) : TextLineEnd(from, held)) != held) break;
     looked = filled_ - pos_;
     if (Fill()) continue;
     if (Waiting()) return false;
     break;
   }
-  titles_ = HeaderTitles(FirstTextLine(std::string_view(buffer_.data() + pos_, filled_ - pos_)));
+  std::string_view head(buffer_.data() + pos_, filled_ - pos_);
+  // The whole text ends at a NUL, the title line's too.
+  if (wholeFile) head = head.substr(0, head.find('\0'));
+  titles_ = HeaderTitles(FirstTextLine(head));
   titled_ = true;
   std::string_view title;
   hasLines_ = Next(title);
@@ -57,7 +66,9 @@ bool JournalStream::Fill() {
     return false;
   }
   MakeRoom();
-  const size_t got = source_.Read(buffer_.data() + filled_, buffer_.size() - filled_);
+  size_t room = buffer_.size() - filled_;
+  if (stopAt_ != UINT64_MAX) room = static_cast<size_t>(std::min<uint64_t>(room, stopAt_ - std::min(stopAt_, source_.Offset())));
+  const size_t got = room == 0 ? 0 : source_.Read(buffer_.data() + filled_, room);
   if (got == 0) {
     eof_ = true;
     return false;
@@ -81,6 +92,16 @@ bool JournalStream::Resume(std::string_view added) {
 }
 
 bool JournalStream::Next(std::string_view& line) {
+  if (NextLine(line)) return true;
+  // The end of a reading of a file not followed: its lines were of one state of the file.
+  if (!waitForLineEnds_ && !checked_) {
+    checked_ = true;
+    source_.CheckUnchanged();
+  }
+  return false;
+}
+
+bool JournalStream::NextLine(std::string_view& line) {
   for (;;) {
     if (ended_) return false;
     if (pos_ == filled_ && !eof_) {
@@ -99,7 +120,11 @@ bool JournalStream::Next(std::string_view& line) {
       }
       if (lines.Cut() && Waiting()) return false;
       pos_ = static_cast<size_t>(lines.Position() - buffer_.data());
-      if (lines.AtNul()) ended_ = true;
+      if (any) ++wholeLines_;
+      if (lines.AtNul()) {
+        ended_ = true;
+        nulLine_ = any ? wholeLines_ : wholeLines_ + 1;
+      }
       return any;
     }
     // A text line is found whole before it is read, since reading it drops its CRs in place.

@@ -1,6 +1,7 @@
 #pragma once
 // A journal read piece by piece into one reused buffer: its titles, then its record lines by
 // the kind's line rule, without the whole file in memory.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,8 @@ class JournalStream {
   // False when the file holds no line at all.
   bool HasLines() const { return hasLines_; }
   // The next record line; false at the end of what has come. The line lives until the next
-  // call. Raises AppError when the file cannot be read.
+  // call. Raises AppError when the file cannot be read, and at the end of the reading of a
+  // journal not followed when the file changed while it was read (JournalSource::CheckUnchanged).
   bool Next(std::string_view& line);
 
   // After Next came to the end: `added`, the bytes that came after those read, are read
@@ -42,8 +44,15 @@ class JournalStream {
   // with record lines under the titles read before (a journal cut short in place by log
   // rotation, which its unit goes on appending records to).
   void Restart(bool untitled = false);
+  // No byte of the file at or after `offset` is read: a second reading of a file reads what
+  // the first one read, whatever came after it.
+  void StopAt(uint64_t offset) { stopAt_ = offset; }
+  // The whole-file line, counted from 1 with the title line, whose NUL ended the text of a
+  // journal read as whole-file lines; 0 while no NUL was met.
+  size_t NulLine() const { return nulLine_; }
 
  private:
+  bool NextLine(std::string_view& line);
   // Reads more of the file behind what is kept; false at its end.
   bool Fill();
   // Room behind what is kept, the kept bytes moved to the buffer's start.
@@ -65,6 +74,12 @@ class JournalStream {
   bool waitForLineEnds_ = false;
   bool feedOnly_ = false;
   std::vector<std::string> titles_;
+  uint64_t stopAt_ = UINT64_MAX;
+  // Whole-file lines given out, the title's included.
+  size_t wholeLines_ = 0;
+  size_t nulLine_ = 0;
+  // The end of this reading was checked against the file.
+  bool checked_ = false;
 };
 
 }  // namespace vantorel

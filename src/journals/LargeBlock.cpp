@@ -67,14 +67,16 @@ Prefault::Prefault(std::vector<Range> ranges) {
       for (const Range& range : ranges) {
         // Whole pages within the range: a page it shares with memory written elsewhere is left
         // to the writer.
+        // Counted as offsets: an empty range may have no memory at all.
         const auto first = reinterpret_cast<uintptr_t>(range.begin);
-        char* begin = range.begin + (RoundUp(first, kPage) - first);
-        char* end = range.begin + range.bytes;
-        for (char* at = begin; at + kPage <= end; at += kPrefaultPiece) {
+        const size_t skip = RoundUp(first, kPage) - first;
+        if (range.begin == nullptr || range.bytes < skip + kPage) continue;
+        const size_t pages = (range.bytes - skip) / kPage * kPage;
+        for (size_t done = 0; done < pages; done += kPrefaultPiece) {
           if (stop_.load(std::memory_order_relaxed)) return;
-          const size_t piece = std::min(kPrefaultPiece, static_cast<size_t>(end - at) / kPage * kPage);
+          const size_t piece = std::min(kPrefaultPiece, pages - done);
           // Refused by a system without it: the writer then takes the faults itself.
-          if (::madvise(at, piece, MADV_POPULATE_WRITE) != 0) return;
+          if (::madvise(range.begin + skip + done, piece, MADV_POPULATE_WRITE) != 0) return;
         }
       }
     });

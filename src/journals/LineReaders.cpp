@@ -147,6 +147,8 @@ bool TextLines::Next(std::string_view& line) {
 
 const char* TextLineEnd(const char* begin, const char* end) { return FindAny<'\n', '\x1A', '\n'>(begin, end); }
 
+const char* WholeFileTitleEnd(const char* begin, const char* end) { return FindAny<'\n', '\x1A', '\0'>(begin, end); }
+
 std::string FirstTextLine(std::string_view bytes) {
   const size_t lineFeed = bytes.find('\n');
   std::string copy(bytes.substr(0, lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1));
@@ -173,6 +175,7 @@ void LineCounter::Feed(const char* data, size_t from, size_t to) {
       if (pendingCr_) ++wholeEnds_;
       pendingCr_ = false;
       wholeEnd_ = wholeStop;
+      nulLine_ = wholeEnds_ + 1;
     }
   }
   if (textEnd_ == kOpen) {

@@ -55,6 +55,10 @@ class TextLines {
 // `end` when neither comes before it.
 const char* TextLineEnd(const char* begin, const char* end);
 
+// Where the title line of a journal read as whole-file lines ends: at its LF, at a Ctrl-Z,
+// or at a NUL, which ends the whole text; `end` when none comes before it.
+const char* WholeFileTitleEnd(const char* begin, const char* end);
+
 // The first text line of `bytes` by the rules of TextLines, copied; `bytes` is not changed.
 std::string FirstTextLine(std::string_view bytes);
 
@@ -81,6 +85,8 @@ class LineCounter {
   // A NUL (whole-file lines) or a Ctrl-Z (text lines) was fed: the text ends there.
   bool WholeTextEndedSoFar() const { return wholeEnd_ != kOpen; }
   bool TextEndedSoFar() const { return textEnd_ != kOpen; }
+  // The whole-file line, counted from 1, that holds the first NUL; 0 when none was fed.
+  size_t NulLine() const { return nulLine_; }
 
  private:
   static constexpr size_t kOpen = ~size_t{0};
@@ -89,6 +95,7 @@ class LineCounter {
   bool pendingCr_ = false;
   bool wholeOpen_ = false;  // the text so far ends inside a line
   size_t wholeEnd_ = kOpen;
+  size_t nulLine_ = 0;
   size_t lineFeeds_ = 0;
   bool textOpen_ = false;
   size_t textEnd_ = kOpen;

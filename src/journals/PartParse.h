@@ -106,6 +106,9 @@ struct RecordTarget {
 
 // What the parts of one load share.
 struct LoadRun {
+  LoadRun(char* bytes, const LoadOptions& loadOptions, RecordTarget into, std::vector<std::unique_ptr<Part>>& loadParts)
+      : base(bytes), options(loadOptions), target(into), parts(loadParts) {}
+
   // The journal's bytes; they move only while no part is parsed.
   char* base;
   const LoadOptions& options;
@@ -226,9 +229,10 @@ void ClosePart(std::vector<std::unique_ptr<Part>>& parts, size_t textEnd, size_t
 void RethrowFirstFailure(const std::vector<std::unique_ptr<Part>>& parts);
 
 // What is left once every part is parsed: the lists joined, the widths of blocks that parts
-// share, the long lines, the days, the last progress report, where the text ended.
+// share, the long lines, the days, the last progress report, where the text ended and, by
+// `lines`, the line of the NUL that ended it.
 template <JournalKind K>
-void FinishJournal(Journal& journal, LoadRun& run, size_t textEnd, size_t total) {
+void FinishJournal(Journal& journal, LoadRun& run, size_t textEnd, size_t total, const LineCounter& lines) {
   constexpr const KindDescription& kind = Describe<K>();
   std::vector<std::unique_ptr<Part>>& parts = run.parts;
   const RecordTarget& target = run.target;
@@ -257,6 +261,7 @@ void FinishJournal(Journal& journal, LoadRun& run, size_t textEnd, size_t total)
   const char* base = journal.bytes.data();
   journal.parsedEnd = textEnd;
   journal.textEnded = textEnd < journal.bytes.size;
+  if constexpr (kind.lines == LineRule::WholeFile) journal.nulLine = lines.NulLine();
   // With no line read yet, or a last line without its line end (the title's too), more bytes
   // change what was read: growth then reads the file again.
   constexpr bool kText = kind.lines == LineRule::Text;

@@ -107,7 +107,7 @@ class StreamedParse final : public ReadWatcher {
       records.widths.records = total;
     }
     journal_.bytes = std::move(read.bytes);
-    FinishJournal<K>(journal_, *run_, textEnd, total);
+    FinishJournal<K>(journal_, *run_, textEnd, total, read.lines);
     return std::move(journal_);
   }
 

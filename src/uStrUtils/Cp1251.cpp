@@ -28,16 +28,25 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-char EncodeCodePoint(char32_t cp) {
-  if (cp < 0x80) return static_cast<char>(cp);
-  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<char>(0xC0 + (cp - 0x0410));
-  for (int i = 0; i < 64; ++i) {
-    if (kHigh[i] == cp && cp != 0xFFFD) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
 }  // namespace
+
+bool Cp1251ByteOf(char32_t cp, char& byte) {
+  if (cp < 0x80) {
+    byte = static_cast<char>(cp);
+    return true;
+  }
+  if (cp >= 0x0410 && cp <= 0x044F) {
+    byte = static_cast<char>(0xC0 + (cp - 0x0410));
+    return true;
+  }
+  for (int i = 0; i < 64; ++i) {
+    if (kHigh[i] == cp && cp != 0xFFFD) {
+      byte = static_cast<char>(0x80 + i);
+      return true;
+    }
+  }
+  return false;
+}
 
 char32_t Cp1251CodePoint(unsigned char byte) {
   if (byte < 0x80) return byte;
@@ -102,7 +111,8 @@ std::string Utf8ToCp1251(std::string_view text) {
       ++i;
       continue;
     }
-    out.push_back(EncodeCodePoint(cp));
+    char byte = '?';
+    out.push_back(Cp1251ByteOf(cp, byte) ? byte : '?');
     i += len;
   }
   return out;

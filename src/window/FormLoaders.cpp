@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "journals/TextEndNotice.h"
 #include "platform/DisplayText.h"
 #include "platform/PickerValues.h"
 #include "uStrUtils/AppError.h"
@@ -133,6 +134,8 @@ void TCorvanelForm::LoadFinished(JournalKind kind, LoadOutcome& outcome, const K
     }
     StringGrid->LoadHeaderRow(titles, document.ColumnCount());
   }
+  // A NUL byte that ended a journal's text is told beside its name.
+  if (const std::string nul = NulNotice(document.Data()); !nul.empty()) SetStatusText(0, StatusText(0) + " — " + FromCp1251(nul));
   FilterBoxOf(kind)->show();
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(kind);
   for (int l = 0; l < description.listCount; ++l) lists[static_cast<size_t>(l)]->Fill(document.List(l));

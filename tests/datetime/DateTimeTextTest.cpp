@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <random>
+
 #include <cmath>
 #include <utility>
 
@@ -122,6 +126,31 @@ TEST(IsoMoment, ComesFromTheValueNotTheSettings) {
       AppendIsoMoment(written, value);
       EXPECT_EQ(read, written) << text;
     }
+  }
+}
+
+// Every day from year 1 to 9999, against the calendar of the standard library: four digits
+// of year however small, two of month and day, the time to the millisecond.
+TEST(IsoMoment, EveryYearHasFourDigitsAsTheCalendarSays) {
+  using namespace std::chrono;
+  constexpr int kFirstDay = -693593;  // 1 January 1
+  constexpr int kLastDay = 2958465;   // 31 December 9999
+  std::mt19937 random(1000);
+  for (int round = 0; round < 20000; ++round) {
+    // The first thousand years in every other round.
+    const int span = round % 2 == 0 ? 365243 : kLastDay - kFirstDay;
+    const int day = kFirstDay + static_cast<int>(random() % static_cast<unsigned>(span + 1));
+    const int32_t ms = static_cast<int32_t>(random() % 86400000);
+    const year_month_day date{sys_days{days{day - 25569}}};
+    char model[32];
+    std::snprintf(model, sizeof model, "%04d-%02u-%02uT%02d:%02d:%02d.%03d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()), ms / 3600000, ms / 60000 % 60,
+                  ms / 1000 % 60, ms % 1000);
+    std::string moment;
+    // A time is added to a day counted backwards before 30 December 1899.
+    const TDateTime value = day + (day < 0 ? -1.0 : 1.0) * ms / kMsPerDay;
+    AppendIsoMoment(moment, value);
+    ASSERT_EQ(moment, model) << "day " << day << ", ms " << ms;
   }
 }
 

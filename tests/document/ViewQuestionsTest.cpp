@@ -139,6 +139,12 @@ TEST(RowExport, CsvForASpreadsheetMarksItsEncodingAndRunsNoFormula) {
   std::string plain;
   RowExport(RowFormat::Csv, 8, std::vector<std::string>(8)).AppendRow(cells, plain);
   EXPECT_EQ(plain, "=1+2,-5,+7,@SUM(A1),a;b,\tx,\"1,5\",Юг\r\n");
+  // Spaces before the sign, which a spreadsheet may trim, change nothing; other text, a
+  // no-break space among it, does.
+  const std::string_view spaced[] = {" =1+1", "   -5", " @A1", "  ", " x=1", "", "\xA0=1", " \t"};
+  std::string guarded;
+  RowExport(RowFormat::CsvExcel, 8, std::vector<std::string>(8)).AppendRow(spaced, guarded);
+  EXPECT_EQ(guarded, "' =1+1;'   -5;' @A1;  ; x=1;;\xC2\xA0=1;' \t\r\n");
 }
 
 TEST(RowExport, JsonStringsEscapeBackslashesAndEveryControlByte) {

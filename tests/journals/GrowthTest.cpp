@@ -15,6 +15,7 @@
 #include "support/CoreTestSupport.h"
 #include "support/SampleLines.h"
 #include "support/TestFiles.h"
+#include "support/WithRoom.h"
 
 namespace vantorel {
 namespace {
@@ -102,40 +103,15 @@ TEST(GrowJournal, ALastLineWithoutItsEndOrABadRecord) {
 namespace vantorel {
 namespace {
 
-// A load that cannot have the memory it needs, in a child process whose address space is
-// held to `room` bytes beyond what it uses: its error message, or "<no error>".
+// A load that cannot have the memory it needs, with `room` bytes of address space beyond
+// what the process uses: its error message, or "<no error>".
 std::string LoadWithRoom(const std::string& path, size_t room) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return "<no pipe>";
-  const pid_t child = fork();
-  if (child == 0) {
-    close(pipeFds[0]);
-    size_t used = 0;
-    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
-      char line[256];
-      while (std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "VmSize:", 7) == 0) used = std::strtoull(line + 7, nullptr, 10) * 1024;
-      }
-      std::fclose(status);
-    }
-    const rlimit limit{used + room, used + room};
-    setrlimit(RLIMIT_AS, &limit);
+  return test::ErrorWithRoom(room, [&] {
     LoadOptions options;
     options.rules = test::JournalRules();
     options.threads = 1;
-    const std::string message = test::ErrorOf([&] { LoadJournal(path, JournalKind::Alarms, options); });
-    if (write(pipeFds[1], message.data(), message.size()) < 0) _exit(2);
-    _exit(0);
-  }
-  close(pipeFds[1]);
-  std::string message;
-  char buffer[512];
-  ssize_t got = 0;
-  while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0) message.append(buffer, static_cast<size_t>(got));
-  close(pipeFds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return message;
+    LoadJournal(path, JournalKind::Alarms, options);
+  });
 }
 
 TEST(LoadJournal, NotEnoughMemorySaysSoAndHowMuch) {

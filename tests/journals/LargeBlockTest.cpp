@@ -2,6 +2,8 @@
 // beside the writer does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <cstdint>
 #include <random>
@@ -105,6 +107,34 @@ TEST(ListItems, PackingAndWideningKeepEveryItem) {
   lists[2].Pack(21000);
   EXPECT_EQ(sum(3), wide);
   EXPECT_EQ(sum(1), 7u * 499'500u);
+}
+
+// Items at the edge of two bytes, set one by one into packed items, read back as a plain
+// array of the same writes does: 65,535 stays packed, 65,536 widens them.
+TEST(ListItems, ItemsAtTheEdgeOfTwoBytesAreSetWhole) {
+  std::mt19937 random(65536);
+  const uint32_t edge = static_cast<uint32_t>(ListItems::kNarrowValues);
+  const uint32_t near[] = {0, 1, edge - 2, edge - 1, edge, edge + 1, 2 * edge};
+  for (int round = 0; round < 50; ++round) {
+    ListItems items;
+    std::vector<uint32_t> expected(1000);
+    items.Resize(expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      expected[i] = static_cast<uint32_t>(random() % 100);
+      items.Set(i, expected[i]);
+    }
+    items.Pack(ListItems::kNarrowValues);
+    // Even rounds stay below the edge; odd ones cross it.
+    bool widened = false;
+    for (int k = 0; k < 20; ++k) {
+      const size_t i = random() % expected.size();
+      expected[i] = near[random() % (round % 2 == 0 ? 4 : 7)];
+      items.Set(i, expected[i]);
+      widened = widened || expected[i] >= edge;
+      EXPECT_EQ(items.IsNarrow(), !widened);
+    }
+    for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(items[i], expected[i]) << "round " << round << ", item " << i;
+  }
 }
 
 }  // namespace

@@ -3,13 +3,18 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace vantorel {
 
-std::FILE* UnnamedTemporary() {
+std::string TemporaryFolder() {
   const char* tmpdir = std::getenv("TMPDIR");
-  const std::string folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
+  return tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
+}
+
+std::FILE* UnnamedTemporary() {
+  const std::string folder = TemporaryFolder();
   int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (fd < 0) {
     // A file system without unnamed files: the name goes at once.
@@ -18,7 +23,11 @@ std::FILE* UnnamedTemporary() {
     if (fd >= 0) ::unlink(name.c_str());
   }
   std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "w+");
-  if (file == nullptr && fd >= 0) ::close(fd);
+  if (file == nullptr && fd >= 0) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+  }
   return file;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // What vantorel-query prints, held until the query has succeeded.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -13,8 +15,11 @@ namespace vantorel {
 // Output is handed on in pieces of about this size.
 inline constexpr size_t kFlushAt = size_t{1} << 20;
 
-// A temporary file in TMPDIR (or /tmp) that has no name, so that nothing of it stays behind
-// however the program ends; null when none can be made.
+// The folder of temporary files: TMPDIR, or /tmp.
+std::string TemporaryFolder();
+
+// A temporary file in TemporaryFolder() that has no name, so that nothing of it stays behind
+// however the program ends; null when none can be made, errno then saying why.
 std::FILE* UnnamedTemporary();
 
 // Collects output and hands it to the sink in large pieces, once the query has succeeded: a
@@ -24,8 +29,9 @@ std::FILE* UnnamedTemporary();
 class BufferedOut {
  public:
   explicit BufferedOut(TextSink& sink) : sink_(sink) { buffer_.reserve(kFlushAt + 64 * 1024); }
+  // What was not handed on is dropped: a query that ends by an error leaves no more output,
+  // and nothing is written while an error unwinds. Never throws.
   ~BufferedOut() {
-    if (committed_) Flush();
     if (spill_ != nullptr) std::fclose(spill_);
   }
   BufferedOut(const BufferedOut&) = delete;
@@ -46,9 +52,8 @@ class BufferedOut {
       sink_.Write(buffer_);
     } else {
       if (spill_ == nullptr) spill_ = UnnamedTemporary();
-      if (spill_ == nullptr || std::fwrite(buffer_.data(), 1, buffer_.size(), spill_) != buffer_.size()) {
-        throw AppError("Cannot keep the output: no room for a temporary file");
-      }
+      if (spill_ == nullptr) NoRoom(errno);
+      if (std::fwrite(buffer_.data(), 1, buffer_.size(), spill_) != buffer_.size()) NoRoom(errno);
     }
     buffer_.clear();
   }
@@ -57,10 +62,12 @@ class BufferedOut {
     if (committed_) return;
     committed_ = true;
     if (spill_ != nullptr) {
-      std::rewind(spill_);
       std::string piece(kFlushAt, '\0');
       size_t got = 0;
+      if (std::fflush(spill_) != 0) NoRoom(errno);
+      std::rewind(spill_);
       while ((got = std::fread(piece.data(), 1, piece.size(), spill_)) > 0) sink_.Write(std::string_view(piece.data(), got));
+      if (std::ferror(spill_)) NoRoom(errno);
       std::fclose(spill_);
       spill_ = nullptr;
     }
@@ -68,6 +75,11 @@ class BufferedOut {
   }
 
  private:
+  // The output could not wait in the temporary folder.
+  [[noreturn]] static void NoRoom(int err) {
+    throw AppError("Cannot keep the output in " + TemporaryFolder() + ": " + std::strerror(err));
+  }
+
   TextSink& sink_;
   std::string buffer_;
   std::FILE* spill_ = nullptr;

@@ -1,12 +1,15 @@
 #include "query/MergedQuery.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 #include "document/JournalDocument.h"
 #include "document/RowExport.h"
 #include "document/Timeline.h"
-#include "journals/Extension.h"
+#include "journals/JournalNames.h"
 #include "journals/JournalSetLoad.h"
+#include "journals/TextEndNotice.h"
 #include "query/QueryText.h"
 #include "uStrUtils/AppError.h"
 #include "uStrUtils/Cp1251.h"
@@ -38,17 +41,21 @@ FilterState StateOf(const QueryOptions& options, const JournalDocument& document
 
 }  // namespace
 
-void RunMergedQuery(const QueryOptions& options, JournalKind kind, const DateTimeRules& rules, TextSink& out) {
+std::string RunMergedQuery(const QueryOptions& options, JournalKind kind, const DateTimeRules& rules, TextSink& out) {
   LoadOptions load;
   load.rules = rules;
   load.startDate = kPickerStartDate;
   std::vector<std::unique_ptr<JournalSource>> sources;
-  // The names as the journal column and the messages carry them: Windows-1251, as the records.
-  std::vector<std::string> names;
+  // Journals of one name are told apart by their folders, a bare name's too: the names come
+  // from the whole paths.
+  std::vector<std::string> whole;
   for (const std::string& path : options.files) {
     sources.push_back(std::make_unique<JournalSource>(path));
-    names.push_back(Utf8ToCp1251(FileNameOf(path)));
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+    whole.push_back(failed ? path : absolute.lexically_normal().string());
   }
+  const std::vector<std::string> names = ShownJournalNames(whole);
   SetSize size;
   const JournalDocument document(LoadJournalSet(sources, names, kind, load, size), rules.regional);
   if (document.Kind().dateRange && (!InPickerRange(WholeDay(document.Earliest())) || !InPickerRange(WholeDay(document.Latest())))) {
@@ -88,6 +95,8 @@ void RunMergedQuery(const QueryOptions& options, JournalKind kind, const DateTim
     }
   }
   out.Write(text);
+  const std::string notice = NulNotice(document.Data());
+  return notice.empty() ? std::string() : Cp1251ToUtf8(notice) + ".\n";
 }
 
 }  // namespace vantorel

@@ -10,13 +10,16 @@
 #include "document/JournalDocument.h"
 #include "document/RowExport.h"
 #include "document/Timeline.h"
+#include "exchange/CellText.h"
 #include "exchange/XlsxWorkbook.h"
+#include "journals/JournalNames.h"
 #include "journals/Extension.h"
 #include "journals/FollowReader.h"
 #include "journals/JournalFollower.h"
 #include "journals/JournalSource.h"
 #include "journals/JournalStream.h"
 #include "journals/RecordParser.h"
+#include "journals/TextEndNotice.h"
 #include "query/BufferedOut.h"
 #include "query/QueryText.h"
 #include "uStrUtils/AppError.h"
@@ -39,7 +42,8 @@ class StreamQuery final : public FollowReader {
     for (int l = 0; l < kKind.listCount; ++l) wanted_[static_cast<size_t>(l)] = ListOption(options, K, l);
   }
 
-  void Run() {
+  // The notices of what the answer leaves out, UTF-8 lines.
+  std::string Run() {
     source_->Open(ReadErrorStyle::TextFile);
     if (o_.follow) {
       // Followed, the journal is read to its last line end; the follower reads on from there.
@@ -49,19 +53,25 @@ class StreamQuery final : public FollowReader {
     titled_ = CatchUp(!titled_);
     if (o_.lists) {
       PrintLists();
-      return out_.Commit();
-    }
-    if (o_.histogram) {
+      out_.Commit();
+    } else if (o_.histogram) {
       PrintHistogram();
-      return out_.Commit();
+      out_.Commit();
+    } else if (o_.follow) {
+      Follow();
+    } else if (workbook_) {
+      workbook_->Close();
+    } else {
+      if (!o_.format) {
+        AppendCountLine(shown_, total_, out_.Text());
+        out_.Flushed();
+      }
+      out_.Commit();
     }
-    if (o_.follow) return Follow();
-    if (workbook_) return workbook_->Close();
-    if (!o_.format) {
-      AppendCountLine(shown_, total_, out_.Text());
-      out_.Flushed();
-    }
-    out_.Commit();
+    std::string notices;
+    if (stream_->NulLine() > 0) notices += Cp1251ToUtf8(NulNotice(stream_->NulLine())) + ".\n";
+    if (workbook_ && workbook_->CutCells() > 0) notices += Cp1251ToUtf8(CutCellsNotice(workbook_->CutCells())) + ".\n";
+    return notices;
   }
 
  private:
@@ -152,8 +162,11 @@ class StreamQuery final : public FollowReader {
       bins_ = {};
       late_.clear();
       lateCount_ = 0;
+      // The second reading reads what the first one did, whatever came after it.
+      const uint64_t readTo = source_->Offset();
       source_->Rewind();
       stream_->Restart();
+      stream_->StopAt(readTo);
       stream_->ReadTitles();
       Pass(true);
     }
@@ -323,7 +336,7 @@ class StreamQuery final : public FollowReader {
     }
     if (o_.format) {
       std::optional<std::string> journal;
-      if (o_.moment || *o_.format == RowFormat::JsonLines) journal = o_.file.substr(o_.file.find_last_of('/') + 1);
+      if (o_.moment || *o_.format == RowFormat::JsonLines) journal = Cp1251ToUtf8(ShownJournalNames({o_.file}).front());
       export_.emplace(*o_.format, kKind.columns, ShownTitles(titles_, kKind.columns), journal);
       if (!first) return;
       export_->AppendTitles(out_.Text());
@@ -407,9 +420,11 @@ class StreamQuery final : public FollowReader {
 
 }  // namespace
 
-void RunStreamQuery(const QueryOptions& options, JournalKind kind, const DateTimeRules& rules, TextSink& out,
-                    TextSink& err, const std::function<bool()>& followIdle, const FollowClock& clock) {
-  WithKind(kind, [&](auto k) { StreamQuery<decltype(k)::value>(options, rules, out, err, followIdle, clock).Run(); });
+std::string RunStreamQuery(const QueryOptions& options, JournalKind kind, const DateTimeRules& rules, TextSink& out,
+                           TextSink& err, const std::function<bool()>& followIdle, const FollowClock& clock) {
+  return WithKind(kind, [&](auto k) {
+    return StreamQuery<decltype(k)::value>(options, rules, out, err, followIdle, clock).Run();
+  });
 }
 
 }  // namespace vantorel
