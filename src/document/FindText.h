@@ -5,13 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "document/ByteSearch.h"
 #include "document/JournalDocument.h"
 
 namespace vantorel {
-
-// The lower case of a Windows-1251 byte: Latin and Cyrillic letters, Ё and the other letters
-// of the code page; any other byte is itself.
-unsigned char FoldCase1251(unsigned char byte);
 
 class TextFinder {
  public:
@@ -24,10 +21,10 @@ class TextFinder {
   }
   // The first column whose display text holds the needle; -1 for none.
   int MatchColumn(const JournalDocument& document, size_t record, std::string& scratch) const;
-  bool Holds(std::string_view text) const;
+  bool Holds(std::string_view text) const { return search_.In(text); }
 
  private:
-  std::string folded_;
+  ByteSearch search_;
 };
 
 // Where a search through the shown rows stands.
