@@ -108,20 +108,29 @@ size_t ByteSearch::FindSse2(const char* h, size_t n, size_t from) const {
   const __m128i a1 = _mm_set1_epi8(static_cast<char>(firstBytes_[1]));
   const __m128i b0 = _mm_set1_epi8(static_cast<char>(secondBytes_[0]));
   const __m128i b1 = _mm_set1_epi8(static_cast<char>(secondBytes_[1]));
-  size_t i = from;
-  for (; i + 16 <= last + 1; i += 16) {
+  auto candidates = [&](size_t i) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + first_));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + second_));
     const __m128i hitA = _mm_or_si128(_mm_cmpeq_epi8(a, a0), _mm_cmpeq_epi8(a, a1));
     const __m128i hitB = _mm_or_si128(_mm_cmpeq_epi8(b, b0), _mm_cmpeq_epi8(b, b1));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(hitA, hitB)));
-    while (mask != 0) {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(hitA, hitB)));
+  };
+  size_t i = from;
+  for (; i + 16 <= last + 1; i += 16) {
+    for (unsigned mask = candidates(i); mask != 0; mask &= mask - 1) {
       const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
       if (At(h + at)) return at;
-      mask &= mask - 1;
     }
   }
-  return FindScalar(h, i, last);
+  if (i > last) return npos;
+  if (last + 1 < 16) return FindScalar(h, i, last);
+  // The places left, in one block that ends at the last place and overlaps those looked at.
+  const size_t block = last + 1 - 16;
+  for (unsigned mask = candidates(block) >> (i - block); mask != 0; mask &= mask - 1) {
+    const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+    if (At(h + at)) return at;
+  }
+  return npos;
 }
 
 __attribute__((target("avx2"))) size_t ByteSearch::FindAvx2(const char* h, size_t n, size_t from) const {

@@ -21,7 +21,14 @@ TextMatcher::TextMatcher(const TextFilter& filter, const ByteSearch::Counts* cou
   const std::string pattern = filter_.matchCase ? filter_.text : CaseBlindPattern(filter_.text);
   auto regex = std::make_shared<RE2>(pattern, options);
   if (!regex->ok()) {
-    throw AppError(Utf8ToCp1251("Ошибка в регулярном выражении \"") + filter_.text + "\": " + regex->error());
+    // RE2 names what it found wrong, then the part of the pattern it was in: the pattern
+    // written here, not the one typed.
+    std::string what = regex->error();
+    const std::string where = ": " + regex->error_arg();
+    if (what.size() > where.size() && what.compare(what.size() - where.size(), where.size(), where) == 0) {
+      what.resize(what.size() - where.size());
+    }
+    throw AppError(Utf8ToCp1251("Ошибка в регулярном выражении \"") + filter_.text + "\": " + what);
   }
   regex_ = std::move(regex);
 }

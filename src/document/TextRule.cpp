@@ -50,49 +50,69 @@ std::string TimeAlphabet(const RegionalSettings& settings) {
 
 }  // namespace
 
-TextRule::TextRule(const JournalDocument& document, const std::vector<TextFilter>& filters) : document_(document) {
-  const RegionalSettings& settings = document.Settings();
+TextRule::TextRule(const JournalDocument& document, const std::vector<TextFilter>& filters)
+    : kind_(&document.Kind()), settings_(document.Settings()), document_(&document) {
   // The journal's own bytes tell which bytes of a text are rare.
   const Journal& journal = document.Data();
   const ByteSearch::Counts counts =
       ByteSearch::CountsOf(journal.Merged() ? (journal.journalBytes.empty() ? std::string_view() : journal.journalBytes[0].View())
                                             : journal.bytes.View());
+  Prepare(filters, journal.journalNames, &counts);
+}
+
+TextRule::TextRule(const KindDescription& kind, const RegionalSettings& settings, const std::vector<TextFilter>& filters,
+                   const ByteSearch::Counts* counts)
+    : kind_(&kind), settings_(settings) {
+  Prepare(filters, {}, counts);
+}
+
+void TextRule::Prepare(const std::vector<TextFilter>& filters, const std::vector<std::string>& journalNames,
+                       const ByteSearch::Counts* counts) {
   std::string scratch;
   for (const TextFilter& filter : filters) {
-    Text text{TextMatcher(filter, &counts), std::vector<uint64_t>(kSecondsOfDay / 64 + 1, 0), false, false, false, false, {}};
-    if (!text.matcher.Never() && FitsAlphabet(filter, TimeAlphabet(settings))) {
+    Text text{TextMatcher(filter, counts), std::vector<uint64_t>(kSecondsOfDay / 64 + 1, 0), false, false, false, false, {}};
+    if (!text.matcher.Never() && FitsAlphabet(filter, TimeAlphabet(settings_))) {
       for (size_t second = 0; second < kSecondsOfDay; ++second) {
         scratch.clear();
-        AppendTimeText(scratch, static_cast<double>(second) / static_cast<double>(kSecondsOfDay), settings);
+        AppendTimeText(scratch, static_cast<double>(second) / static_cast<double>(kSecondsOfDay), settings_);
         if (!text.matcher.Holds(scratch)) continue;
         SetBit(text.seconds.data(), second);
         text.anySecond = true;
       }
     }
     if (!text.matcher.Never()) {
-      text.anyDay = FitsAlphabet(filter, DateAlphabet(settings));
+      text.anyDay = FitsAlphabet(filter, DateAlphabet(settings_));
       text.tabbed = !filter.regex && filter.text.find('\t') != std::string::npos;
       text.acrossBlank = filter.regex || (filter.text.find(' ') != std::string::npos &&
-                                          FitsAlphabet(filter, DateAlphabet(settings) + TimeAlphabet(settings)));
-      for (const std::string& name : document.Data().journalNames) text.journals.push_back(text.matcher.Holds(name) ? 1 : 0);
+                                          FitsAlphabet(filter, DateAlphabet(settings_) + TimeAlphabet(settings_)));
+      for (const std::string& name : journalNames) text.journals.push_back(text.matcher.Holds(name) ? 1 : 0);
     }
     texts_.push_back(std::move(text));
   }
+  // A text to show that only a line's own fields can hold; the longest, which is the rarest
+  // most often.
+  for (const Text& text : texts_) {
+    const bool anyName = std::find(text.journals.begin(), text.journals.end(), 1) != text.journals.end();
+    if (text.matcher.Hides() || text.matcher.IsRegex() || text.matcher.Never() || text.anySecond || text.anyDay ||
+        text.acrossBlank || anyName) {
+      continue;
+    }
+    if (lineNeeds_ == nullptr || text.matcher.Search().size() > lineNeeds_->size()) lineNeeds_ = &text.matcher.Search();
+  }
 }
 
-bool TextRule::TimeHolds(const Text& text, size_t record, std::string& scratch) const {
-  const TDateTime time = document_.Time(record);
+bool TextRule::TimeHolds(const Text& text, TDateTime time, std::string& scratch) const {
   const size_t second = static_cast<size_t>(TimeOfDayMs(time) / 1000);
-  if (document_.Kind().timeColumn == TimeColumn::TimeOfDay) return text.anySecond && Bit(text.seconds, second);
+  if (kind_->timeColumn == TimeColumn::TimeOfDay) return text.anySecond && Bit(text.seconds, second);
   // The date, and the time after a blank unless it is midnight to the second.
   if (!text.anyDay && !text.acrossBlank) return second != 0 && Bit(text.seconds, second);
   scratch.clear();
-  AppendDateTimeText(scratch, time, document_.Settings());
+  AppendDateTimeText(scratch, time, settings_);
   return text.matcher.Holds(scratch);
 }
 
 bool TextRule::FieldHolds(std::string_view line, size_t at, size_t length) const {
-  const KindDescription& kind = document_.Kind();
+  const KindDescription& kind = *kind_;
   const size_t n = line.size();
   size_t begin = 0;
   for (int field = 0; field < kind.columns; ++field) {
@@ -110,7 +130,7 @@ bool TextRule::FieldHolds(std::string_view line, size_t at, size_t length) const
 }
 
 bool TextRule::PlainFieldHolds(std::string_view line, size_t at, size_t length) const {
-  const KindDescription& kind = document_.Kind();
+  const KindDescription& kind = *kind_;
   if (kind.capped && line.size() > kFieldCap) return FieldHolds(line, at, length);
   // No field is cut, and a text without a tab stands in one field: any but the date-time
   // field's own text.
@@ -133,28 +153,37 @@ bool TextRule::LineHolds(const Text& text, std::string_view line) const {
 }
 
 bool TextRule::Holds(size_t t, size_t record, std::string& scratch) const {
+  const Journal& journal = document_->Data();
+  return HoldsLine(t, document_->Line(record), document_->Time(record), journal.Merged() ? journal.journalOf[record] : -1,
+                   scratch);
+}
+
+bool TextRule::HoldsLine(size_t t, std::string_view line, TDateTime time, int journal, std::string& scratch) const {
   const Text& text = texts_[t];
   if (text.matcher.Never()) return false;
-  const Journal& journal = document_.Data();
-  if (journal.Merged() && text.journals[journal.journalOf[record]] != 0) return true;
-  if (TimeHolds(text, record, scratch)) return true;
-  const std::string_view line = document_.Line(record);
+  if (journal >= 0 && text.journals[static_cast<size_t>(journal)] != 0) return true;
+  if (TimeHolds(text, time, scratch)) return true;
   if (!text.matcher.IsRegex()) return LineHolds(text, line);
-  const KindDescription& kind = document_.Kind();
   std::string_view rest = line;
-  for (int field = 0; field < kind.columns; ++field) {
-    const std::string_view cell = CutFieldOf(kind, rest, field);
-    if (field != kind.dateTimeField && text.matcher.Holds(cell)) return true;
+  for (int field = 0; field < kind_->columns; ++field) {
+    const std::string_view cell = CutFieldOf(*kind_, rest, field);
+    if (field != kind_->dateTimeField && text.matcher.Holds(cell)) return true;
   }
   return false;
 }
 
 bool TextRule::Passes(size_t record, std::string& scratch) const {
+  const Journal& journal = document_->Data();
+  return PassesLine(document_->Line(record), document_->Time(record), journal.Merged() ? journal.journalOf[record] : -1,
+                    scratch);
+}
+
+bool TextRule::PassesLine(std::string_view line, TDateTime time, int journal, std::string& scratch) const {
   // The texts to show first: a record that lacks one is done with.
   for (int hides = 0; hides < 2; ++hides) {
     for (size_t t = 0; t < texts_.size(); ++t) {
       if (texts_[t].matcher.Hides() != (hides == 1)) continue;
-      if (Holds(t, record, scratch) == (hides == 1)) return false;
+      if (HoldsLine(t, line, time, journal, scratch) == (hides == 1)) return false;
     }
   }
   return true;
@@ -162,20 +191,20 @@ bool TextRule::Passes(size_t record, std::string& scratch) const {
 
 void TextRule::MarkPlain(const Text& text, size_t first, size_t end, uint64_t* bits, size_t bitBase) const {
   if (text.matcher.Never() || first >= end) return;
-  const Journal& journal = document_.Data();
+  const Journal& journal = document_->Data();
   std::string scratch;
-  const bool dates = document_.Kind().timeColumn == TimeColumn::DateAndTime && (text.anyDay || text.acrossBlank);
+  const bool dates = kind_->timeColumn == TimeColumn::DateAndTime && (text.anyDay || text.acrossBlank);
   if (text.anySecond || dates) {
     for (size_t record = first; record < end; ++record) {
-      if (TimeHolds(text, record, scratch)) SetBit(bits, record - bitBase);
+      if (TimeHolds(text, document_->Time(record), scratch)) SetBit(bits, record - bitBase);
     }
   }
   // One journal's records stand in its bytes in their order: the text is looked for through
   // the bytes of the records at once, and each place found is given to its record.
   const ByteSearch& search = text.matcher.Search();
   const char* base = journal.bytes.data();
-  const std::string_view firstLine = document_.Line(first);
-  const std::string_view lastLine = document_.Line(end - 1);
+  const std::string_view firstLine = document_->Line(first);
+  const std::string_view lastLine = document_->Line(end - 1);
   const std::string_view bytes(base, static_cast<size_t>(lastLine.data() + lastLine.size() - base));
   size_t record = first;
   std::string_view line = firstLine;
@@ -186,7 +215,7 @@ void TextRule::MarkPlain(const Text& text, size_t first, size_t end, uint64_t* b
       // often one of the next few.
       size_t low = record + 1, high = end;
       for (size_t step = 0; step < 4 && low < end; ++step, ++low) {
-        const std::string_view next = document_.Line(low);
+        const std::string_view next = document_->Line(low);
         if (next.data() + next.size() > place) {
           high = low;
           break;
@@ -194,7 +223,7 @@ void TextRule::MarkPlain(const Text& text, size_t first, size_t end, uint64_t* b
       }
       while (low < high) {
         const size_t middle = low + (high - low) / 2;
-        const std::string_view m = document_.Line(middle);
+        const std::string_view m = document_->Line(middle);
         if (m.data() + m.size() <= place) {
           low = middle + 1;
         } else {
@@ -203,7 +232,7 @@ void TextRule::MarkPlain(const Text& text, size_t first, size_t end, uint64_t* b
       }
       if (low == end) return;
       record = low;
-      line = document_.Line(record);
+      line = document_->Line(record);
     }
     const auto offset = static_cast<size_t>(place - line.data());
     if (place >= line.data() && offset + search.size() <= line.size() &&
@@ -218,7 +247,7 @@ void TextRule::MarkPlain(const Text& text, size_t first, size_t end, uint64_t* b
 }
 
 void TextRule::MarkPart(size_t first, size_t end, std::vector<uint64_t>& bits, const std::atomic<bool>* cancel) const {
-  const Journal& journal = document_.Data();
+  const Journal& journal = document_->Data();
   bool anyPlain = false;
   for (const Text& text : texts_) anyPlain = anyPlain || !text.matcher.IsRegex();
   std::string scratch;

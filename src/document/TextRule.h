@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "datetime/DateTime.h"
+#include "datetime/RegionalSettings.h"
 #include "document/TextMatcher.h"
+#include "journals/JournalKinds.h"
 
 namespace vantorel {
 
@@ -15,15 +18,27 @@ class JournalDocument;
 
 class TextRule {
  public:
-  // Raises AppError for a regular expression RE2 refuses. `document` must outlive the rule.
+  // For the records of `document`, which must outlive the rule. Raises AppError for a regular
+  // expression RE2 refuses.
   TextRule(const JournalDocument& document, const std::vector<TextFilter>& filters);
+  // For record lines of one journal of `kind` read as a stream, the date-time column written
+  // by `settings`; `counts` (see ByteSearch) of its bytes, if known. `kind` must outlive the
+  // rule.
+  TextRule(const KindDescription& kind, const RegionalSettings& settings, const std::vector<TextFilter>& filters,
+           const ByteSearch::Counts* counts = nullptr);
 
   bool empty() const { return texts_.empty(); }
 
-  // Whether `record` passes, looked at alone; `scratch` is the caller's.
+  // Whether a record passes, looked at alone: by its index in the document, or by its line,
+  // its date and time and (of merged journals) its journal's number. `scratch` is the caller's.
   bool Passes(size_t record, std::string& scratch) const;
-  // Whether some cell of `record` holds text `t` of the filters.
+  bool PassesLine(std::string_view line, TDateTime time, int journal, std::string& scratch) const;
+  // Whether some cell of a record holds text `t` of the filters.
   bool Holds(size_t t, size_t record, std::string& scratch) const;
+  bool HoldsLine(size_t t, std::string_view line, TDateTime time, int journal, std::string& scratch) const;
+  // A plain text that the bytes of every line that passes hold, its date-time column and its
+  // journal's name aside: a line without it fails. None when no such text is to be shown.
+  const ByteSearch* LineNeeds() const { return lineNeeds_; }
 
   // Sets the bits of the records of [first, end) that pass in `bits` (bit i for record i;
   // those bits are 0 beforehand, `bits` long enough), on up to `threads` threads. A plain
@@ -48,8 +63,10 @@ class TextRule {
     std::vector<char> journals;
   };
 
-  // The date-time column of `record` holds text `text`.
-  bool TimeHolds(const Text& text, size_t record, std::string& scratch) const;
+  void Prepare(const std::vector<TextFilter>& filters, const std::vector<std::string>& journalNames,
+               const ByteSearch::Counts* counts);
+  // The date-time column of a record of `time` holds text `text`.
+  bool TimeHolds(const Text& text, TDateTime time, std::string& scratch) const;
   // The cells of a record's line hold the plain text: the place `at` a match starts at is
   // in one cell as shown, not in the date-time field's own text.
   bool LineHolds(const Text& text, std::string_view line) const;
@@ -62,8 +79,12 @@ class TextRule {
   // One thread's part of Mark.
   void MarkPart(size_t first, size_t end, std::vector<uint64_t>& bits, const std::atomic<bool>* cancel) const;
 
-  const JournalDocument& document_;
+  // The document's kind as it shows it, which may change as following adds records.
+  const KindDescription* kind_;
+  RegionalSettings settings_;
+  const JournalDocument* document_ = nullptr;
   std::vector<Text> texts_;
+  const ByteSearch* lineNeeds_ = nullptr;
 };
 
 }  // namespace vantorel

@@ -5,6 +5,7 @@
 #include <functional>
 #include <thread>
 
+#include "document/TextMatcher.h"
 #include "journals/Extension.h"
 #include "journals/FileWrite.h"
 #include "query/MergedQuery.h"
@@ -65,6 +66,14 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
   }
   if (kinds.find(',') != std::string::npos) return BadUsage(err, "journals of different kinds: " + kinds);
   if (!FitsKind(options, kind, problem)) return BadUsage(err, problem);
+  // A regular expression RE2 refuses is a bad option.
+  for (const TextFilter& filter : TextFiltersOf(options)) {
+    try {
+      const TextMatcher matcher(filter);
+    } catch (const AppError& error) {
+      return BadUsage(err, Cp1251ToUtf8(error.Message()));
+    }
+  }
 
   try {
     const std::function<bool()> idle = followIdle ? followIdle : [] {
