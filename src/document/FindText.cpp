@@ -8,7 +8,9 @@ size_t Step(size_t row, size_t count, bool forward) { return forward ? (row + 1)
 
 }  // namespace
 
-TextFinder::TextFinder(std::string_view needle) : search_(needle, false) {}
+TextFinder::TextFinder(std::string_view needle) : TextFinder(TextFilter{std::string(needle)}) {}
+
+TextFinder::TextFinder(const TextFilter& text) : matcher_(text), empty_(text.text.empty()) {}
 
 int TextFinder::MatchColumn(const JournalDocument& document, size_t record, std::string& scratch) const {
   std::array<std::string_view, kMaxColumns> cells{};
