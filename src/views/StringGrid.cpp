@@ -2,7 +2,6 @@
 
 #include <QAccessible>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -585,7 +584,8 @@ void JournalGrid::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void JournalGrid::DragScroll() {
-  if (!(QGuiApplication::mouseButtons() & Qt::LeftButton) || pressedRow_ < 0) {
+  // The release, wherever it comes, ends the drag.
+  if (pressedRow_ < 0) {
     dragScroll_->stop();
     return;
   }

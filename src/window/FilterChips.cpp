@@ -49,15 +49,20 @@ void FilterChips::Show(const std::vector<TextFilter>& texts, bool markedOnly) {
     hide();
     return;
   }
-  row_->addWidget(new QLabel("Фильтры:", this));
+  // Made after the row was shown, the chips are shown at once, not at the next event.
+  auto* caption = new QLabel("Фильтры:", this);
+  caption->show();
+  row_->addWidget(caption);
   for (size_t i = 0; i < texts.size(); ++i) {
     QToolButton* chip = MakeChip(this, ChipText(texts[i]), QString("TextChip%1").arg(i));
     connect(chip, &QToolButton::clicked, this, [this, i] { emit TextRemoved(static_cast<int>(i)); });
+    chip->show();
     row_->addWidget(chip);
   }
   if (markedOnly) {
     QToolButton* chip = MakeChip(this, "Только отмеченные", "MarkedChip");
     connect(chip, &QToolButton::clicked, this, &FilterChips::MarkedOnlyRemoved);
+    chip->show();
     row_->addWidget(chip);
   }
   row_->addStretch(1);
