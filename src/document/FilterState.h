@@ -2,9 +2,13 @@
 // What the operator has set: the same for every kind of journal. The window reads it off its
 // controls, vantorel-query off its options; a document answers which records pass it.
 #include <array>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "datetime/DateTime.h"
+#include "document/RecordMarks.h"
+#include "document/TextFilter.h"
 #include "journals/JournalKinds.h"
 
 namespace vantorel {
@@ -28,6 +32,11 @@ struct FilterState {
   std::array<ListSelection, kMaxLists> lists;
   // "Показывать неважные аварии".
   bool showUnimportant = false;
+  // The text filters: a row shows when it holds every text to show and none to hide.
+  std::vector<TextFilter> texts;
+  // "Только отмеченные": only the records of `marks` show.
+  bool markedOnly = false;
+  std::shared_ptr<const RecordMarks> marks;
   bool operator==(const FilterState&) const = default;
 };
 

@@ -6,17 +6,17 @@
 #include <string_view>
 
 #include "document/JournalDocument.h"
+#include "document/TextMatcher.h"
 
 namespace vantorel {
 
-// The lower case of a Windows-1251 byte: Latin and Cyrillic letters, Ё and the other letters
-// of the code page; any other byte is itself.
-unsigned char FoldCase1251(unsigned char byte);
-
 class TextFinder {
  public:
-  // `needle` in Windows-1251; an empty needle finds nothing.
+  // `needle` in Windows-1251, letter case aside; an empty needle finds nothing.
   explicit TextFinder(std::string_view needle);
+  // The text of `text`, as a text filter would look for it (its `hide` aside). Raises
+  // AppError for a regular expression RE2 refuses.
+  explicit TextFinder(const TextFilter& text);
 
   // True when some display text of the record holds the needle, letter case aside.
   bool Matches(const JournalDocument& document, size_t record, std::string& scratch) const {
@@ -24,10 +24,11 @@ class TextFinder {
   }
   // The first column whose display text holds the needle; -1 for none.
   int MatchColumn(const JournalDocument& document, size_t record, std::string& scratch) const;
-  bool Holds(std::string_view text) const;
+  bool Holds(std::string_view text) const { return !empty_ && matcher_.Holds(text); }
 
  private:
-  std::string folded_;
+  TextMatcher matcher_;
+  bool empty_;
 };
 
 // Where a search through the shown rows stands.

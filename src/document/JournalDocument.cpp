@@ -7,8 +7,9 @@ namespace {
 
 // One pass over the records; the kind's shape is known at compile time, so the tests it
 // does not have cost nothing.
+// `mask`, when given, holds a bit a record: records without theirs do not pass.
 template <JournalKind K>
-void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first, RowSet& out) {
+void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first, RowSet& out, const uint64_t* mask) {
   constexpr const KindDescription& kind = Describe<K>();
   const size_t count = journal.size();
   const TDateTime* times = journal.records.times.data();
@@ -28,6 +29,7 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
       if (block >= first) out.blockStarts.push_back(shown);
       const size_t end = std::min(count, block + kRecordBlock);
       for (size_t i = std::max(block, first); i < end; ++i) {
+        if (mask != nullptr && (mask[i / 64] >> (i % 64) & 1) == 0) continue;
         uint32_t recordItems[kMaxLists] = {};
         for (int l = 0; l < kind.listCount; ++l) recordItems[l] = items[static_cast<size_t>(l)][i];
         if (!filter.Passes(times[i], recordItems, kind.messageField >= 0 ? tones[i] : TextTone::Plain)) continue;
@@ -42,7 +44,8 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
 }  // namespace
 
 JournalDocument::JournalDocument(Journal journal, const RegionalSettings& settings)
-    : journal_(std::move(journal)), settings_(settings) {
+    : journal_(std::move(journal)), settings_(settings), shown_(*journal_.kind) {
+  Shape();
   // The load is done: a list of few values needs only two bytes a record.
   for (int l = 0; l < journal_.kind->listCount; ++l) {
     journal_.records.items[static_cast<size_t>(l)].Pack(journal_.lists[static_cast<size_t>(l)].size());
@@ -64,6 +67,7 @@ RecordFilter MakeRecordFilter(const KindDescription& kind, const FilterState& st
   RecordFilter filter;
   filter.time = TimeWindow{state.startTime, state.endTime}.Prepared();
   filter.dateRange = kind.dateRange;
+  filter.dayRange = kind.dayRange;
   filter.startDate = state.startDate;
   filter.endDate = state.endDate;
   filter.listCount = kind.listCount;
@@ -75,11 +79,73 @@ RecordFilter MakeRecordFilter(const KindDescription& kind, const FilterState& st
   return filter;
 }
 
-void JournalDocument::Select(const FilterState& state, RowSet& out) const { SelectFrom(state, 0, out); }
+void JournalDocument::Shape() {
+  shown_ = *journal_.kind;
+  const size_t count = journal_.size();
+  // Merged records stand in the order of their moments: the first and the last tell the days.
+  if (journal_.Merged() && shown_.timeColumn == TimeColumn::TimeOfDay && count > 0 &&
+      WholeDay(journal_.records.times[0]) != WholeDay(journal_.records.times[count - 1])) {
+    shown_.timeColumn = TimeColumn::DateAndTime;
+    shown_.dayRange = true;
+  }
+}
 
-void JournalDocument::SelectFrom(const FilterState& state, size_t first, RowSet& out) const {
+TDateTime JournalDocument::Earliest() const { return shown_.dayRange ? journal_.records.times[0] : journal_.days.earliest; }
+
+TDateTime JournalDocument::Latest() const {
+  return shown_.dayRange ? journal_.records.times[journal_.size() - 1] : journal_.days.latest;
+}
+
+void JournalDocument::RecordsChanged(size_t first) {
+  texts_->Forget(first);
+  Shape();
+}
+
+Growth JournalDocument::Grow(std::string_view bytes, const DateTimeRules& rules) {
+  const size_t before = size();
+  Growth growth = GrowJournal(journal_, bytes, rules);
+  RecordsChanged(growth.moved.empty() ? before : growth.firstChanged);
+  return growth;
+}
+
+Growth JournalDocument::GrowMembers(const std::vector<MemberBytes>& added, const DateTimeRules& rules) {
+  const size_t before = size();
+  Growth growth = GrowMerged(journal_, added, rules);
+  RecordsChanged(growth.moved.empty() ? before : growth.firstChanged);
+  return growth;
+}
+
+bool JournalDocument::Select(const FilterState& state, RowSet& out, const std::atomic<bool>* cancel) const {
+  return SelectFrom(state, 0, out, cancel);
+}
+
+bool JournalDocument::SelectFrom(const FilterState& state, size_t first, RowSet& out, const std::atomic<bool>* cancel) const {
   const RecordFilter filter = FilterOf(state);
-  WithKind(Kind().kind, [&](auto k) { SelectKind<decltype(k)::value>(journal_, filter, first, out); });
+  return WithRecordMask(state, cancel, [&](const uint64_t* mask) {
+    WithKind(Kind().kind, [&](auto k) { SelectKind<decltype(k)::value>(journal_, filter, first, out, mask); });
+  });
+}
+
+bool JournalDocument::WithRecordMask(const FilterState& state, const std::atomic<bool>* cancel,
+                                     const std::function<void(const uint64_t* mask)>& use) const {
+  // Marks asked for: only the marked records, of those that pass the texts.
+  std::vector<uint64_t> marked;
+  if (state.markedOnly) {
+    marked.assign((size() + 63) / 64 + 1, 0);
+    if (state.marks != nullptr) {
+      const std::vector<uint64_t>& words = state.marks->Words();
+      std::copy_n(words.begin(), std::min(words.size(), marked.size()), marked.begin());
+    }
+  }
+  if (state.texts.empty()) {
+    use(state.markedOnly ? marked.data() : nullptr);
+    return true;
+  }
+  return texts_->Use(*this, state.texts, cancel, [&](const uint64_t* bits) {
+    if (!state.markedOnly) return use(bits);
+    for (size_t w = 0; w < marked.size(); ++w) marked[w] &= bits[w];
+    use(marked.data());
+  });
 }
 
 void AppendTimeColumn(const KindDescription& kind, const RegionalSettings& settings, TDateTime time, std::string& out) {

@@ -3,13 +3,17 @@
 // questions they ask of it: which records pass a filter state, what a record's cells read,
 // which colour its text takes.
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "datetime/RegionalSettings.h"
 #include "document/FilterState.h"
+#include "document/TextMask.h"
 #include "document/ValueFilter.h"
 #include "journals/Journal.h"
 #include "journals/JournalGrowth.h"
@@ -41,7 +45,9 @@ class JournalDocument {
   // its journals is loaded, and after a load that failed.
   static JournalDocument Empty(JournalKind kind, const RegionalSettings& settings);
 
-  const KindDescription& Kind() const { return *journal_.kind; }
+  // The kind as this document shows it: several journals of more than one day show the date
+  // in their date-time column and take a range of days (see KindDescription::dayRange).
+  const KindDescription& Kind() const { return shown_; }
   const Journal& Data() const { return journal_; }
   // The journal as its follower's reader changes it, on the thread that reads the document.
   Journal& Growing() { return journal_; }
@@ -58,9 +64,12 @@ class JournalDocument {
   std::vector<std::string> ShownTitles() const;
   const std::vector<std::string_view>& List(int list) const { return journal_.List(list); }
   int ListCount() const { return Kind().listCount; }
-  // The first record of the earliest and of the latest day (see Journal).
-  TDateTime Earliest() const { return journal_.days.earliest; }
-  TDateTime Latest() const { return journal_.days.latest; }
+  // The first record of the earliest and of the latest day (see Journal); for journals of a
+  // range of days, their first and last record.
+  TDateTime Earliest() const;
+  TDateTime Latest() const;
+  // Several journals that span more than one day: the date shows, and a range of days applies.
+  bool SpansDays() const { return shown_.dayRange; }
 
   // The state's tests, ready for a pass over the records.
   RecordFilter FilterOf(const FilterState& state) const { return MakeRecordFilter(Kind(), state, journal_.lists); }
@@ -68,19 +77,28 @@ class JournalDocument {
   void Items(size_t i, uint32_t (&out)[kMaxLists]) const {
     for (int l = 0; l < ListCount(); ++l) out[l] = Item(i, l);
   }
-  // Replaces `out` with the records that pass `state`, in file order.
-  void Select(const FilterState& state, RowSet& out) const;
+  // Replaces `out` with the records that pass `state`, in file order: its time window, date
+  // range, lists and switch, its text filters and, when asked, its marks. False, with `out`
+  // left unfinished, when `cancel` was set meanwhile; AppError for a regular expression RE2
+  // refuses. Any thread, while the records do not change.
+  bool Select(const FilterState& state, RowSet& out, const std::atomic<bool>* cancel = nullptr) const;
   // Adds to `out` the records from `first` on that pass `state`: what a view adds when the
   // journal has grown.
-  void SelectFrom(const FilterState& state, size_t first, RowSet& out) const;
+  bool SelectFrom(const FilterState& state, size_t first, RowSet& out, const std::atomic<bool>* cancel = nullptr) const;
+  // Runs `use` with the records that pass the state's text filters and, when asked, its marks,
+  // a bit a record (bit i of word i / 64), or with none when neither applies; false when
+  // `cancel` was set meanwhile (see Select).
+  bool WithRecordMask(const FilterState& state, const std::atomic<bool>* cancel,
+                      const std::function<void(const uint64_t* mask)>& use) const;
+  // The records from `first` on changed (following took records in among them, or added
+  // some): what is kept of them is looked at again. On the thread that changes the records.
+  void RecordsChanged(size_t first);
 
   // Appends the file's new bytes and the records they complete (see GrowJournal).
-  Growth Grow(std::string_view bytes, const DateTimeRules& rules) { return GrowJournal(journal_, bytes, rules); }
+  Growth Grow(std::string_view bytes, const DateTimeRules& rules);
   // Of several journals merged, appends the new bytes of some of them and the records they
   // complete, each journal named once (see GrowMerged).
-  Growth GrowMembers(const std::vector<MemberBytes>& added, const DateTimeRules& rules) {
-    return GrowMerged(journal_, added, rules);
-  }
+  Growth GrowMembers(const std::vector<MemberBytes>& added, const DateTimeRules& rules);
 
   TDateTime Time(size_t record) const { return journal_.records.times[record]; }
   std::string_view Line(size_t record) const { return journal_.Line(record); }
@@ -96,8 +114,14 @@ class JournalDocument {
   }
 
  private:
+  // The kind as shown, from the records as they stand.
+  void Shape();
+
   Journal journal_;
   RegionalSettings settings_;
+  KindDescription shown_;
+  // The records that passed the last text filters asked for.
+  std::unique_ptr<TextMask> texts_ = std::make_unique<TextMask>();
 };
 
 // The date-time column's text of `time` for `kind`, appended to `out`.

@@ -52,13 +52,15 @@ struct ClickFilters {
 };
 
 template <JournalKind K>
-void CountKind(const Journal& journal, const RecordFilter& filter, TimelineCounts& counts, ClickFilters* clicks) {
+void CountKind(const Journal& journal, const RecordFilter& filter, TimelineCounts& counts, ClickFilters* clicks,
+               const uint64_t* mask) {
   constexpr const KindDescription& kind = Describe<K>();
   const size_t count = journal.size();
   const TDateTime* times = journal.records.times.data();
   const TextTone* tones = kind.messageField >= 0 ? journal.records.tones.data() : nullptr;
   WithItemColumns(journal.records.items, kind.listCount, [&](const auto& columns) {
     for (size_t i = 0; i < count; ++i) {
+      if (mask != nullptr && (mask[i / 64] >> (i % 64) & 1) == 0) continue;
       const TDateTime t = times[i];
       if (!filter.PassesDays(t)) continue;
       uint32_t items[kMaxLists] = {};
@@ -79,8 +81,10 @@ TimelineCounts CountTimeline(const JournalDocument& document, const FilterState&
   TimelineCounts counts{};
   const RecordFilter filter = document.FilterOf(state);
   std::unique_ptr<ClickFilters> clicks = clickRows != nullptr ? std::make_unique<ClickFilters>(filter) : nullptr;
-  WithKind(document.Kind().kind,
-           [&](auto k) { CountKind<decltype(k)::value>(document.Data(), filter, counts, clicks.get()); });
+  document.WithRecordMask(state, nullptr, [&](const uint64_t* mask) {
+    WithKind(document.Kind().kind,
+             [&](auto k) { CountKind<decltype(k)::value>(document.Data(), filter, counts, clicks.get(), mask); });
+  });
   if (clicks != nullptr) {
     clicks->Finish();
     *clickRows = clicks->rows;

@@ -67,6 +67,8 @@ struct RecordFilter {
   TimeWindow::Bounds time{};
   // Days count only where the kind's date range applies.
   bool dateRange = false;
+  // Days count as a plain range, the time window applying on each of them.
+  bool dayRange = false;
   TDateTime startDate = 0;
   TDateTime endDate = 0;
   int listCount = 0;
@@ -77,6 +79,7 @@ struct RecordFilter {
   // after the start time on every day, a day before the end day whatever its time, and on the
   // end day itself times up to the end time.
   bool PassesMoment(TDateTime t) const {
+    if (dayRange) return InDays(t) && time.Passes(t);
     if (!dateRange) return time.Passes(t);
     // CompareDatePart(t, startDate) == -1, and CompareDatePart(t, endDate), spelled out.
     const double day = WholeDay(t);
@@ -84,6 +87,12 @@ struct RecordFilter {
     if (!time.AtOrAfterStart(t)) return false;
     if (!EndTimeApplies(t)) return t < endDate;
     return time.AtOrBeforeEnd(t);
+  }
+
+  // From the start day to the end day, both whole.
+  bool InDays(TDateTime t) const {
+    const double day = WholeDay(t);
+    return day >= WholeDay(startDate) && day <= WholeDay(endDate);
   }
 
   // Whether the end time bounds `t`: always without a date range, else on the end day only.
@@ -106,6 +115,7 @@ struct RecordFilter {
   // The date range alone, by whole days: from the start day to the end day, whatever the
   // time; true where the kind has no date range.
   bool PassesDays(TDateTime t) const {
+    if (dayRange) return InDays(t);
     if (!dateRange) return true;
     const double day = WholeDay(t);
     if (day != WholeDay(startDate) && t < startDate) return false;

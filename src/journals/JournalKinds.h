@@ -53,6 +53,10 @@ struct KindDescription {
   // The date pickers' range applies: days after the start day, and the end time on the end
   // day only.
   bool dateRange = false;
+  // The date pickers' days narrow the records, the time window applying on each day of them:
+  // several journals of a kind whose column shows the time alone, once they span more than
+  // one day (their column then shows the date too).
+  bool dayRange = false;
   // Rows take the colour of this field's alarm message; -1: every row is black.
   int messageField = -1;
   // "Показывать неважные аварии" hides the unimportant alarms when it is off.

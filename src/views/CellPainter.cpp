@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPalette>
+#include <algorithm>
 
 namespace vantorel {
 namespace {
@@ -17,19 +18,34 @@ void DrawText(QPainter* painter, const QRect& rect, const QFont& font, const QCo
 
 }  // namespace
 
+QColor HighlightColour() { return QColor(255, 230, 0); }
+
 void PaintCell(QPainter* painter, const QRect& rect, const QFont& font, const QColor& background,
-               const QColor& text, const QString& content, CellFrame frame) {
+               const QColor& text, const QString& content, CellFrame frame, const std::vector<TextSpan>& spans) {
   painter->save();
   painter->fillRect(rect, background);
+  if (!spans.empty()) {
+    const QFontMetrics metrics(font);
+    for (const TextSpan& span : spans) {
+      const auto begin = static_cast<qsizetype>(std::min<size_t>(span.begin, static_cast<size_t>(content.size())));
+      const auto end = static_cast<qsizetype>(std::min<size_t>(span.end, static_cast<size_t>(content.size())));
+      const int left = metrics.horizontalAdvance(content.left(begin));
+      const int width = metrics.horizontalAdvance(content.mid(begin, end - begin));
+      if (left >= rect.width()) break;
+      painter->fillRect(QRect(rect.left() + left, rect.top(), std::min(width, rect.width() - left), rect.height()),
+                        HighlightColour());
+    }
+  }
   DrawText(painter, rect, font, text, content);
   // Vertical lines between data columns; none between data rows.
   painter->setPen(QApplication::palette().color(QPalette::Mid));
   painter->drawLine(rect.topRight(), rect.bottomRight());
-  // The colours stay; a framed row gets a dotted line, each cell drawing its part.
-  if (frame.row) {
-    QPen dotted(QColor(0, 0, 0));
-    dotted.setStyle(Qt::DotLine);
-    painter->setPen(dotted);
+  // The colours stay; a framed row gets a dotted line (the current row a solid one), each cell
+  // drawing its part.
+  if (frame.row || frame.current) {
+    QPen line(QColor(0, 0, 0));
+    line.setStyle(frame.current ? Qt::SolidLine : Qt::DotLine);
+    painter->setPen(line);
     painter->drawLine(rect.topLeft(), rect.topRight());
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
     if (frame.first) painter->drawLine(rect.topLeft(), rect.bottomLeft());

@@ -2,6 +2,9 @@
 // Paints the grid's cells and titles with what the model gives: background, text colour and
 // the start of the text at the cell's top-left corner.
 #include <QHeaderView>
+#include <vector>
+
+#include "document/TextMatcher.h"
 
 class QPainter;
 
@@ -9,8 +12,11 @@ namespace vantorel {
 
 // What a data cell shows besides its colours and text.
 struct CellFrame {
-  // The cell's row is selected, or is the current row while the grid has the focus.
+  // The cell's row is selected: a dotted frame.
   bool row = false;
+  // The cell's row is the current row while the grid has the focus: a solid frame, told
+  // apart from the selection's.
+  bool current = false;
   // The row's frame closes at this cell's left or right side.
   bool first = false;
   bool last = false;
@@ -18,8 +24,12 @@ struct CellFrame {
   bool found = false;
 };
 
+// The colour behind the places of a text filter's text in a cell.
+QColor HighlightColour();
+
+// `spans`: places in `content` (by character) to mark with the highlight colour.
 void PaintCell(QPainter* painter, const QRect& rect, const QFont& font, const QColor& background,
-               const QColor& text, const QString& content, CellFrame frame);
+               const QColor& text, const QString& content, CellFrame frame, const std::vector<TextSpan>& spans = {});
 
 // The title row: the model's titles and colours, framed.
 class TitleHeader : public QHeaderView {

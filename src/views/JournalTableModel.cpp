@@ -70,6 +70,7 @@ void JournalTableModel::ClearColumns() {
   for (int c = 0; c < columns_ && c < titles_.size(); ++c) titles_[c].clear();
   document_ = nullptr;
   rows_ = {};
+  spare_ = {};
   shown_ = 0;
   rowsOf_ = nullptr;
   emptyRows_ = 0;
@@ -103,6 +104,41 @@ void JournalTableModel::ShowSelection(const JournalDocument& document, const Fil
   shown_ = rows_.rows.size();
   emptyRows_ = 0;
   endResetModel();
+}
+
+void JournalTableModel::ShowPrepared(const JournalDocument& document, RowSet rows) {
+  beginResetModel();
+  preparedFor_.reset();
+  if (&document == rowsOf_) spare_ = std::move(rows_);
+  rows_ = std::move(rows);
+  rowsOf_ = document_ = &document;
+  shown_ = rows_.rows.size();
+  emptyRows_ = 0;
+  endResetModel();
+}
+
+void JournalTableModel::SetHighlights(const std::vector<TextFilter>& texts) {
+  highlights_.clear();
+  for (const TextFilter& text : texts) {
+    if (!text.hide && !text.unwritable) highlights_.emplace_back(text);
+  }
+}
+
+void JournalTableModel::Highlights(ShownRow row, int column, std::vector<TextSpan>& out) const {
+  out.clear();
+  if (highlights_.empty()) return;
+  const std::string_view cell = CellBytes(row, column, scratch_).substr(0, kPaintedBytes);
+  for (const TextMatcher& text : highlights_) text.Spans(cell, out);
+}
+
+void JournalTableModel::SetMarks(std::shared_ptr<const RecordMarks> marks) {
+  marks_ = std::move(marks);
+  if (rowCount() > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columns_ - 1), {});
+}
+
+bool JournalTableModel::Marked(ShownRow row) const {
+  const std::optional<RecordIndex> record = RecordOf(row);
+  return record && marks_ != nullptr && marks_->Contains(*record);
 }
 
 void JournalTableModel::AdoptRowStorage(const JournalDocument& document, RowSet storage,

@@ -3,6 +3,7 @@
 // they are painted or measured, never stored. Text, text colour and background come through
 // the model's roles.
 #include <QAbstractTableModel>
+#include <memory>
 #include <optional>
 #include <QColor>
 #include <QStringList>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "document/JournalDocument.h"
+#include "document/RecordMarks.h"
 #include "document/RowNumbers.h"
+#include "document/TextMatcher.h"
 
 namespace vantorel {
 
@@ -47,6 +50,15 @@ class JournalTableModel : public QAbstractTableModel {
   // Shows the records of `document` that pass `state`; the row storage is kept from view to
   // view.
   void ShowSelection(const JournalDocument& document, const FilterState& state);
+  // Shows `rows`, records of `document` selected beside the window; the storage of the rows
+  // shown before is kept for the next selection (TakeSpareRows).
+  void ShowPrepared(const JournalDocument& document, RowSet rows);
+  // The rows of the view of `state` are at hand already (see AdoptRowStorage).
+  bool Prepared(const JournalDocument& document, const FilterState& state) const {
+    return &document == rowsOf_ && preparedFor_ == state;
+  }
+  // Room for the rows of a view selected beside the window: what earlier views left.
+  RowSet TakeSpareRows() { return std::move(spare_); }
   // Adds the rows of the records from `first` on that pass `state`, after those shown: the
   // view of a journal that has grown, with its scroll place and selection kept.
   void AppendSelection(const JournalDocument& document, const FilterState& state, size_t first);
@@ -60,6 +72,15 @@ class JournalTableModel : public QAbstractTableModel {
   // Whether rows take the colour of their records: only while the current file is of a kind
   // that colours its rows.
   void SetColoured(bool coloured);
+
+  // The texts whose places the cells mark: the texts to show of the view's filters.
+  void SetHighlights(const std::vector<TextFilter>& texts);
+  // The places of those texts in the cell's shown text (bytes of its first kPaintedBytes).
+  void Highlights(ShownRow row, int column, std::vector<TextSpan>& out) const;
+  // The marked records; the grid shows a gutter with them while there are any.
+  void SetMarks(std::shared_ptr<const RecordMarks> marks);
+  const RecordMarks* Marks() const { return marks_.get(); }
+  bool Marked(ShownRow row) const;
 
   // The cell's text in journal bytes; empty for rows without a record.
   std::string_view CellBytes(ShownRow row, int column, std::string& scratch) const;
@@ -82,6 +103,9 @@ class JournalTableModel : public QAbstractTableModel {
   const JournalDocument* rowsOf_ = nullptr;
   int emptyRows_ = 0;
   bool coloured_ = true;
+  RowSet spare_;
+  std::vector<TextMatcher> highlights_;
+  std::shared_ptr<const RecordMarks> marks_;
   mutable std::string scratch_;
 };
 

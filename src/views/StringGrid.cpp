@@ -1,18 +1,23 @@
 #include "views/StringGrid.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "views/CellPainter.h"
+#include "views/GridAccessible.h"
+#include "views/MarkGutter.h"
 
 namespace vantorel {
 
 JournalGrid::JournalGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+  GridAccessible::Install();
   QFont gridFont = font();
   gridFont.setKerning(false);
   setFont(gridFont);
@@ -54,6 +59,14 @@ JournalGrid::JournalGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->update();
   });
   connect(&model_, &QAbstractItemModel::dataChanged, viewport(), qOverload<>(&QWidget::update));
+  gutter_ = new MarkGutter(this);
+  gutter_->hide();
+  connect(&model_, &QAbstractItemModel::modelReset, gutter_, qOverload<>(&QWidget::update));
+  connect(&model_, &QAbstractItemModel::rowsInserted, gutter_, qOverload<>(&QWidget::update));
+  connect(&model_, &QAbstractItemModel::dataChanged, gutter_, qOverload<>(&QWidget::update));
+  dragScroll_ = new QTimer(this);
+  dragScroll_->setInterval(50);
+  connect(dragScroll_, &QTimer::timeout, this, &JournalGrid::DragScroll);
   UpdateGeometries();
 }
 
@@ -211,6 +224,12 @@ void JournalGrid::SelectRows(int first, int last) {
   viewport()->update();
 }
 
+void JournalGrid::DeselectRows(int first, int last) {
+  selection_.Remove(first, last);
+  kept_ = selection_;
+  viewport()->update();
+}
+
 void JournalGrid::GoToMatch(ShownRow row, int column) {
   const int target = static_cast<int>(row.value);
   if (target < 0 || target >= model_.rowCount() || column < 0 || column >= ColumnCount()) return;
@@ -224,6 +243,17 @@ void JournalGrid::GoToMatch(ShownRow row, int column) {
 
 QModelIndex JournalGrid::MarkedCell() const {
   return markedRow_ < 0 ? QModelIndex() : model_.index(markedRow_, markedColumn_);
+}
+
+void JournalGrid::SetMarks(std::shared_ptr<const RecordMarks> marks) {
+  const bool shown = marks != nullptr && !marks->empty();
+  model_.SetMarks(std::move(marks));
+  if (shown != gutter_->isVisible()) {
+    gutter_->setVisible(shown);
+    setViewportMargins(shown ? kGutterWidth : 0, kRowHeight, 0, 0);
+    UpdateGeometries();
+  }
+  gutter_->update();
 }
 
 QHeaderView* JournalGrid::horizontalHeader() const { return header_; }
@@ -296,6 +326,11 @@ void JournalGrid::clearSelection() {
 }
 
 void JournalGrid::ForgetRows() {
+  ++generation_;
+  if (QAccessible::isActive()) {
+    QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&reset);
+  }
   selection_.Clear();
   kept_.Clear();
   anchor_ = currentRow_ = markedRow_ = pressedRow_ = -1;
@@ -309,6 +344,15 @@ void JournalGrid::SetCurrent(int row, int column) {
   currentRow_ = row;
   currentColumn_ = column;
   viewport()->update();
+  // A screen reader follows the current cell.
+  if (QAccessible::isActive() && hasFocus()) {
+    if (auto* table = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this))) {
+      if (QAccessibleInterface* cell = table->Cell(row, column)) {
+        QAccessibleEvent focus(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+      }
+    }
+  }
 }
 
 void JournalGrid::EnsureVisible(int row, int column) {
@@ -364,6 +408,7 @@ void JournalGrid::Toggle(int row) {
 void JournalGrid::UpdateGeometries() {
   const QRect shown = viewport()->geometry();
   header_->setGeometry(shown.left(), shown.top() - kRowHeight, shown.width(), kRowHeight);
+  gutter_->setGeometry(shown.left() - kGutterWidth, shown.top(), kGutterWidth, shown.height());
   UpdateScrollBars();
 }
 
@@ -402,6 +447,7 @@ void JournalGrid::resizeEvent(QResizeEvent* event) {
 void JournalGrid::scrollContentsBy(int, int) {
   header_->setOffset(horizontalScrollBar()->value());
   viewport()->update();
+  gutter_->update();
 }
 
 void JournalGrid::paintEvent(QPaintEvent* event) {
@@ -415,22 +461,26 @@ void JournalGrid::paintEvent(QPaintEvent* event) {
   const int lastRow = std::min(rows - 1, (offset + std::max(area.bottom(), 0)) / kRowHeight);
   const bool focused = hasFocus();
   const QFont& cellFont = font();
+  std::vector<TextSpan> spans;
   for (int row = firstRow; row <= lastRow; ++row) {
     const int y = row * kRowHeight - offset;
-    const bool framed = selection_.Contains(row) || (focused && row == currentRow_);
+    const bool selected = selection_.Contains(row);
+    const bool current = focused && row == currentRow_;
     for (int column = 0; column < columns; ++column) {
       const int x = header_->sectionViewportPosition(column);
       const int width = header_->sectionSize(column);
       if (width <= 0 || x + width <= area.left() || x > area.right()) continue;
       const QModelIndex index = model_.index(row, column);
       CellFrame frame;
-      frame.row = framed;
+      frame.row = selected;
+      frame.current = current;
       frame.first = column == 0;
       frame.last = column == columns - 1;
       frame.found = row == markedRow_ && column == markedColumn_;
+      model_.Highlights(ShownRow{static_cast<uint32_t>(row)}, column, spans);
       PaintCell(&painter, QRect(x, y, width, kRowHeight), cellFont, model_.data(index, Qt::BackgroundRole).value<QColor>(),
                 model_.data(index, Qt::ForegroundRole).value<QColor>(),
-                model_.data(index, JournalTableModel::kPaintRole).toString(), frame);
+                model_.data(index, JournalTableModel::kPaintRole).toString(), frame, spans);
     }
   }
 }
@@ -451,9 +501,10 @@ void JournalGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Left: column = none ? 0 : column - 1; break;
     case Qt::Key_Right: column = none ? 0 : column + 1; break;
     case Qt::Key_PageUp: {
-      // As a table view: the row a viewport's height above the current row's bottom.
-      const int above = rowAt((row + 1) * kRowHeight - 1 - VerticalOffset() - viewport()->height());
-      row = above < 0 ? 0 : above;
+      // As a table view: the row a viewport's height above the current row's bottom, counted
+      // in the rows' own heights, not in the viewport, whose top it may lie above.
+      const long long above = static_cast<long long>(row + 1) * kRowHeight - 1 - viewport()->height();
+      row = above < 0 ? 0 : static_cast<int>(above / kRowHeight);
       break;
     }
     case Qt::Key_PageDown: {
@@ -476,10 +527,13 @@ void JournalGrid::keyPressEvent(QKeyEvent* event) {
   if (rows == 0 || ColumnCount() == 0) return;
   row = std::clamp(row, 0, rows - 1);
   column = std::clamp(column, 0, ColumnCount() - 1);
+  // Ctrl with an arrow or a page key moves the current row alone (Ctrl+Space then toggles
+  // it); Ctrl+Home and Ctrl+End go to the first and the last row, selection and all.
+  const bool ends = event->key() == Qt::Key_Home || event->key() == Qt::Key_End;
   if (modifiers & Qt::ShiftModifier) {
     if (anchor_ < 0 && !none) anchor_ = currentRow_;
     ExtendTo(row);
-  } else if (!(modifiers & Qt::ControlModifier)) {
+  } else if (!(modifiers & Qt::ControlModifier) || ends) {
     SelectOnly(row);
   }
   SetCurrent(row, column);
@@ -517,12 +571,34 @@ void JournalGrid::mousePressEvent(QMouseEvent* event) {
 
 void JournalGrid::mouseMoveEvent(QMouseEvent* event) {
   if (!(event->buttons() & Qt::LeftButton) || pressedRow_ < 0) return;
-  const QPoint at = event->position().toPoint();
-  // Dragging past the top or bottom scrolls a row at a time.
+  dragAt_ = event->position().toPoint();
+  // Past the top or the bottom the rows scroll on, by the timer, while the button is held.
+  const bool outside = dragAt_.y() < 0 || dragAt_.y() >= viewport()->height();
+  if (outside && !dragScroll_->isActive()) {
+    DragScroll();
+    dragScroll_->start();
+  } else if (!outside) {
+    dragScroll_->stop();
+  }
+  DragTo(dragAt_.y());
+}
+
+void JournalGrid::DragScroll() {
+  // The release, wherever it comes, ends the drag.
+  if (pressedRow_ < 0) {
+    dragScroll_->stop();
+    return;
+  }
+  // Farther from the edge, faster: a row a step, and a row more for each row's height beyond.
   QScrollBar* rows = verticalScrollBar();
-  if (at.y() < 0) rows->setValue(rows->value() - 1);
-  if (at.y() >= viewport()->height()) rows->setValue(rows->value() + 1);
-  int row = rowAt(std::clamp(at.y(), 0, viewport()->height() - 1));
+  const int y = dragAt_.y();
+  if (y < 0) rows->setValue(rows->value() - 1 - (-y) / kRowHeight);
+  if (y >= viewport()->height()) rows->setValue(rows->value() + 1 + (y - viewport()->height()) / kRowHeight);
+  DragTo(y);
+}
+
+void JournalGrid::DragTo(int y) {
+  int row = rowAt(std::clamp(y, 0, viewport()->height() - 1));
   if (row < 0) row = model_.rowCount() - 1;
   if (row < 0 || row == currentRow_) return;
   selectOnRelease_ = false;
@@ -536,6 +612,12 @@ void JournalGrid::mouseReleaseEvent(QMouseEvent* event) {
   }
   selectOnRelease_ = false;
   pressedRow_ = -1;
+  dragScroll_->stop();
+}
+
+bool JournalGrid::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::Resize) gutter_->update();
+  return QAbstractScrollArea::viewportEvent(event);
 }
 
 void JournalGrid::focusInEvent(QFocusEvent* event) {

@@ -12,10 +12,12 @@
 #include "views/TextWidths.h"
 
 class QHeaderView;
+class QTimer;
 
 namespace vantorel {
 
 class TitleHeader;
+class MarkGutter;
 
 // Grid rows count the title row: grid row r > 0 is model row r - 1. Selection, current row
 // and the marked cell are in model rows.
@@ -24,6 +26,8 @@ class JournalGrid : public QAbstractScrollArea {
  public:
   static constexpr int kRowHeight = 19;
   static constexpr int kDefaultColumnWidth = 108;
+  // The gutter left of the rows that shows the marks, while there are any.
+  static constexpr int kGutterWidth = 12;
 
   explicit JournalGrid(QWidget* parent = nullptr);
   ~JournalGrid() override;
@@ -72,6 +76,10 @@ class JournalGrid : public QAbstractScrollArea {
   void SelectRecords(const std::vector<RecordIndex>& records);
   // Adds model rows first to last to the selection.
   void SelectRows(int first, int last);
+  // Takes model rows first to last out of the selection.
+  void DeselectRows(int first, int last);
+  // Counts the views of rows: each reset of the model makes another.
+  quint64 Generation() const { return generation_; }
   const RowRanges& SelectedRows() const { return selection_; }
   // Makes the cell of `row` and `column` current, its row selected alone, scrolls the cell
   // into view and marks it with a frame of its own until the current cell moves or the rows
@@ -79,6 +87,14 @@ class JournalGrid : public QAbstractScrollArea {
   void GoToMatch(ShownRow row, int column);
   // The marked cell, invalid when none.
   QModelIndex MarkedCell() const;
+  // The marked records: a gutter shows them while there are any; without, the grid has none.
+  void SetMarks(std::shared_ptr<const RecordMarks> marks);
+  // The gutter of the marks; hidden while there are none.
+  MarkGutter* Gutter() const { return gutter_; }
+  // The rows a viewport shows, from the first; for the gutter and accessibility.
+  int FirstRowInView() const { return rowAt(0); }
+  // The row's top in viewport coordinates.
+  int RowTop(int row) const { return row * kRowHeight - VerticalOffset(); }
 
   // The measure of the grid's font, and the width of a text as the grid draws it.
   const TextMeasure& Measure() const { return measure_; }
@@ -110,6 +126,7 @@ class JournalGrid : public QAbstractScrollArea {
   // The current row's frame follows the focus.
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   // The widest shown text of each column.
@@ -132,6 +149,10 @@ class JournalGrid : public QAbstractScrollArea {
   // Selection = what it was at the anchor's choosing, plus anchor to `row`.
   void ExtendTo(int row);
   void Toggle(int row);
+  // A drag past the top or the bottom goes on scrolling while the button is held there.
+  void DragScroll();
+  // The drag's selection extended to the row under `y` (viewport coordinates).
+  void DragTo(int y);
 
   JournalTableModel model_;
   TitleHeader* header_ = nullptr;
@@ -146,6 +167,11 @@ class JournalGrid : public QAbstractScrollArea {
   // A press on a selected row selects it alone at the release, unless the mouse drags.
   int pressedRow_ = -1;
   bool selectOnRelease_ = false;
+  // Where the held button last was, in viewport coordinates, and the timer that scrolls on.
+  QPoint dragAt_;
+  QTimer* dragScroll_ = nullptr;
+  MarkGutter* gutter_ = nullptr;
+  quint64 generation_ = 0;
   int fixedRows_ = 1;
   mutable bool layoutPending_ = false;
   // The pad of the last fit, for a double click on a column border.

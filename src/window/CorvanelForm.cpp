@@ -11,6 +11,8 @@
 
 #include "platform/DisplayText.h"
 #include "uStrUtils/AppError.h"
+#include "window/ChosenFiles.h"
+#include "window/ElidedLabel.h"
 #include "window/ErrorReport.h"
 
 namespace vantorel {
@@ -26,7 +28,7 @@ TCorvanelForm::TCorvanelForm(const DateTimeRules& rules, QWidget* parent)
     for (QCompleter* completer : dialog.findChildren<QCompleter*>()) {
       if (completer->popup() != nullptr) completer->popup()->hide();
     }
-    return accepted ? OpenChoice(dialog.selectedFiles()) : OpenChoice();
+    return accepted ? OpenChoice(ChosenFiles(dialog)) : OpenChoice();
   };
   showErrorReport = [this](const QString& text) { ShowErrorBox(this, text); };
 
@@ -155,7 +157,11 @@ std::array<FilterComboBox*, kMaxLists> TCorvanelForm::ListsOf(JournalKind kind) 
 QString TCorvanelForm::StatusText(int panel) const { return StatusPanels[static_cast<size_t>(panel)]->text(); }
 
 void TCorvanelForm::SetStatusText(int panel, const QString& text) {
-  StatusPanels[static_cast<size_t>(panel)]->setText(text);
+  if (auto* elided = qobject_cast<ElidedLabel*>(StatusPanels[static_cast<size_t>(panel)])) {
+    elided->SetWholeText(text);
+  } else {
+    StatusPanels[static_cast<size_t>(panel)]->setText(text);
+  }
   emit StatusTextChanged(panel, text);
 }
 

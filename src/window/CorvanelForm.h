@@ -2,7 +2,10 @@
 // The main window: the filter panel, the journal table, the progress and status bars and
 // the three menu commands; it ties the loaders and views of the core to the widgets.
 #include <QAction>
+#include <QCheckBox>
 #include <QDateEdit>
+#include <QPushButton>
+#include <QToolButton>
 #include <QFileDialog>
 #include <QFileSystemWatcher>
 #include <QTimer>
@@ -28,12 +31,14 @@
 #include "journals/Extension.h"
 #include "views/StringGrid.h"
 #include "views/TimelineStrip.h"
+#include "window/FilterChips.h"
 #include "window/FilterComboBox.h"
 #include "window/JournalSession.h"
 #include "window/LoadJob.h"
 #include "window/RowFinder.h"
 #include "window/RowCopier.h"
 #include "window/RowSaver.h"
+#include "window/ViewMaker.h"
 
 namespace vantorel {
 
@@ -122,6 +127,11 @@ class TCorvanelForm : public QMainWindow {
   QAction* Refresh = nullptr;             // "Обновить", F5
   QAction* FollowFile = nullptr;          // "Следить за файлом"
   QAction* ShowTimeline = nullptr;        // "Шкала времени", Ctrl+T
+  QAction* MarkRows = nullptr;            // "Отметить", Ctrl+M: marks or unmarks the selected rows
+  QAction* NextMark = nullptr;            // "Следующая отметка", F2
+  QAction* PreviousMark = nullptr;        // "Предыдущая отметка", Shift+F2
+  QAction* MarkedOnly = nullptr;          // "Только отмеченные"
+  QAction* CopyWithMarks = nullptr;       // "Копировать и сохранять с отметками"
   // ... the timeline strip between the filter panel and the table, hidden until asked...
   TimelineStrip* Timeline = nullptr;
   // Made when first used.
@@ -132,10 +142,23 @@ class TCorvanelForm : public QMainWindow {
   QWidget* FindBar = nullptr;
   QLineEdit* FindEdit = nullptr;
   QLabel* FindStatus = nullptr;
+  // The find bar's text as a text filter: "Показать только такие строки", "Скрыть такие
+  // строки"; letter case counting, the text as a regular expression.
+  QPushButton* ShowMatching = nullptr;
+  QPushButton* HideMatching = nullptr;
+  QToolButton* FindCase = nullptr;
+  QToolButton* FindRegex = nullptr;
+  // The active text filters, and "Только отмеченные", as chips beside the find bar.
+  FilterChips* Chips = nullptr;
   // Puts the copied rows together; dropped when the table's rows are about to change.
   RowCopier* Copier = nullptr;
   // Looks for the find bar's text; a new view or a new search ends an older search.
   RowFinder* Finder = nullptr;
+  // Selects the rows of a big journal's view beside the window.
+  ViewMaker* Views = nullptr;
+  // A journal of this many records or more has its views selected beside the window; smaller
+  // ones between two events. Replaceable for tests.
+  size_t viewInPlaceRecords = 2000000;
 
   // Handlers of the window's events.
   void FormCreate();
@@ -175,11 +198,21 @@ class TCorvanelForm : public QMainWindow {
   // Moves to the next (or previous) shown row holding the find bar's text, letter case
   // aside, wrapping round; looks through the rows a slice at a time, so the window stays live.
   void FindNext(bool forward);
+  // The find bar's text becomes a text filter: rows that hold it show alone (or hide).
+  void AddTextFilter(bool hide);
+  void RemoveTextFilter(int index);
+  const std::vector<TextFilter>& TextFilters() const { return textFilters_; }
+  // Marks the selected rows (the current one, with none selected), or unmarks them when all
+  // of them are marked.
+  void MarkClick();
+  // Goes to the next (previous) shown row of a marked record, round the ends.
+  void GoToMark(bool forward);
 
   void HideFilterBoxes();
   // The view of the current journal: the records that pass the controls' filters, the
-  // column widths and the count.
-  void RefreshView();
+  // column widths and the count; then `then`. A big journal's rows are selected beside the
+  // window, and the view comes (and `then` runs) once they are ready.
+  void RefreshView(std::function<void()> then = {});
   // The filters as the controls hold them, for the lists of the current kind.
   FilterState ReadFilterState() const;
 
@@ -224,6 +257,8 @@ class TCorvanelForm : public QMainWindow {
   void LoadEnded();
   // A search of the find bar has ended, found or not.
   void FindEnded();
+  // A view has come to show: its rows, widths and count.
+  void ViewShown();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -251,6 +286,12 @@ class TCorvanelForm : public QMainWindow {
   void ReportError(const QString& text);
   // What every view ends with: the column widths, the title row fixed, the count, the timeline.
   void FinishView();
+  // The find bar's text as a filter, with its case and expression buttons.
+  TextFilter FindBarText() const;
+  // The chips of the text filters and the marks, after a change of them.
+  void ShowChips();
+  void CreateFindBar();
+  void CreateMarkCommands();
   // After a refresh: the lists' selections by text, the top row and the selection.
   void RestoreAfterRefresh(const KeptView& kept);
   // Each list's selection by the text of `filters`.
@@ -265,6 +306,9 @@ class TCorvanelForm : public QMainWindow {
 
   DateTimeRules rules_;
   JournalSession* session_ = nullptr;
+  std::vector<TextFilter> textFilters_;
+  // What runs once the view selected beside the window comes.
+  std::function<void()> afterView_;
   // The file last chosen, which the open and save dialogs start from.
   QString lastChosenFile_;
   QFileDialog* openDialog_ = nullptr;

@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "document/RowExport.h"
@@ -25,6 +26,8 @@
 #include "journals/FileWrite.h"
 #include "platform/DisplayText.h"
 #include "uStrUtils/AppError.h"
+#include "views/MarkGutter.h"
+#include "window/RussianFileSizes.h"
 #include "window/CorvanelForm.h"
 
 namespace vantorel {
@@ -98,6 +101,22 @@ void TCorvanelForm::CreateDeskControls() {
   separator->setSeparator(true);
   StringGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
   StringGrid->addActions({CopyRows, CopyRowsWithTitles, SaveShownRows, separator, Refresh, FollowFile, ShowTimeline});
+  Views = new ViewMaker(this);
+  connect(Views, &ViewMaker::Ready, this, [this](const JournalDocument& document, RowSet& rows) {
+    Guarded([&] {
+      if (&document != &session_->Current()) return;
+      StringGrid->Model().ShowPrepared(document, std::move(rows));
+      if (StringGrid->RowCount() == 1) StringGrid->SetFixedRows(0);
+      FinishView();
+      if (std::function<void()> then = std::move(afterView_)) then();
+    });
+  });
+  connect(Views, &ViewMaker::Failed, this, [this](const QByteArray& error) {
+    Guarded([&error] { throw AppError(error.toStdString()); });
+  });
+  // The rows a selection under way is for are about to go.
+  connect(session_, &JournalSession::LoadBegins, Views, &ViewMaker::Cancel);
+  connect(session_, &JournalSession::ReleaseRows, Views, &ViewMaker::Cancel);
 
   Timeline = new TimelineStrip(centralWidget());
   Timeline->setObjectName("Timeline");
@@ -178,6 +197,12 @@ void TCorvanelForm::CreateDeskControls() {
     return dialog.selectedFiles().first();
   };
 
+  CreateFindBar();
+  CreateMarkCommands();
+  setAcceptDrops(true);
+}
+
+void TCorvanelForm::CreateFindBar() {
   FindBar = new QWidget(centralWidget());
   FindBar->setObjectName("FindBar");
   auto* row = new QHBoxLayout(FindBar);
@@ -185,17 +210,42 @@ void TCorvanelForm::CreateDeskControls() {
   auto* caption = new QLabel("Найти:", FindBar);
   FindEdit = new FindLine(this, FindBar);
   FindEdit->setObjectName("FindEdit");
+  FindCase = new QToolButton(FindBar);
+  FindCase->setObjectName("FindCase");
+  FindCase->setText("Аа");
+  FindCase->setToolTip("Учитывать регистр");
+  FindCase->setCheckable(true);
+  FindRegex = new QToolButton(FindBar);
+  FindRegex->setObjectName("FindRegex");
+  FindRegex->setText(".*");
+  FindRegex->setToolTip("Регулярное выражение");
+  FindRegex->setCheckable(true);
+  ShowMatching = new QPushButton("Показать только такие строки", FindBar);
+  ShowMatching->setObjectName("ShowMatching");
+  HideMatching = new QPushButton("Скрыть такие строки", FindBar);
+  HideMatching->setObjectName("HideMatching");
   FindStatus = new QLabel(FindBar);
   FindStatus->setObjectName("FindStatus");
   row->addWidget(caption);
   row->addWidget(FindEdit, 1);
+  row->addWidget(FindCase);
+  row->addWidget(FindRegex);
+  row->addWidget(ShowMatching);
+  row->addWidget(HideMatching);
   row->addWidget(FindStatus);
   FindBar->hide();
-  // Under the table, above the progress bar.
+  Chips = new FilterChips(centralWidget());
+  // Under the table, above the progress bar: the chips, then the find bar.
   if (auto* column = qobject_cast<QVBoxLayout*>(centralWidget()->layout())) {
     column->insertWidget(column->indexOf(StringGrid) + 1, FindBar);
+    column->insertWidget(column->indexOf(StringGrid) + 1, Chips);
   }
   connect(FindEdit, &QLineEdit::textEdited, this, [this] { FindStatus->clear(); });
+  for (QToolButton* option : {FindCase, FindRegex}) connect(option, &QToolButton::toggled, this, [this] { FindStatus->clear(); });
+  connect(ShowMatching, &QPushButton::clicked, this, [this] { Guarded([this] { AddTextFilter(false); }); });
+  connect(HideMatching, &QPushButton::clicked, this, [this] { Guarded([this] { AddTextFilter(true); }); });
+  connect(Chips, &FilterChips::TextRemoved, this, [this](int index) { Guarded([this, index] { RemoveTextFilter(index); }); });
+  connect(Chips, &FilterChips::MarkedOnlyRemoved, this, [this] { MarkedOnly->trigger(); });
   // Esc closes the bar from the table too; the table has no other use for it.
   auto* closeFind = new QShortcut(QKeySequence(Qt::Key_Escape), StringGrid, nullptr, nullptr, Qt::WidgetShortcut);
   connect(closeFind, &QShortcut::activated, this, [this] {
@@ -207,7 +257,131 @@ void TCorvanelForm::CreateDeskControls() {
   connect(next, &QShortcut::activated, this, [this] { FindNext(true); });
   auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
   connect(previous, &QShortcut::activated, this, [this] { FindNext(false); });
-  setAcceptDrops(true);
+}
+
+void TCorvanelForm::CreateMarkCommands() {
+  MarkRows = new QAction("Отметить", this);
+  MarkRows->setObjectName("MarkRows");
+  MarkRows->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+  MarkRows->setShortcutContext(Qt::WindowShortcut);
+  NextMark = new QAction("Следующая отметка", this);
+  NextMark->setObjectName("NextMark");
+  NextMark->setShortcut(QKeySequence(Qt::Key_F2));
+  NextMark->setShortcutContext(Qt::WindowShortcut);
+  PreviousMark = new QAction("Предыдущая отметка", this);
+  PreviousMark->setObjectName("PreviousMark");
+  PreviousMark->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F2));
+  PreviousMark->setShortcutContext(Qt::WindowShortcut);
+  MarkedOnly = new QAction("Только отмеченные", this);
+  MarkedOnly->setObjectName("MarkedOnly");
+  MarkedOnly->setCheckable(true);
+  CopyWithMarks = new QAction("Копировать и сохранять с отметками", this);
+  CopyWithMarks->setObjectName("CopyWithMarks");
+  CopyWithMarks->setCheckable(true);
+  addActions({MarkRows, NextMark, PreviousMark});
+  auto* separator = new QAction(this);
+  separator->setSeparator(true);
+  StringGrid->addActions({separator, MarkRows, NextMark, PreviousMark, MarkedOnly, CopyWithMarks});
+  connect(MarkRows, &QAction::triggered, this, [this] { Guarded([this] { MarkClick(); }); });
+  connect(NextMark, &QAction::triggered, this, [this] { Guarded([this] { GoToMark(true); }); });
+  connect(PreviousMark, &QAction::triggered, this, [this] { Guarded([this] { GoToMark(false); }); });
+  connect(MarkedOnly, &QAction::toggled, this, [this] {
+    Guarded([this] {
+      ShowChips();
+      StartTimeChange();
+    });
+  });
+  connect(StringGrid->Gutter(), &MarkGutter::RowClicked, this, [this](int row) {
+    Guarded([this, row] {
+      const std::optional<RecordIndex> record = StringGrid->Model().RecordOf(ShownRow{static_cast<uint32_t>(row)});
+      if (!record) return;
+      auto marks = std::make_shared<RecordMarks>(*session_->Marks());
+      marks->Set(*record, !marks->Contains(*record));
+      session_->SetMarks(std::move(marks));
+    });
+  });
+  connect(session_, &JournalSession::MarksChanged, this, [this] {
+    Guarded([this] {
+      StringGrid->SetMarks(session_->Marks());
+      // The rows shown alone are the marked ones.
+      if (MarkedOnly->isChecked()) StartTimeChange();
+    });
+  });
+}
+
+TextFilter TCorvanelForm::FindBarText() const {
+  TextFilter text;
+  text.text = ToCp1251(FindEdit->text());
+  // A character the journals' code page lacks can be in none of their texts.
+  text.unwritable = FromCp1251(text.text) != FindEdit->text();
+  text.matchCase = FindCase->isChecked();
+  text.regex = FindRegex->isChecked();
+  return text;
+}
+
+void TCorvanelForm::AddTextFilter(bool hide) {
+  if (!FindBar->isVisible()) ShowFindBar();
+  TextFilter text = FindBarText();
+  if (FindEdit->text().isEmpty()) return;
+  text.hide = hide;
+  // A regular expression RE2 refuses is told now, and no filter is made of it.
+  if (!text.unwritable) TextMatcher check(text);
+  if (std::find(textFilters_.begin(), textFilters_.end(), text) != textFilters_.end()) return;
+  textFilters_.push_back(text);
+  ShowChips();
+  StartTimeChange();
+}
+
+void TCorvanelForm::RemoveTextFilter(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= textFilters_.size()) return;
+  textFilters_.erase(textFilters_.begin() + index);
+  ShowChips();
+  StartTimeChange();
+}
+
+void TCorvanelForm::ShowChips() { Chips->Show(textFilters_, MarkedOnly->isChecked()); }
+
+void TCorvanelForm::MarkClick() {
+  if (IsLoading() || StringGrid->Model().Document() == nullptr) return;
+  std::vector<RecordIndex> records = StringGrid->SelectedRecords();
+  if (records.empty() && StringGrid->currentIndex().isValid()) {
+    if (const auto record = StringGrid->Model().RecordOf(ShownRow{static_cast<uint32_t>(StringGrid->currentIndex().row())})) {
+      records.push_back(*record);
+    }
+  }
+  if (records.empty()) return;
+  auto marks = std::make_shared<RecordMarks>(*session_->Marks());
+  const bool all = std::all_of(records.begin(), records.end(), [&marks](RecordIndex r) { return marks->Contains(r); });
+  for (const RecordIndex record : records) marks->Set(record, !all);
+  session_->SetMarks(std::move(marks));
+}
+
+void TCorvanelForm::GoToMark(bool forward) {
+  const RecordMarks& marks = *session_->Marks();
+  const RowSet& rows = StringGrid->Model().Rows();
+  const size_t shown = static_cast<size_t>(StringGrid->Model().rowCount());
+  if (IsLoading() || StringGrid->Model().Document() == nullptr || marks.empty() || shown == 0) {
+    StatusBar->showMessage("Отмеченных строк нет", 3000);
+    return;
+  }
+  const uint32_t* begin = rows.rows.begin();
+  const uint32_t* end = begin + std::min(rows.rows.size(), shown);
+  // The shown row of the first marked record after (before) the current row's, round the ends.
+  const int current = StringGrid->currentIndex().isValid() ? StringGrid->currentIndex().row() : -1;
+  std::optional<RecordIndex> at;
+  if (current >= 0) at = StringGrid->Model().RecordOf(ShownRow{static_cast<uint32_t>(current)});
+  for (int lap = 0; lap < 2; ++lap) {
+    std::optional<RecordIndex> next = at ? marks.Next(*at, forward) : marks.First(forward);
+    for (; next; next = marks.Next(*next, forward)) {
+      const uint32_t* row = std::lower_bound(begin, end, next->value);
+      if (row != end && *row == next->value) {
+        StringGrid->selectRow(static_cast<int>(row - begin));
+        return;
+      }
+    }
+    at.reset();
+  }
+  StatusBar->showMessage("Отмеченных строк среди показанных нет", 3000);
 }
 
 void TCorvanelForm::OpenFile(const QString& path) {
@@ -217,12 +391,23 @@ void TCorvanelForm::OpenFile(const QString& path) {
 
 void TCorvanelForm::OpenFiles(const QStringList& paths) {
   if (IsLoading() || paths.isEmpty()) return;
+  // A journal opened anew has no marks to show alone.
+  {
+    const QSignalBlocker block(MarkedOnly);
+    MarkedOnly->setChecked(false);
+  }
+  ShowChips();
   session_->Open(paths, StartOfView());
   ShowOpened();
 }
 
 void TCorvanelForm::OpenFromOutside(const QStringList& paths) {
   if (IsLoading() || paths.isEmpty()) return;
+  {
+    const QSignalBlocker block(MarkedOnly);
+    MarkedOnly->setChecked(false);
+  }
+  ShowChips();
   session_->OpenFromOutside(paths, StartOfView());
   ShowOpened();
 }
@@ -256,7 +441,8 @@ void TCorvanelForm::CopyClick(bool withTitles) {
   }
   std::vector<RecordIndex> records = StringGrid->SelectedRecords();
   if (records.size() > RowCopier::kRowsAtOnce) StatusBar->showMessage(QString("Копирование строк: 0 из %1").arg(records.size()));
-  Copier->Start(*document, std::move(records), withTitles, session_->Hold());
+  Copier->Start(*document, std::move(records), withTitles, session_->Hold(),
+                CopyWithMarks->isChecked() ? session_->Marks() : nullptr);
 }
 
 void TCorvanelForm::SaveRowsClick() {
@@ -270,6 +456,7 @@ void TCorvanelForm::SaveRowsClick() {
     SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog->setFileMode(QFileDialog::AnyFile);
     SaveDialog->setNameFilters({kTsvFilter, kCsvFilter, kCsvExcelFilter, kXlsxFilter});
+    SaveDialog->setProxyModel(new RussianFileSizes(SaveDialog));
   }
   if (!lastChosenFile_.isEmpty()) SaveDialog->setDirectory(QFileInfo(lastChosenFile_).absolutePath());
   QString path = runSaveDialog(*SaveDialog);
@@ -291,14 +478,17 @@ void TCorvanelForm::SaveRowsClick() {
   if (Saver->Busy()) throw AppError(ToCp1251("Предыдущее сохранение ещё идёт: дождитесь его конца"));
   const RowSet& shown = StringGrid->Model().Rows();
   std::vector<uint32_t> records(shown.rows.begin(), shown.rows.end());
+  std::shared_ptr<const RecordMarks> marks = CopyWithMarks->isChecked() ? session_->Marks() : nullptr;
   if (!workbook) {
-    Saver->Start(*document, std::move(records), target, format, session_->Hold());
+    Saver->Start(*document, std::move(records), target, format, session_->Hold(), std::move(marks));
     return;
   }
   WorkbookLook look;
   look.buttonFace = ButtonFace().rgb() & 0xFFFFFF;
+  // The mark column as wide as its title.
+  if (marks != nullptr) look.columnPixels.push_back(StringGrid->TextWidth(ToCp1251("Отметка")) + 10);
   for (int c = 0; c < document->ColumnCount(); ++c) look.columnPixels.push_back(StringGrid->columnWidth(c));
-  Saver->StartWorkbook(*document, std::move(records), target, look, session_->Hold());
+  Saver->StartWorkbook(*document, std::move(records), target, look, session_->Hold(), std::move(marks));
 }
 
 void TCorvanelForm::UpdateTimeline() {
@@ -331,19 +521,24 @@ void TCorvanelForm::FindNext(bool forward) {
     return;
   }
   const JournalDocument* document = StringGrid->Model().Document();
-  const std::string needle = ToCp1251(FindEdit->text());
-  // A character the journals' code page lacks can be in none of their texts.
-  const bool writable = FromCp1251(needle) == FindEdit->text();
+  const TextFilter text = FindBarText();
   const size_t count = StringGrid->Model().Rows().size();
-  if (IsLoading() || document == nullptr || needle.empty() || !writable || count == 0) {
+  if (IsLoading() || document == nullptr || text.text.empty() || text.unwritable || count == 0) {
     Finder->Cancel();
-    FindStatus->setText(needle.empty() ? QString() : "Не найдено");
+    FindStatus->setText(text.text.empty() ? QString() : "Не найдено");
     emit FindEnded();
     return;
   }
   const int current = StringGrid->currentIndex().isValid() ? StringGrid->currentIndex().row() : -1;
+  try {
+    Finder->Start(*document, StringGrid->Model().Rows(), text, current, forward, session_->Hold());
+  } catch (const AppError& error) {
+    // An expression RE2 refuses: said beside the text.
+    FindStatus->setText(FromCp1251(error.Message()));
+    emit FindEnded();
+    return;
+  }
   FindStatus->setText("Поиск…");
-  Finder->Start(*document, StringGrid->Model().Rows(), needle, current, forward, session_->Hold());
 }
 
 }  // namespace vantorel

@@ -29,7 +29,16 @@ void TCorvanelForm::ShowNoRecords() {
 void TCorvanelForm::FollowChanged(const JournalChange& change) {
   const JournalDocument& document = session_->Current();
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(session_->Kind());
-  if (change.moved.empty()) {
+  // Several journals that came to span more than one day: their column shows the date from
+  // now on, and the date range comes with their first and last day.
+  const bool newDays = document.SpansDays() && DataBox->isHidden();
+  if (newDays) {
+    SetPickerDay(StartDate, document.Earliest());
+    SetPickerDay(EndDate, document.Latest());
+    DataBox->show();
+    StringGrid->RecordsChanged(0);
+  }
+  if (change.moved.empty() && !newDays) {
     // Records were added after those shown: the view grows, its scroll place and selection kept.
     for (int l = 0; l < document.ListCount(); ++l) lists[static_cast<size_t>(l)]->Extend(document.List(l));
     StringGrid->AppendView(document, ReadFilterState(), change.unchanged);
@@ -39,7 +48,8 @@ void TCorvanelForm::FollowChanged(const JournalChange& change) {
   // Records went or moved among the others: the view is chosen again, and keeps its top row
   // and selection where their records still show.
   auto now = [&change](RecordIndex record) -> std::optional<RecordIndex> {
-    const uint32_t at = record.value < change.unchanged ? record.value : change.moved[record.value - change.unchanged];
+    if (change.moved.empty() || record.value < change.unchanged) return record;
+    const uint32_t at = change.moved[record.value - change.unchanged];
     if (at == kGoneRecord) return std::nullopt;
     return RecordIndex{at};
   };
@@ -51,7 +61,7 @@ void TCorvanelForm::FollowChanged(const JournalChange& change) {
   std::sort(selection.begin(), selection.end());
   kept.selection = std::move(selection);
   if (kept.top) kept.top = now(*kept.top);
-  StringGrid->RecordsChanged(change.unchanged);
+  StringGrid->RecordsChanged(newDays ? 0 : change.unchanged);
   for (int l = 0; l < document.ListCount(); ++l) lists[static_cast<size_t>(l)]->Fill(document.List(l));
   RestoreAfterRefresh(kept);
 }

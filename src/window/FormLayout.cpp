@@ -4,6 +4,8 @@
 #include <QVBoxLayout>
 
 #include "window/CorvanelForm.h"
+#include "window/ElidedLabel.h"
+#include "window/RussianFileSizes.h"
 #include "window/MenuBarStyle.h"
 #include "window/MenuGlyphs.h"
 #include "window/TimePicker.h"
@@ -111,6 +113,9 @@ void TCorvanelForm::CreateControls() {
   }
   StartTime->setTime(QTime(0, 0, 0));
   EndTime->setTime(QTime(23, 59, 59));
+  // A screen reader names each picker by its own label, not by the box round both.
+  StartTime->setAccessibleName("ОТ");
+  EndTime->setAccessibleName("ДО");
 
   DataBox = MakeBox(Panel, "DataBox", "Фильтр по дате", 153);
   Label9 = MakeLabel(DataBox, "Label9", "ОТ:", {16, 43, 22, 13});
@@ -121,6 +126,8 @@ void TCorvanelForm::CreateControls() {
   EndDate = new QDateEdit(DataBox);
   EndDate->setObjectName("EndDate");
   EndDate->setGeometry(40, 65, 97, 21);
+  StartDate->setAccessibleName("ОТ");
+  EndDate->setAccessibleName("ДО");
   for (QDateEdit* picker : {StartDate, EndDate}) {
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(QtDateFormat(rules_.regional));
@@ -186,7 +193,8 @@ void TCorvanelForm::CreateControls() {
   StatusBar->setFixedHeight(19);
   const int widths[2] = {250, 150};
   for (int i = 0; i < 2; ++i) {
-    StatusPanels[i] = new QLabel(StatusBar);
+    // Panel 0's file names may be longer than it: cut in the middle, whole in its tooltip.
+    StatusPanels[i] = i == 0 ? new ElidedLabel(StatusBar) : new QLabel(StatusBar);
     StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
     // The count text may need more room than its panel's width in a larger font.
     StatusPanels[i]->setMinimumWidth(widths[i]);
@@ -233,6 +241,7 @@ QFileDialog* TCorvanelForm::OpenDialog() {
   descriptions.append(kRotatedJournalsFilter);
   openDialog_->setNameFilters(descriptions);
   openDialog_->selectNameFilter(descriptions.first());
+  openDialog_->setProxyModel(new RussianFileSizes(openDialog_));
   return openDialog_;
 }
 

@@ -118,9 +118,11 @@ void TCorvanelForm::LoadFinished(JournalKind kind, LoadOutcome& outcome, const K
   ProgressBar->hide();
   if (!description.countsRecords) SetStatusText(1, QString("Считано строк: %1").arg(document.RecordCount()));
   HideFilterBoxes();
-  // A journal read again keeps the date range as set.
-  if (description.dateRange) DataBox->show();
-  if (description.dateRange && kept == nullptr) {
+  // Parameter changes, and several journals of more than one day, take a date range; a
+  // journal read again keeps it as set.
+  const bool dates = description.dateRange || document.SpansDays();
+  if (dates) DataBox->show();
+  if (dates && kept == nullptr) {
     SetPickerDay(StartDate, document.Earliest());
     SetPickerDay(EndDate, document.Latest());
   }
@@ -167,13 +169,14 @@ void TCorvanelForm::SelectListsByText(const FilterState& filters) {
 
 void TCorvanelForm::RestoreAfterRefresh(const KeptView& kept) {
   SelectListsByText(kept.filters);
-  RefreshView();
-  StringGrid->SelectRecords(kept.selection);
-  if (!kept.top) return;
-  // The top row's record, where it still shows.
-  const RowSet& rows = StringGrid->Model().Rows();
-  const uint32_t* at = std::lower_bound(rows.rows.begin(), rows.rows.end(), kept.top->value);
-  if (at != rows.rows.end() && *at == kept.top->value) StringGrid->ScrollToRow(ShownRow{static_cast<uint32_t>(at - rows.rows.begin())});
+  RefreshView([this, selection = kept.selection, top = kept.top] {
+    StringGrid->SelectRecords(selection);
+    if (!top) return;
+    // The top row's record, where it still shows.
+    const RowSet& rows = StringGrid->Model().Rows();
+    const uint32_t* at = std::lower_bound(rows.rows.begin(), rows.rows.end(), top->value);
+    if (at != rows.rows.end() && *at == top->value) StringGrid->ScrollToRow(ShownRow{static_cast<uint32_t>(at - rows.rows.begin())});
+  });
 }
 
 }  // namespace vantorel

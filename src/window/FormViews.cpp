@@ -23,18 +23,32 @@ FilterState TCorvanelForm::ReadFilterState() const {
     selection.text = ToCp1251(selection.index >= 0 ? combo->itemText(selection.index) : combo->currentText());
   }
   state.showUnimportant = ShowOlive->isChecked();
+  state.texts = textFilters_;
+  state.markedOnly = MarkedOnly->isChecked();
+  state.marks = session_->Marks();
   return state;
 }
 
-void TCorvanelForm::RefreshView() {
+void TCorvanelForm::RefreshView(std::function<void()> then) {
   const JournalDocument& document = session_->Current();
   const FilterState filters = ReadFilterState();
   session_->Showing(filters);
   // A search under way looked at rows that are no longer shown.
   Finder->Cancel();
+  StringGrid->Model().SetHighlights(filters.texts);
+  StringGrid->SetMarks(filters.marks);
+  if (document.RecordCount() >= viewInPlaceRecords && !StringGrid->Model().Prepared(document, filters)) {
+    // Selected beside the window: the table shows the rows it has until the new ones come.
+    afterView_ = std::move(then);
+    Views->Start(document, filters, StringGrid->Model().TakeSpareRows(), session_->Hold());
+    return;
+  }
+  Views->Cancel();
+  afterView_ = {};
   StringGrid->ClearGridRows();
   StringGrid->ShowView(document, filters);
   FinishView();
+  if (then) then();
 }
 
 void TCorvanelForm::FinishView() {
@@ -44,6 +58,7 @@ void TCorvanelForm::FinishView() {
   if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
   SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(session_->Current().RecordCount()));
   UpdateTimeline();
+  emit ViewShown();
 }
 
 }  // namespace vantorel

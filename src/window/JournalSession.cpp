@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QSet>
+#include <algorithm>
 
 #include "journals/Extension.h"
 #include "platform/DisplayText.h"
@@ -158,6 +159,7 @@ void JournalSession::Open(const QStringList& paths, const ViewStart& start) {
   follower_.reset();
   files_ = files;
   kind_ = KindOfPath(Encoded(files_.first()));
+  SetMarks(std::make_shared<RecordMarks>());
   if (kind_ == JournalKind::None) return;
   kept_.reset();
   Load(start, false);
@@ -224,7 +226,7 @@ void JournalSession::Finish(LoadOutcome& outcome) {
   reloadOnItsOwn_ = false;
   std::optional<KeptView> kept = std::move(kept_);
   kept_.reset();
-  if (outcome.document != nullptr && outcome.document->Kind().dateRange &&
+  if (outcome.document != nullptr && (outcome.document->Kind().dateRange || outcome.document->Kind().dayRange) &&
       (!InPickerRange(WholeDay(outcome.document->Earliest())) || !InPickerRange(WholeDay(outcome.document->Latest())))) {
     // The window puts the journal's first and last day into its date pickers, which refuse
     // days outside their range.
@@ -251,6 +253,8 @@ void JournalSession::Finish(LoadOutcome& outcome) {
   }
   Slot(loadKind_) = std::move(outcome.document);
   JournalDocument& document = *Slot(loadKind_);
+  // Read again, the journal keeps the marks of the records it still holds.
+  if (marks_->Count() > 0) marks_ = std::make_shared<RecordMarks>(marks_->Below(document.RecordCount()));
   lastDay_ = WholeDay(document.Latest());
   if (follower_ != nullptr && onItsOwn) {
     follower_->Restart(std::move(outcome.sources), {});
@@ -323,15 +327,26 @@ void JournalSession::Look() {
   if (look.more) QTimer::singleShot(0, this, &JournalSession::Look);
 }
 
+void JournalSession::SetMarks(std::shared_ptr<const RecordMarks> marks) {
+  marks_ = std::move(marks);
+  emit MarksChanged();
+}
+
 void JournalSession::Took() {
   if (reader_ == nullptr) return;
   const JournalChange change = reader_->Take();
   if (!change.Any()) return;
+  // What the document keeps of its records, from the first that changed on; and the marks,
+  // where their records went.
+  JournalDocument& changed = *Slot(kind_);
+  const size_t count = changed.RecordCount();
+  changed.RecordsChanged(change.moved.empty() ? count - std::min(change.added, count) : change.unchanged);
+  if (!change.moved.empty() && marks_->Count() > 0) marks_ = std::make_shared<RecordMarks>(marks_->Moved(change.unchanged, change.moved));
   emit Changed(change);
   // A journal that reached a new day: an end day that was its last day moves with it, and
   // the rows are those of a fresh open; one the operator set stays.
   const JournalDocument& document = Current();
-  if (document.Kind().dateRange && WholeDay(document.Latest()) > lastDay_) {
+  if ((document.Kind().dateRange || document.Kind().dayRange) && WholeDay(document.Latest()) > lastDay_) {
     const TDateTime was = lastDay_;
     lastDay_ = WholeDay(document.Latest());
     if (WholeDay(showing_.endDate) == was && InPickerRange(lastDay_)) emit EndDayMoved(lastDay_);

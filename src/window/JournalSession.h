@@ -83,6 +83,12 @@ class JournalSession : public QObject {
   // Called by the window while it handles Reloading: what the reading about to start keeps.
   void Keep(const KeptView& kept) { kept_ = kept; }
 
+  // The records the operator marked in the current journal; none after a journal is opened
+  // anew, the same records after it is read again, moved with them as following takes
+  // records in among them.
+  const std::shared_ptr<const RecordMarks>& Marks() const { return marks_; }
+  void SetMarks(std::shared_ptr<const RecordMarks> marks);
+
   // While the returned hold lives, the current journal does not change: following waits. A
   // job that reads the journal beside the window keeps one; the window's thread lets it go.
   std::shared_ptr<void> Hold();
@@ -122,6 +128,8 @@ class JournalSession : public QObject {
   void FollowFailed(const QByteArray& error, bool tell);
   // A followed journal has been gone for a while: the following has stopped.
   void Gone(const QString& name);
+  // The marks changed (by the operator, or as following moved their records).
+  void MarksChanged();
 
  private:
   std::unique_ptr<JournalDocument>& Slot(JournalKind kind);
@@ -156,6 +164,7 @@ class JournalSession : public QObject {
   std::string loadError_;
   std::unique_ptr<JournalFollower> follower_;
   std::unique_ptr<FollowedJournal> reader_;
+  std::shared_ptr<const RecordMarks> marks_ = std::make_shared<RecordMarks>();
   // Holds given out and not let go yet.
   int holds_ = 0;
   QFileSystemWatcher* watcher_;

@@ -96,7 +96,7 @@ void LoadJob::Run(const LoadRequest& request, BackgroundJob::Context& context) {
     if (request.firstView) {
       FilterState state = *request.firstView;
       const JournalDocument& document = *outcome->document;
-      if (document.Kind().dateRange) {
+      if (document.Kind().dateRange || document.Kind().dayRange) {
         state.startDate = WholeDay(document.Earliest());
         state.endDate = WholeDay(document.Latest());
       }

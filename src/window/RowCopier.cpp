@@ -1,5 +1,6 @@
 #include "window/RowCopier.h"
 
+#include "document/MarkColumn.h"
 #include "document/RowExport.h"
 
 namespace vantorel {
@@ -7,16 +8,23 @@ namespace {
 
 // The text of `records`: rows as TSV, in UTF-8; nothing when cancelled.
 std::string Text(const JournalDocument& document, const std::vector<RecordIndex>& records, bool withTitles,
-                 BackgroundJob::Context* context) {
-  const RowExport rows(RowFormat::Tsv, document.ColumnCount(), document.ShownTitles());
+                 const RecordMarks* marks, BackgroundJob::Context* context) {
+  const RowExport rows(RowFormat::Tsv, document.ColumnCount() + (marks != nullptr ? 1 : 0),
+                       marks != nullptr ? TitlesWithMarks(document) : document.ShownTitles());
   std::string text, scratch;
+  MarkedCells cells{};
   if (withTitles) rows.AppendTitles(text);
   for (size_t i = 0; i < records.size(); ++i) {
     if (context != nullptr && i % 1024 == 0) {
       if (context->Cancelled()) return {};
       context->Progress(i, records.size());
     }
-    rows.AppendRecord(document, records[i].value, text, scratch);
+    if (marks == nullptr) {
+      rows.AppendRecord(document, records[i].value, text, scratch);
+      continue;
+    }
+    CellsWithMark(document, *marks, records[i].value, cells, scratch);
+    rows.AppendRow(cells.data(), text);
   }
   return text;
 }
@@ -28,16 +36,16 @@ RowCopier::RowCopier(QObject* parent) : QObject(parent), job_(new BackgroundJob(
 }
 
 void RowCopier::Start(const JournalDocument& document, std::vector<RecordIndex> records, bool withTitles,
-                      std::shared_ptr<void> hold) {
+                      std::shared_ptr<void> hold, std::shared_ptr<const RecordMarks> marks) {
   Cancel();
   if (records.size() <= kRowsAtOnce) {
-    const std::string text = Text(document, records, withTitles, nullptr);
+    const std::string text = Text(document, records, withTitles, marks.get(), nullptr);
     emit Finished(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     return;
   }
   hold_ = std::move(hold);
-  job_->Start([this, &document, records = std::move(records), withTitles](BackgroundJob::Context& context) {
-    const std::string text = Text(document, records, withTitles, &context);
+  job_->Start([this, &document, records = std::move(records), withTitles, marks](BackgroundJob::Context& context) {
+    const std::string text = Text(document, records, withTitles, marks.get(), &context);
     if (context.Cancelled()) return;
     // The clipboard's text is made here too: a hundred megabytes take a while.
     QString copied = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/JournalDocument.h"
+#include "document/RecordMarks.h"
 #include "document/RowNumbers.h"
 #include "window/BackgroundJob.h"
 
@@ -21,9 +22,11 @@ class RowCopier : public QObject {
   explicit RowCopier(QObject* parent = nullptr);
 
   // Starts the text of `records` of `document`: display texts joined by tabs, a row a line,
-  // the title row first when asked; a copy under way is dropped. A copy of few rows has ended
-  // when this returns. `document` stays as it is while `hold` lives, which the copy keeps.
-  void Start(const JournalDocument& document, std::vector<RecordIndex> records, bool withTitles, std::shared_ptr<void> hold);
+  // the title row first when asked, each row led by its mark with `marks`; a copy under way
+  // is dropped. A copy of few rows has ended when this returns. `document` stays as it is
+  // while `hold` lives, which the copy keeps.
+  void Start(const JournalDocument& document, std::vector<RecordIndex> records, bool withTitles, std::shared_ptr<void> hold,
+             std::shared_ptr<const RecordMarks> marks = nullptr);
   // Drops the copy under way, as when the rows or their document are about to change.
   void Cancel();
   bool Busy() const { return job_->Busy(); }

@@ -10,11 +10,12 @@ constexpr size_t kRowsBetweenLooks = 4096;
 
 RowFinder::RowFinder(QObject* parent) : QObject(parent), job_(new BackgroundJob(this)) {}
 
-void RowFinder::Start(const JournalDocument& document, const RowSet& rows, std::string needle, int current, bool forward,
+void RowFinder::Start(const JournalDocument& document, const RowSet& rows, const TextFilter& text, int current, bool forward,
                       std::shared_ptr<void> hold) {
   Cancel();
+  TextFinder finder(text);
   hold_ = std::move(hold);
-  job_->Start([this, &document, &rows, finder = TextFinder(std::move(needle)), step = StartFind(rows.size(), current, forward),
+  job_->Start([this, &document, &rows, finder = std::move(finder), step = StartFind(rows.size(), current, forward),
                forward](BackgroundJob::Context& context) mutable {
     while (step.left > 0 && step.found < 0) {
       if (context.Cancelled()) return;

@@ -17,10 +17,11 @@ class RowFinder : public QObject {
  public:
   explicit RowFinder(QObject* parent = nullptr);
 
-  // Starts looking for `needle` (Windows-1251) among `rows` of `document`, from the row after
-  // (or before) `current` (-1: none); a search under way is dropped. `document` and `rows`
-  // stay as they are while `hold` lives, which the search keeps until it ends.
-  void Start(const JournalDocument& document, const RowSet& rows, std::string needle, int current, bool forward,
+  // Starts looking for `text` among `rows` of `document`, from the row after (or before)
+  // `current` (-1: none); a search under way is dropped. `document` and `rows` stay as they
+  // are while `hold` lives, which the search keeps until it ends. Raises AppError for a
+  // regular expression RE2 refuses.
+  void Start(const JournalDocument& document, const RowSet& rows, const TextFilter& text, int current, bool forward,
              std::shared_ptr<void> hold);
   // Drops the search under way, as when the rows are about to change.
   void Cancel();

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "document/MarkColumn.h"
 #include "journals/FileWrite.h"
 #include "journals/LoadObserver.h"
 #include "uStrUtils/AppError.h"
@@ -37,15 +38,22 @@ void RowSaver::Run(std::shared_ptr<void> hold, std::function<size_t(BackgroundJo
 }
 
 void RowSaver::Start(const JournalDocument& document, std::vector<uint32_t> records, const std::string& path,
-                     RowFormat format, std::shared_ptr<void> hold) {
+                     RowFormat format, std::shared_ptr<void> hold, std::shared_ptr<const RecordMarks> marks) {
   workbook_ = false;
-  Run(std::move(hold), [&document, records = std::move(records), path, format](BackgroundJob::Context& context) {
-    const RowExport rows(format, document.ColumnCount(), document.ShownTitles());
+  Run(std::move(hold), [&document, records = std::move(records), path, format, marks](BackgroundJob::Context& context) {
+    const RowExport rows(format, document.ColumnCount() + (marks != nullptr ? 1 : 0),
+                         marks != nullptr ? TitlesWithMarks(document) : document.ShownTitles());
     WriteFileReplacing(path, [&](const std::function<void(std::string_view)>& write) {
       std::string text, scratch;
+      MarkedCells cells{};
       rows.AppendTitles(text);
       for (size_t i = 0; i < records.size(); ++i) {
-        rows.AppendRecord(document, records[i], text, scratch);
+        if (marks != nullptr) {
+          CellsWithMark(document, *marks, records[i], cells, scratch);
+          rows.AppendRow(cells.data(), text);
+        } else {
+          rows.AppendRecord(document, records[i], text, scratch);
+        }
         if (text.size() >= (size_t{1} << 20)) {
           // A save dropped leaves the earlier file as it was.
           if (context.Cancelled()) throw LoadCancelled();
@@ -61,11 +69,11 @@ void RowSaver::Start(const JournalDocument& document, std::vector<uint32_t> reco
 }
 
 void RowSaver::StartWorkbook(const JournalDocument& document, std::vector<uint32_t> records, const std::string& path,
-                             const WorkbookLook& look, std::shared_ptr<void> hold) {
+                             const WorkbookLook& look, std::shared_ptr<void> hold, std::shared_ptr<const RecordMarks> marks) {
   workbook_ = true;
-  Run(std::move(hold), [&document, records = std::move(records), path, look](BackgroundJob::Context& context) {
-    XlsxWorkbook workbook(path, document.ShownTitles(), look);
-    std::array<std::string_view, kMaxColumns> cells{};
+  Run(std::move(hold), [&document, records = std::move(records), path, look, marks](BackgroundJob::Context& context) {
+    XlsxWorkbook workbook(path, marks != nullptr ? TitlesWithMarks(document) : document.ShownTitles(), look);
+    MarkedCells cells{};
     std::string scratch;
     for (size_t i = 0; i < records.size(); ++i) {
       if (i % 1024 == 0) {
@@ -73,8 +81,16 @@ void RowSaver::StartWorkbook(const JournalDocument& document, std::vector<uint32
         if (context.Cancelled()) throw LoadCancelled();
         context.Progress(i, records.size());
       }
-      document.Cells(records[i], cells, scratch);
-      workbook.AppendRow(document.Time(records[i]), cells.data(), document.Tone(records[i]));
+      const std::string_view* row = cells.data() + 1;
+      if (marks != nullptr) {
+        CellsWithMark(document, *marks, records[i], cells, scratch);
+        row = cells.data();
+      } else {
+        std::array<std::string_view, kMaxColumns> plain{};
+        document.Cells(records[i], plain, scratch);
+        std::copy(plain.begin(), plain.end(), cells.begin() + 1);
+      }
+      workbook.AppendRow(document.Time(records[i]), row, document.Tone(records[i]));
     }
     workbook.Close();
     return records.size();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/JournalDocument.h"
+#include "document/RecordMarks.h"
 #include "document/RowExport.h"
 #include "exchange/XlsxWorkbook.h"
 #include "window/BackgroundJob.h"
@@ -21,11 +22,12 @@ class RowSaver : public QObject {
   explicit RowSaver(QObject* parent = nullptr);
 
   // Starts the file of `records` of `document` at `path`: rows of `format`, or with `look` a
-  // workbook. `document` stays as it is while `hold` lives, which the save keeps.
+  // workbook; with `marks`, each row led by its mark. `document` stays as it is while `hold`
+  // lives, which the save keeps.
   void Start(const JournalDocument& document, std::vector<uint32_t> records, const std::string& path, RowFormat format,
-             std::shared_ptr<void> hold);
+             std::shared_ptr<void> hold, std::shared_ptr<const RecordMarks> marks = nullptr);
   void StartWorkbook(const JournalDocument& document, std::vector<uint32_t> records, const std::string& path,
-                     const WorkbookLook& look, std::shared_ptr<void> hold);
+                     const WorkbookLook& look, std::shared_ptr<void> hold, std::shared_ptr<const RecordMarks> marks = nullptr);
   // The journal is about to change: the save under way is dropped, with no file left behind.
   void JournalChanging();
   bool Busy() const { return job_->Busy(); }

@@ -13,6 +13,7 @@
 #include "platform/SystemRegional.h"
 #include "window/CommandLine.h"
 #include "window/CorvanelForm.h"
+#include "window/RussianQtWords.h"
 
 namespace {
 
@@ -53,6 +54,9 @@ int main(int argc, char** argv) {
   if (qtTexts.load(QLocale::system(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QApplication::installTranslator(&qtTexts);
   }
+  // And the words that catalogue lacks, asked before it.
+  vantorel::RussianQtWords ownTexts;
+  if (QLocale::system().language() == QLocale::Russian) QApplication::installTranslator(&ownTexts);
   int status = 0;
   {
     vantorel::TCorvanelForm form(vantorel::SystemDateTimeRules());

@@ -2,11 +2,14 @@
 // random filter states, the query prints the rows and the count the document selects.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <random>
 
 #include "datetime/DateTimeParse.h"
+#include "journals/JournalMerge.h"
 #include "query/Query.h"
 #include "support/CoreTestSupport.h"
 #include "support/GeneratedJournal.h"
@@ -50,10 +53,11 @@ std::string DocumentOutput(const JournalDocument& document, const FilterState& s
   std::string out;
   std::string scratch;
   std::array<std::string_view, kMaxColumns> cells{};
-  const int columns = document.Kind().columns;
+  const int columns = document.ColumnCount();
+  const std::vector<std::string> titles = document.ShownTitles();
   for (int c = 0; c < columns; ++c) {
     if (c > 0) out += '\t';
-    if (static_cast<size_t>(c) < document.Titles().size()) out += Cp1251ToUtf8(document.Titles()[static_cast<size_t>(c)]);
+    out += Cp1251ToUtf8(titles[static_cast<size_t>(c)]);
   }
   out += '\n';
   for (uint32_t record : rows.rows) {
@@ -102,7 +106,47 @@ TEST(QueryDocumentTest, TheQueryPrintsWhatTheDocumentSelects) {
         state.endDate -= pick(2);
         args.insert(args.end(), {"--to-date", Day(state.endDate)});
       }
-      for (int l = 0; l < description.listCount; ++l) {
+      // Texts to show and to hide, pieces of the cells as shown, now and then as regular
+      // expressions or with their letter case counting; every third round without lists,
+      // where the query passes over the lines that lack a text to show.
+      const bool regex = pick(4) == 0, matchCase = pick(4) == 0;
+      for (int t = pick(3); t > 0; --t) {
+        TextFilter text;
+        text.hide = pick(2) == 0;
+        text.regex = regex;
+        text.matchCase = matchCase;
+        std::array<std::string_view, kMaxColumns> cells{};
+        std::string scratch;
+        document.Cells(random() % document.size(), cells, scratch);
+        const std::string_view cell = cells[random() % static_cast<unsigned>(description.columns)];
+        const size_t from = cell.empty() ? 0 : random() % cell.size();
+        std::string piece(cell.substr(from, 1 + random() % 8));
+        if (piece.empty()) piece = "0";
+        if (regex) {
+          // A piece, or the cell's start, with letters a regular expression takes as they are.
+          auto quote = [](std::string_view text) {
+            std::string quoted;
+            for (const char c : text) {
+              const auto b = static_cast<unsigned char>(c);
+              if (std::isalnum(b) || b >= 0xC0) {
+                quoted += c;
+              } else {
+                quoted += std::string("\\x") + "0123456789abcdef"[b >> 4] + "0123456789abcdef"[b & 15];
+              }
+            }
+            return quoted;
+          };
+          piece = pick(2) == 0 ? quote(piece) : "^" + quote(piece.substr(0, piece.size() / 2 + 1)) + "|" + quote(piece);
+        }
+        text.text = piece;
+        state.texts.push_back(text);
+        args.insert(args.end(), {text.hide ? "--exclude" : "--match", Cp1251ToUtf8(piece)});
+      }
+      if (regex && !state.texts.empty()) args.emplace_back("--regex");
+      if (matchCase && !state.texts.empty()) args.emplace_back("--match-case");
+      // The texts to show first, as the query takes them.
+      std::stable_sort(state.texts.begin(), state.texts.end(), [](const TextFilter& a, const TextFilter& b) { return !a.hide && b.hide; });
+      for (int l = 0; l < description.listCount && round % 3 != 0; ++l) {
         const std::vector<std::string_view>& items = document.List(l);
         const int choice = pick(4);
         if (choice == 0) continue;
@@ -166,6 +210,38 @@ TEST(QueryDocumentTest, SeveralJournalsAreQueriedAsTheirMerge) {
     expected += "\tдень" + std::to_string(static_cast<int>(day - WholeDay(one.Time(0))) + 1) + ".param\n";
   }
   EXPECT_EQ(merged, expected);
+
+  // Alarm journals of three days as one: the date shows, a range of days narrows them, and the
+  // texts look at the dates and the journals' names too.
+  std::vector<std::string> files;
+  std::vector<NamedJournal> named;
+  for (int day = 0; day < 3; ++day) {
+    const std::string text = test::GeneratedDay(400, 20 + day, day);
+    const std::string name = "узел-" + std::to_string(day + 1) + ".alarms";
+    files.push_back(test::WriteScratchFile(name, text));
+    named.push_back({Utf8ToCp1251(name), test::Parse(JournalKind::Alarms, text)});
+  }
+  const JournalDocument week(MergeJournals(std::move(named)), test::JournalRules().regional);
+  ASSERT_TRUE(week.SpansDays());
+  for (const std::vector<std::string>& texts : std::vector<std::vector<std::string>>{
+           {"--match", "норма"}, {"--match", "УЗЕЛ-2", "--exclude", "авария"}, {"--match", "26.11.2013 1"}, {}}) {
+    FilterState state;
+    state.startTime = EncodeTime(9, 0, 0, 0);
+    state.startDate = WholeDay(week.Time(0)) + 1;
+    state.endDate = state.startDate + 1;
+    std::vector<std::string> all = {"--from", "09:00:00", "--from-date", Day(state.startDate), "--to-date", Day(state.endDate)};
+    all.insert(all.end(), texts.begin(), texts.end());
+    for (size_t t = 0; t + 1 < texts.size(); t += 2) {
+      TextFilter filter;
+      filter.text = Utf8ToCp1251(texts[t + 1]);
+      filter.hide = texts[t] == "--exclude";
+      state.texts.push_back(filter);
+    }
+    all.insert(all.end(), files.begin(), files.end());
+    Text out, err;
+    ASSERT_EQ(RunQuery(all, test::JournalRules(), out, err), kQueryOk) << err.text;
+    EXPECT_EQ(out.text, DocumentOutput(week, state)) << (texts.empty() ? "" : texts[1]);
+  }
 
   Text out, err;
   EXPECT_EQ(RunQuery({test::WriteScratchFile("a.alarms", ""), test::WriteScratchFile("b.param", "")}, test::JournalRules(), out, err),

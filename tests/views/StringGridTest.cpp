@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -249,6 +251,97 @@ TEST_F(GridInput, SelectedAndCurrentRowsAreFramedAndTheHeaderShowsTheTitles) {
   for (int x = 0; x < firstWidth - 1; ++x) dark += titles.pixelColor(x, 9).lightness() < 100;
   EXPECT_GT(dark, 10);
   EXPECT_EQ(titles.pixelColor(firstWidth - 5, 2), ButtonFace());
+}
+
+TEST_F(GridInput, PagesEndsAndADragPastTheEdgeMoveTheSelectionAndTheCurrentRowStandsApart) {
+  const int rowHeight = JournalGrid::kRowHeight;
+  Key(Qt::Key_End);
+  ASSERT_EQ(grid.currentIndex().row(), kRecords - 1);
+  // Page Up goes a page up, as a table view's does: the row a viewport's height above the
+  // current row's bottom, not the first row.
+  Key(Qt::Key_PageUp);
+  const int page = (kRecords * rowHeight - 1 - grid.viewport()->height()) / rowHeight;
+  EXPECT_EQ(grid.currentIndex().row(), page);
+  EXPECT_GT(page, 0);
+  EXPECT_EQ(grid.SelectedRecords(), Records(static_cast<uint32_t>(page), static_cast<uint32_t>(page)));
+  Key(Qt::Key_PageUp);
+  EXPECT_EQ(grid.currentIndex().row(), std::max(0, ((page + 1) * rowHeight - 1 - grid.viewport()->height()) / rowHeight));
+  // Ctrl+Home and Ctrl+End take the selection with them; Ctrl with an arrow does not.
+  Key(Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(grid.SelectedRecords(), Records(kRecords - 1, kRecords - 1));
+  Key(Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(grid.SelectedRecords(), Records(0, 0));
+  Key(Qt::Key_Down, Qt::ControlModifier);
+  Key(Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(grid.SelectedRecords(), Records(0, 0));
+  ASSERT_EQ(grid.currentIndex().row(), 2);
+  // The current row is framed solid, a selected one dotted: the two look apart.
+  const QImage image = grid.viewport()->grab().toImage();
+  EXPECT_EQ(FramePixels(image, 2, 1), 40);
+  EXPECT_GT(FramePixels(image, 0, 1), 5);
+  EXPECT_LT(FramePixels(image, 0, 1), 30);
+
+  // A press and a drag past the bottom, the button held there: the rows scroll on, and the
+  // selection with them, with no further move of the mouse.
+  const QPoint at = grid.visualRect(grid.Model().index(1, 1)).center();
+  QMouseEvent press(QEvent::MouseButtonPress, at, grid.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(grid.viewport(), &press);
+  const QPoint below(at.x(), grid.viewport()->height() + 5);
+  QMouseEvent move(QEvent::MouseMove, below, grid.viewport()->mapToGlobal(below), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(grid.viewport(), &move);
+  const int after = grid.verticalScrollBar()->value();
+  QElapsedTimer held;
+  held.start();
+  while (held.elapsed() < 400) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_GT(grid.verticalScrollBar()->value(), after + 2);
+  EXPECT_GT(grid.SelectedRecords().size(), static_cast<size_t>(grid.viewport()->height() / rowHeight));
+  EXPECT_EQ(grid.SelectedRecords().front().value, 1u);
+  QMouseEvent release(QEvent::MouseButtonRelease, below, grid.viewport()->mapToGlobal(below), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(grid.viewport(), &release);
+  const int released = grid.verticalScrollBar()->value();
+  held.restart();
+  while (held.elapsed() < 200) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), released);
+}
+
+TEST_F(GridInput, AScreenReaderMeetsATableOfTheRowsTheirTitlesCellsAndSelection) {
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&grid);
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->role(), QAccessible::Table);
+  QAccessibleTableInterface* rows = table->tableInterface();
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(rows->rowCount(), kRecords);
+  EXPECT_EQ(rows->columnCount(), 6);
+  EXPECT_EQ(rows->columnDescription(1), "Время");
+  QAccessibleInterface* title = table->child(0);
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->role(), QAccessible::ColumnHeader);
+  EXPECT_EQ(title->text(QAccessible::Name), "Пользователь");
+  QAccessibleInterface* cell = rows->cellAt(3, 0);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->role(), QAccessible::Cell);
+  EXPECT_EQ(cell->text(QAccessible::Name), grid.Cell(0, 4));
+  EXPECT_EQ(table->indexOfChild(cell), 4 * 6);
+  EXPECT_EQ(table->child(4 * 6), cell);
+  QAccessibleTableCellInterface* place = cell->tableCellInterface();
+  ASSERT_NE(place, nullptr);
+  EXPECT_EQ(place->rowIndex(), 3);
+  EXPECT_EQ(place->columnHeaderCells().value(0), title);
+  // The selection both ways.
+  Click(5, 1);
+  EXPECT_EQ(rows->selectedRows(), QList<int>{5});
+  EXPECT_TRUE(rows->cellAt(5, 2)->state().selected);
+  EXPECT_FALSE(cell->state().selected);
+  EXPECT_TRUE(rows->selectRow(7));
+  EXPECT_EQ(grid.SelectedRecords(), (std::vector<RecordIndex>{{5}, {7}}));
+  EXPECT_TRUE(rows->unselectRow(5));
+  EXPECT_EQ(rows->selectedRows(), QList<int>{7});
+  EXPECT_EQ(table->focusChild(), rows->cellAt(5, 1));
+  // Another view: its cells, not those of the rows before.
+  grid.ShowView(*document, Users(2));
+  EXPECT_EQ(rows->rowCount(), grid.Model().rowCount());
+  EXPECT_EQ(rows->cellAt(0, 0)->text(QAccessible::Name), grid.Cell(0, 1));
 }
 
 TEST_F(GridInput, ADoubleClickOnAColumnBorderFitsTheColumn) {

@@ -28,6 +28,7 @@ FilterState StateOf(const QueryOptions& options, const JournalDocument& document
   state.startDate = options.fromDate.value_or(WholeDay(document.Earliest()));
   state.endDate = options.toDate.value_or(WholeDay(document.Latest()));
   state.showUnimportant = options.showUnimportant;
+  state.texts = TextFiltersOf(options);
   const KindDescription& kind = document.Kind();
   for (int l = 0; l < kind.listCount; ++l) {
     const std::optional<std::string> wanted = ListOption(options, kind.kind, l);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <tuple>
 
+#include "document/TextMatcher.h"
 #include "journals/Extension.h"
 #include "journals/FileWrite.h"
 #include "query/MergedQuery.h"
@@ -128,6 +129,14 @@ int RunQuery(const std::vector<std::string>& args, const DateTimeRules& rules, T
     }
   }
   if (!FitsKind(options, kind, problem)) return BadUsage(err, problem);
+  // A regular expression RE2 refuses is a bad option.
+  for (const TextFilter& filter : TextFiltersOf(options)) {
+    try {
+      const TextMatcher matcher(filter);
+    } catch (const AppError& error) {
+      return BadUsage(err, Cp1251ToUtf8(error.Message()));
+    }
+  }
 
   // What the answer leaves out, told once it is whole.
   std::string notices;

@@ -115,6 +115,15 @@ bool TakeListText(QueryOptions& o, const std::string& name, const std::string& v
   return true;
 }
 
+bool TakeText(QueryOptions& o, const std::string& name, const std::string& value, std::string& problem) {
+  if (value.empty()) {
+    problem = name + " needs a text";
+    return false;
+  }
+  (name == "--match" ? o.match : o.exclude).push_back(value);
+  return true;
+}
+
 bool TakeFormat(QueryOptions& o, const std::string&, const std::string& value, std::string& problem) {
   if (value == "tsv") {
     o.format = RowFormat::Tsv;
@@ -158,10 +167,14 @@ struct OptionRow {
 constexpr OptionRow kOptions[] = {
     {"from", "HH:MM:SS[.zzz]", Part::Filter, "start of the time window, 24-hour clock (00:00:00)", TakeTime},
     {"to", "HH:MM:SS[.zzz]", Part::Filter, "end of the time window (23:59:59); both ends inclusive", TakeTime},
-    {"from-date", "YYYY-MM-DD", Part::Filter, "first day shown, .param only (the file's first day)", TakeDate},
+    {"from-date", "YYYY-MM-DD", Part::Filter,
+     "first day shown (the journals' first day): .param, or several journals that span more "
+     "than one day",
+     TakeDate},
     {"to-date", "YYYY-MM-DD", Part::Filter,
-     "last day, .param only (the file's last day); on it the time window's end applies, on "
-     "the days before it does not",
+     "last day (the journals' last day); for .param the time window's end applies on it and "
+     "not on the days before it, for several journals of other kinds the time window applies "
+     "on every day",
      TakeDate},
     {"group", "TEXT", Part::Filter, "group (.alarms, .param, .stat)", TakeListText},
     {"node", "TEXT", Part::Filter, "node (.alarms, .param, .stat)", TakeListText},
@@ -170,6 +183,16 @@ constexpr OptionRow kOptions[] = {
     {"user", "TEXT", Part::Filter, "user (.action)", TakeListText},
     {"action", "TEXT", Part::Filter, "action (.action)", TakeListText},
     {"show-unimportant", "", Part::Filter, "show the unimportant alarms too", TakeFlag<&QueryOptions::showUnimportant>},
+    {"match", "TEXT", Part::Filter,
+     "show only the rows that hold TEXT in a cell as the table shows it (the date-time column "
+     "as the regional settings write it, \"Журнал\" too), letter case aside for Russian and "
+     "Latin letters; given more than once, a row must hold every TEXT",
+     TakeText},
+    {"exclude", "TEXT", Part::Filter, "hide the rows that hold TEXT; given more than once, the rows that hold any of them",
+     TakeText},
+    {"regex", "", Part::Filter, "the TEXTs of --match and --exclude are regular expressions (RE2's syntax), each matched within a cell",
+     TakeFlag<&QueryOptions::regex>},
+    {"match-case", "", Part::Filter, "letter case counts in --match and --exclude", TakeFlag<&QueryOptions::matchCase>},
     {"lists", "", Part::Instead,
           "the filter lists, one line each: the list's name, then its items, joined by tabs",
      TakeFlag<&QueryOptions::lists>},
@@ -480,8 +503,8 @@ bool FitsKind(const QueryOptions& o, JournalKind kind, std::string& problem) {
   const KindDescription& description = DescriptionOf(kind);
   for (const char* dates : {"--from-date", "--to-date"}) {
     const bool given = dates[2] == 'f' ? o.fromDate.has_value() : o.toDate.has_value();
-    if (given && !description.dateRange) {
-      problem = std::string(dates) + " applies to .param journals only";
+    if (given && !description.dateRange && o.files.size() < 2) {
+      problem = std::string(dates) + " applies to .param journals, or to several journals of more than one day";
       return false;
     }
   }
@@ -494,6 +517,23 @@ bool FitsKind(const QueryOptions& o, JournalKind kind, std::string& problem) {
     }
   }
   return true;
+}
+
+std::vector<TextFilter> TextFiltersOf(const QueryOptions& o) {
+  std::vector<TextFilter> filters;
+  for (const bool hide : {false, true}) {
+    for (const std::string& text : hide ? o.exclude : o.match) {
+      TextFilter filter;
+      filter.text = Utf8ToCp1251(text);
+      filter.hide = hide;
+      filter.regex = o.regex;
+      filter.matchCase = o.matchCase;
+      // A character the code page lacks: no row holds the text.
+      filter.unwritable = Cp1251ToUtf8(filter.text) != text;
+      filters.push_back(std::move(filter));
+    }
+  }
+  return filters;
 }
 
 std::optional<std::string> ListOption(const QueryOptions& o, JournalKind kind, int list) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/RowExport.h"
+#include "document/TextFilter.h"
 #include "document/ValueFilter.h"
 
 namespace vantorel {
@@ -22,6 +23,11 @@ struct QueryOptions {
   // The value options given (--group, --user, ...) and their texts.
   std::vector<std::pair<std::string, std::string>> values;
   bool showUnimportant = false;
+  // --match and --exclude, UTF-8 as given, and how they are read.
+  std::vector<std::string> match;
+  std::vector<std::string> exclude;
+  bool regex = false;
+  bool matchCase = false;
   bool lists = false;
   bool countOnly = false;
   bool help = false;
@@ -63,6 +69,9 @@ bool FitsKind(const QueryOptions& o, JournalKind kind, std::string& problem);
 
 // The text the options give for list `list` of `kind`, if any.
 std::optional<std::string> ListOption(const QueryOptions& o, JournalKind kind, int list);
+
+// The text filters of --match and --exclude, in Windows-1251, the texts to show first.
+std::vector<TextFilter> TextFiltersOf(const QueryOptions& o);
 
 // The days a date picker holds: 14 September 1752 to 31 December 9999.
 bool InPickerRange(TDateTime day);

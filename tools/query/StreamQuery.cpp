@@ -7,8 +7,10 @@
 #include <optional>
 
 #include "datetime/DateTimeParse.h"
+#include "datetime/DateTimeReader.h"
 #include "document/JournalDocument.h"
 #include "document/RowExport.h"
+#include "document/TextRule.h"
 #include "document/Timeline.h"
 #include "exchange/CellText.h"
 #include "exchange/XlsxWorkbook.h"
@@ -38,8 +40,11 @@ class StreamQuery final : public FollowReader {
   StreamQuery(const QueryOptions& options, const DateTimeRules& rules, TextSink& out, TextSink& err,
               const std::function<bool()>& followIdle, const FollowClock& clock)
       : o_(options), rules_(rules), out_(out), err_(err), followIdle_(followIdle), clock_(clock),
-        source_(std::make_unique<JournalSource>(options.file)), stream_(std::make_unique<JournalStream>(*source_, kKind)) {
+        source_(std::make_unique<JournalSource>(options.file)), stream_(std::make_unique<JournalStream>(*source_, kKind)),
+        dates_(rules) {
     for (int l = 0; l < kKind.listCount; ++l) wanted_[static_cast<size_t>(l)] = ListOption(options, K, l);
+    const std::vector<TextFilter> texts = TextFiltersOf(options);
+    if (!texts.empty()) texts_.emplace(kKind, rules.regional, texts);
   }
 
   // The notices of what the answer leaves out, UTF-8 lines.
@@ -266,14 +271,30 @@ class StreamQuery final : public FollowReader {
     return wanted ? lists_[static_cast<size_t>(l)].Find(*wanted) : 0;
   }
 
+  // The date and time of a record line alone, read as the parser reads it.
+  TDateTime TimeOfLine(std::string_view line) {
+    std::string_view rest = line, field;
+    for (int f = 0; f <= kKind.dateTimeField; ++f) field = CutFieldOf(kKind, rest, f);
+    return dates_.Read(field);
+  }
+
   // One reading of the journal; with `select`, the records that pass are counted and printed.
   void Pass(bool select) {
     RecordParser<K> parser(rules_, lists_, &arena_, listMask_);
     ParsedRecord values;
     std::string_view line;
     const bool firstPass = !counted_;
+    // A text every passing line holds: a line without it is only counted, its date and time
+    // read for the count, the days and their errors. Not while lists are built, whose items
+    // every line brings.
+    const ByteSearch* needs = texts_ && listMask_ == 0 && !o_.lists ? texts_->LineNeeds() : nullptr;
     while (stream_->Next(line)) {
-      parser.Parse(line, values);
+      const bool hopeless = needs != nullptr && !needs->In(line);
+      if (hopeless) {
+        values.time = TimeOfLine(line);
+      } else {
+        parser.Parse(line, values);
+      }
       if (firstPass) {
         ++total_;
         if constexpr (kKind.findsDays) days_.Note(values.time);
@@ -288,10 +309,11 @@ class StreamQuery final : public FollowReader {
         lateCount_ = 0;
         out_.Flushed();
       }
-      if (!select) continue;
+      if (!select || hopeless) continue;
       if (!ListsKnown()) continue;
       if (o_.histogram) {
-        if (filter_.PassesDays(values.time) && filter_.PassesListsAndTone(values.items.data(), values.tone)) {
+        if (filter_.PassesDays(values.time) && filter_.PassesListsAndTone(values.items.data(), values.tone) &&
+            PassesTexts(line, values.time)) {
           ++bins_[static_cast<size_t>(BinOf(values.time))];
         }
         continue;
@@ -299,17 +321,21 @@ class StreamQuery final : public FollowReader {
       if (!filter_.PassesMoment(values.time)) {
         // Followed, the end day's late rows wait for the next day, which lets them through.
         if (o_.follow && kKind.dateRange && !o_.toDate && Rows() && Late(values.time) &&
-            filter_.PassesListsAndTone(values.items.data(), values.tone)) {
+            filter_.PassesListsAndTone(values.items.data(), values.tone) && PassesTexts(line, values.time)) {
           RenderRow(line, values.time, values.tone, late_);
           ++lateCount_;
         }
         continue;
       }
-      if (!filter_.PassesListsAndTone(values.items.data(), values.tone)) continue;
+      if (!filter_.PassesListsAndTone(values.items.data(), values.tone) || !PassesTexts(line, values.time)) continue;
       ++shown_;
       if (Rows()) PrintRow(line, values.time, values.tone);
     }
     counted_ = true;
+  }
+
+  bool PassesTexts(std::string_view line, TDateTime time) {
+    return !texts_ || texts_->PassesLine(line, time, -1, textScratch_);
   }
 
   // The wanted values' items, as far as records have brought them into the lists: a text no
@@ -395,6 +421,10 @@ class StreamQuery final : public FollowReader {
   const FollowClock& clock_;
   std::unique_ptr<JournalSource> source_;
   std::unique_ptr<JournalStream> stream_;
+  DateTimeReader dates_;
+  // The text filters, if any.
+  std::optional<TextRule> texts_;
+  std::string textScratch_;
   // The title row is printed (a followed journal's title line may not have ended yet).
   bool titled_ = false;
   bool following_ = false;
