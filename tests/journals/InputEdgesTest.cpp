@@ -131,6 +131,7 @@ class ChangeAfterFirstPiece final : public ReadWatcher {
     if (change_) std::exchange(change_, nullptr)();
   }
   void Moving() override {}
+  void Abandoned() override {}
   void Moved(const char*, size_t, char*) override {}
 
  private:
