@@ -415,6 +415,60 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
   Figure("find_gap", static_cast<double>(findGap));
   findTicker.stop();
 
+  // Text filters from the find bar: from the command to the rows shown (selected beside the
+  // window for a big journal), and the longest stretch the event loop waited meanwhile.
+  qint64 textGap = 0;
+  QElapsedTimer sinceTextTick;
+  QTimer textTicker;
+  textTicker.setInterval(5);
+  QObject::connect(&textTicker, &QTimer::timeout, [&] { textGap = std::max(textGap, sinceTextTick.restart()); });
+  auto textChange = [&](const std::function<void()>& act) {
+    bool shown = false;
+    QEventLoop view;
+    const QMetaObject::Connection seen = QObject::connect(&form, &TCorvanelForm::ViewShown, [&] {
+      shown = true;
+      view.quit();
+    });
+    const Clock::time_point at = Clock::now();
+    sinceTextTick.start();
+    textTicker.start();
+    act();
+    textGap = std::max(textGap, sinceTextTick.restart());
+    if (!shown) view.exec();
+    textGap = std::max(textGap, sinceTextTick.elapsed());
+    textTicker.stop();
+    QObject::disconnect(seen);
+    return MsSince(at);
+  };
+  auto add = [&form](const char* text, bool hide) {
+    return [&form, text, hide] {
+      form.FindEdit->setText(QString::fromUtf8(text));
+      form.AddTextFilter(hide);
+    };
+  };
+  auto clear = [&form] {
+    return [&form] {
+      while (form.TextFilters().size() > 1) form.RemoveTextFilter(static_cast<int>(form.TextFilters().size()) - 1);
+      form.RemoveTextFilter(0);
+    };
+  };
+  std::vector<double> rare, common, hides;
+  for (int round = 0; round < 3; ++round) {
+    rare.push_back(textChange(add("вологда-0034", false)));
+    textChange(clear());
+    common.push_back(textChange(add("авария", false)));
+    textChange(clear());
+    textChange(add("норма", true));
+    textChange(add("рассхождение", true));
+    hides.push_back(textChange(add("переход на резерв", true)));
+    std::printf("status_hides %s\n", form.StatusText(1).toStdString().c_str());
+    textChange(clear());
+  }
+  Figure("text_rare", Median(rare));
+  Figure("text_common", Median(common));
+  Figure("text_hides", Median(hides));
+  Figure("text_gap", static_cast<double>(textGap));
+
   // Ctrl+A and Ctrl+C on every shown row: from the selection to the clipboard set, and the
   // longest stretch the event loop waited meanwhile.
   QEventLoop copied;
@@ -769,6 +823,17 @@ int Main(int argc, char** argv) {
       Line(kind, "find a text in none of the rows", Fixed("%.1f ms", window["find"]),
            Fixed("longest event-loop gap %.0f ms", window["find_gap"]) +
                (judged && !big ? ", " + Verdict("< 500 ms", window["find"], 500) : ""));
+      const double textBound = big ? 250 : 30;
+      Line(kind, "window filter change: text, show only a rare one", Fixed("%.1f ms", window["text_rare"]),
+           judged ? Verdict(Fixed("<= %.0f ms", textBound), window["text_rare"], textBound) : "");
+      Line(kind, "window filter change: text, show only a common one", Fixed("%.1f ms", window["text_common"]),
+           judged ? Verdict(Fixed("<= %.0f ms", textBound), window["text_common"], textBound) : "");
+      Line(kind, "window filter change: text, three hidden", Fixed("%.1f ms", window["text_hides"]),
+           Fixed("longest event-loop gap of the text changes %.0f ms", window["text_gap"]) +
+               (judged ? ", " + Verdict(Fixed("<= %.0f ms", textBound), window["text_hides"], textBound) + ", " +
+                             Verdict("gap <= 50 ms", window["text_gap"], 50)
+                       : ""));
+      Line(kind, "window status with three hidden", texts["status_hides"]);
       Line(kind, "copy every shown row (Ctrl+A, Ctrl+C)", Fixed("%.1f ms", window["copy"]),
            Fixed("longest event-loop gap %.0f ms", window["copy_gap"]) +
                (judged && !big ? ", " + Verdict("<= 50 ms", window["copy_gap"], 50) : ""));
