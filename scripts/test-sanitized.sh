@@ -32,5 +32,5 @@ cmake --build "$tsan_dir" -j "$jobs" --target test_journals test_document test_w
   export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp}
   cd "$tsan_dir"
   QT_QPA_PLATFORM=offscreen ctest --output-on-failure \
-    -R '^(LoadJournal|Parallel|ParseJournal|JournalDocument|Select|Widths|WidthIndex|LoadInput|BadJournals|AlarmWindow|ActionWindow|ParamWindow|Commands|StartState|Follow|Desk|Timeline|Grow)' "$@"
+    -R '^(LoadJournal|Parallel|ParseJournal|JournalDocument|Select|Widths|WidthIndex|LoadInput|BadJournals|AlarmWindow|ActionWindow|ParamWindow|Commands|StartState|Follow|Desk|Timeline|Grow|Investigation|MultipleJournals|TextFilters|RotatedJournals|NulByte|ChangedWhileRead)' "$@"
 )

@@ -18,12 +18,24 @@ BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {}
 BackgroundJob::~BackgroundJob() { Cancel(); }
 
 void BackgroundJob::Deliver(uint64_t run, std::function<void()> call) {
-  QMetaObject::invokeMethod(
-      this,
-      [this, run, call = std::move(call)] {
-        if (run == run_) call();
-      },
-      Qt::QueuedConnection);
+  {
+    const std::lock_guard<std::mutex> lock(postedMutex_);
+    posted_.push_back({run, std::move(call)});
+  }
+  QMetaObject::invokeMethod(this, "TakePosted", Qt::QueuedConnection);
+}
+
+void BackgroundJob::TakePosted() {
+  // One call an event, the oldest first: a call that runs an event loop of its own (a message
+  // box) lets the next ones run in order meanwhile.
+  Posted next;
+  {
+    const std::lock_guard<std::mutex> lock(postedMutex_);
+    if (posted_.empty()) return;
+    next = std::move(posted_.front());
+    posted_.pop_front();
+  }
+  if (next.run == run_) next.call();
 }
 
 void BackgroundJob::Start(std::function<void(Context&)> work) {

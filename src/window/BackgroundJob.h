@@ -6,7 +6,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace vantorel {
@@ -53,7 +55,17 @@ class BackgroundJob : public QObject {
   // The work returned, after everything it posted; not after a cancel.
   void Finished();
 
+ private slots:
+  // Runs the oldest call posted, unless its job was cancelled. The window's thread.
+  void TakePosted();
+
  private:
+  struct Posted {
+    uint64_t run = 0;
+    std::function<void()> call;
+  };
+
+  // Any thread.
   void Deliver(uint64_t run, std::function<void()> call);
 
   std::thread thread_;
@@ -61,6 +73,10 @@ class BackgroundJob : public QObject {
   // The job whose deliveries are taken; an earlier one's are dropped.
   uint64_t run_ = 0;
   bool busy_ = false;
+  // The calls wait here, handed over under the mutex; an event a call only says that one
+  // more waits.
+  std::mutex postedMutex_;
+  std::deque<Posted> posted_;
 };
 
 }  // namespace vantorel
