@@ -90,6 +90,9 @@ class JournalDocument {
   // `cancel` was set meanwhile (see Select).
   bool WithRecordMask(const FilterState& state, const std::atomic<bool>* cancel,
                       const std::function<void(const uint64_t* mask)>& use) const;
+  // Whether the records that pass the text filters `texts` are known already, so that a view
+  // of them asks no search of the texts.
+  bool TextsReady(const std::vector<TextFilter>& texts) const { return texts_->Ready(*this, texts); }
   // The records from `first` on changed (following took records in among them, or added
   // some): what is kept of them is looked at again. On the thread that changes the records.
   void RecordsChanged(size_t first);

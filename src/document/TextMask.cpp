@@ -38,6 +38,13 @@ bool TextMask::Use(const JournalDocument& document, const std::vector<TextFilter
   return true;
 }
 
+bool TextMask::Ready(const JournalDocument& document, const std::vector<TextFilter>& filters) {
+  if (filters.empty()) return true;
+  const std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+  return lock.owns_lock() && rule_ != nullptr && ruleOf_ == &document && filters == filters_ &&
+         covered_ >= document.RecordCount();
+}
+
 void TextMask::Forget(size_t first) {
   const std::lock_guard<std::mutex> lock(mutex_);
   covered_ = std::min(covered_, first);

@@ -28,6 +28,9 @@ class TextMask {
            const std::function<void(const uint64_t* bits)>& use);
   // The records from `first` on changed: they are looked at again.
   void Forget(size_t first);
+  // Whether Use would find the records of `document` that pass `filters` made already (none
+  // to make when there are no filters); false while Use runs on another thread.
+  bool Ready(const JournalDocument& document, const std::vector<TextFilter>& filters);
 
  private:
   std::mutex mutex_;

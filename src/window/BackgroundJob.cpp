@@ -2,7 +2,16 @@
 
 #include <QMetaObject>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace vantorel {
+namespace {
+
+constexpr int kNiceness = 5;
+
+}  // namespace
 
 void BackgroundJob::Context::Progress(size_t done, size_t total) {
   const auto now = std::chrono::steady_clock::now();
@@ -44,6 +53,9 @@ void BackgroundJob::Start(std::function<void(Context&)> work) {
   busy_ = true;
   const uint64_t run = run_;
   thread_ = std::thread([this, run, work = std::move(work)] {
+    // The window's thread comes first when the cores are busy: a job, and the threads it
+    // starts, which inherit it, run at a lower priority.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), kNiceness);
     Context context(*this, run, &cancel_);
     work(context);
     Deliver(run, [this] {

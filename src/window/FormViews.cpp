@@ -37,7 +37,10 @@ void TCorvanelForm::RefreshView(std::function<void()> then) {
   Finder->Cancel();
   StringGrid->Model().SetHighlights(filters.texts);
   StringGrid->SetMarks(filters.marks);
-  if (document.RecordCount() >= viewInPlaceRecords && !StringGrid->Model().Prepared(document, filters)) {
+  // A search of new texts through a journal of some size would keep the window waiting too.
+  const bool beside = document.RecordCount() >= viewInPlaceRecords ||
+                      (document.RecordCount() >= viewInPlaceRecords / 8 && !document.TextsReady(filters.texts));
+  if (beside && !StringGrid->Model().Prepared(document, filters)) {
     // Selected beside the window: the table shows the rows it has until the new ones come.
     afterView_ = std::move(then);
     Views->Start(document, filters, StringGrid->Model().TakeSpareRows(), session_->Hold());

@@ -195,6 +195,7 @@ TEST(TextFilters, TheRuleIsTheModelWhicheverWayTheDocumentLooks) {
   documents.emplace_back(MergeJournals(std::move(set)), test::JournalRules().regional);
   for (const JournalDocument& document : documents) {
     SCOPED_TRACE(std::string(document.Kind().extension) + (document.Data().Merged() ? " merged" : ""));
+    std::vector<TextFilter> last;
     for (int round = 0; round < 12; ++round) {
       FilterState state;
       state.showUnimportant = true;
@@ -216,8 +217,13 @@ TEST(TextFilters, TheRuleIsTheModelWhicheverWayTheDocumentLooks) {
       }
       std::string call;
       for (const TextFilter& filter : state.texts) call += (filter.hide ? " -" : " +") + Cp1251ToUtf8(filter.text);
-      // Through the journal's bytes at once, and record by record as following looks.
+      // Through the journal's bytes at once, and record by record as following looks; once
+      // selected, the records that pass the texts are known until other texts are asked for.
+      EXPECT_EQ(document.TextsReady(state.texts), round > 0 && state.texts == last) << call;
       EXPECT_EQ(Select(document, state), expected) << call;
+      EXPECT_TRUE(document.TextsReady(state.texts)) << call;
+      EXPECT_TRUE(document.TextsReady({}));
+      last = state.texts;
       const TextRule rule(document, state.texts);
       std::string scratch;
       Rows oneByOne;
