@@ -1,15 +1,22 @@
 #include "document/JournalDocument.h"
 
+#include <atomic>
+
 #include "datetime/DateTimeText.h"
 
 namespace vantorel {
 namespace {
 
+// A selection looks at its cancel once every this many blocks (some 64,000 records).
+constexpr size_t kBlocksBetweenLooks = 512;
+
 // One pass over the records; the kind's shape is known at compile time, so the tests it
 // does not have cost nothing.
 // `mask`, when given, holds a bit a record: records without theirs do not pass.
+// False, `out` left unfinished, when `cancel` was set meanwhile.
 template <JournalKind K>
-void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first, RowSet& out, const uint64_t* mask) {
+bool SelectKind(const Journal& journal, const RecordFilter& filter, size_t first, RowSet& out, const uint64_t* mask,
+                const std::atomic<bool>* cancel) {
   constexpr const KindDescription& kind = Describe<K>();
   const size_t count = journal.size();
   const TDateTime* times = journal.records.times.data();
@@ -24,8 +31,13 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
   out.blockStarts.resize(std::min(out.blockStarts.size(), keptStarts));
   uint32_t* rows = out.rows.data();
   auto shown = static_cast<uint32_t>(kept);
+  bool cancelled = false;
   WithItemColumns(journal.records.items, kind.listCount, [&](const auto& items) {
     for (size_t block = firstBlock * kRecordBlock; block < count; block += kRecordBlock) {
+      if (cancel != nullptr && block / kRecordBlock % kBlocksBetweenLooks == 0 && cancel->load(std::memory_order_relaxed)) {
+        cancelled = true;
+        return;
+      }
       if (block >= first) out.blockStarts.push_back(shown);
       const size_t end = std::min(count, block + kRecordBlock);
       for (size_t i = std::max(block, first); i < end; ++i) {
@@ -37,8 +49,10 @@ void SelectKind(const Journal& journal, const RecordFilter& filter, size_t first
       }
     }
   });
+  if (cancelled) return false;
   out.blockStarts.push_back(shown);
   out.rows.Resize(shown);
+  return true;
 }
 
 }  // namespace
@@ -121,9 +135,11 @@ bool JournalDocument::Select(const FilterState& state, RowSet& out, const std::a
 
 bool JournalDocument::SelectFrom(const FilterState& state, size_t first, RowSet& out, const std::atomic<bool>* cancel) const {
   const RecordFilter filter = FilterOf(state);
-  return WithRecordMask(state, cancel, [&](const uint64_t* mask) {
-    WithKind(Kind().kind, [&](auto k) { SelectKind<decltype(k)::value>(journal_, filter, first, out, mask); });
+  bool selected = false;
+  const bool masked = WithRecordMask(state, cancel, [&](const uint64_t* mask) {
+    WithKind(Kind().kind, [&](auto k) { selected = SelectKind<decltype(k)::value>(journal_, filter, first, out, mask, cancel); });
   });
+  return masked && selected;
 }
 
 bool JournalDocument::WithRecordMask(const FilterState& state, const std::atomic<bool>* cancel,
