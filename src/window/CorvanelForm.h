@@ -278,6 +278,8 @@ class TCorvanelForm : public QMainWindow {
   void ShowNoRecords();
   // The session opened the files chosen: the window says so.
   void ShowOpened();
+  // Unchecks "Только отмеченные" without a new view: the journal about to open has no marks.
+  void DropMarkedOnly();
   // What a view starts from: the controls' filters, the start date, the table's font.
   ViewStart StartOfView() const;
   // What a reading again keeps of the view.

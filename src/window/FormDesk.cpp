@@ -391,25 +391,25 @@ void TCorvanelForm::OpenFile(const QString& path) {
 
 void TCorvanelForm::OpenFiles(const QStringList& paths) {
   if (IsLoading() || paths.isEmpty()) return;
-  // A journal opened anew has no marks to show alone.
-  {
-    const QSignalBlocker block(MarkedOnly);
-    MarkedOnly->setChecked(false);
-  }
-  ShowChips();
+  DropMarkedOnly();
   session_->Open(paths, StartOfView());
   ShowOpened();
 }
 
 void TCorvanelForm::OpenFromOutside(const QStringList& paths) {
   if (IsLoading() || paths.isEmpty()) return;
+  DropMarkedOnly();
+  session_->OpenFromOutside(paths, StartOfView());
+  ShowOpened();
+}
+
+void TCorvanelForm::DropMarkedOnly() {
+  // A journal opened anew has no marks to show alone.
   {
     const QSignalBlocker block(MarkedOnly);
     MarkedOnly->setChecked(false);
   }
   ShowChips();
-  session_->OpenFromOutside(paths, StartOfView());
-  ShowOpened();
 }
 
 void TCorvanelForm::ShowOpened() {
