@@ -461,14 +461,21 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
     };
   };
   std::vector<double> rare, common, hides;
+  // The records that pass a text are kept for the texts asked for lately: each round asks
+  // for texts of its own, alike but for their letters' case, so none of them is known yet.
+  const char* rareTexts[] = {"вологда-0034", "Вологда-0034", "ВОЛОГДА-0034"};
+  const char* commonTexts[] = {"авария", "Авария", "АВАРИЯ"};
+  const char* hiddenTexts[][3] = {{"норма", "рассхождение", "переход на резерв"},
+                                  {"Норма", "Рассхождение", "Переход на резерв"},
+                                  {"НОРМА", "РАССХОЖДЕНИЕ", "ПЕРЕХОД НА РЕЗЕРВ"}};
   for (int round = 0; round < 3; ++round) {
-    rare.push_back(textChange(add("вологда-0034", false)));
+    rare.push_back(textChange(add(rareTexts[round], false)));
     textChange(clear());
-    common.push_back(textChange(add("авария", false)));
+    common.push_back(textChange(add(commonTexts[round], false)));
     textChange(clear());
-    textChange(add("норма", true));
-    textChange(add("рассхождение", true));
-    hides.push_back(textChange(add("переход на резерв", true)));
+    textChange(add(hiddenTexts[round][0], true));
+    textChange(add(hiddenTexts[round][1], true));
+    hides.push_back(textChange(add(hiddenTexts[round][2], true)));
     std::printf("status_hides %s\n", form.StatusText(1).toStdString().c_str());
     textChange(clear());
   }
@@ -836,7 +843,7 @@ int Main(int argc, char** argv) {
            judged ? Verdict(Fixed("<= %.0f ms", textBound), window["text_rare"], textBound) : "");
       Line(kind, "window filter change: text, show only a common one", Fixed("%.1f ms", window["text_common"]),
            judged ? Verdict(Fixed("<= %.0f ms", textBound), window["text_common"], textBound) : "");
-      Line(kind, "window filter change: text, three hidden", Fixed("%.1f ms", window["text_hides"]),
+      Line(kind, "window filter change: text, a third one hidden", Fixed("%.1f ms", window["text_hides"]),
            Fixed("longest event-loop gap of the text changes %.0f ms", window["text_gap"]) +
                (judged ? ", " + Verdict(Fixed("<= %.0f ms", textBound), window["text_hides"], textBound) + ", " +
                              Verdict("gap <= 50 ms", window["text_gap"], 50)

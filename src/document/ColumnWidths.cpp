@@ -28,8 +28,8 @@ WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measu
     textMeasured_ = true;
   }
   // The shared tables are filled before the threads read them.
-  if (document.Kind().dateTimeField >= 0 && records_ > 0) TimeRaw(0);
-  for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
+  if (document.Kind().dateTimeField >= 0 && records_ > 0) MeasureSeconds();
+  MeasureItems(document);
   for (const std::string& name : document.Data().journalNames) journalRaw_.push_back(measure_.Raw(name));
   const size_t parts = threads > 1 && document.Kind().timeColumn == TimeColumn::TimeOfDay
                            ? std::min<size_t>(static_cast<size_t>(threads), std::max<size_t>(1, blocks / 64))
@@ -56,42 +56,48 @@ WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measu
   SortBlocks();
 }
 
-uint64_t WidthIndex::TimeRaw(int32_t second) {
-  if (secondRaw_.empty()) {
-    secondRaw_.resize(86400);
-    std::string text;
-    for (int32_t s = 0; s < 86400; ++s) {
-      text.clear();
-      AppendTimeText(text, s / 86400.0, settings_);
-      secondRaw_[static_cast<size_t>(s)] = measure_.Raw(text);
-    }
+void WidthIndex::MeasureSeconds() {
+  if (!secondRaw_.empty()) return;
+  secondRaw_.resize(86400);
+  std::string text;
+  for (int32_t s = 0; s < 86400; ++s) {
+    text.clear();
+    AppendTimeText(text, s / 86400.0, settings_);
+    secondRaw_[static_cast<size_t>(s)] = measure_.Raw(text);
   }
-  return secondRaw_[static_cast<size_t>(second)];
 }
 
-uint64_t WidthIndex::RawWidth(const JournalDocument& document, size_t record, int column) {
-  const KindDescription& kind = document.Kind();
-  if (column < 0) {
-    // A list's items, measured as the list grows.
-    const auto list = static_cast<size_t>(-1 - column);
-    const std::vector<std::string_view>& items = document.List(static_cast<int>(list));
-    std::vector<uint64_t>& raw = itemRaw_[list];
+void WidthIndex::MeasureItems(const JournalDocument& document) {
+  for (int l = 0; l < document.ListCount(); ++l) {
+    const std::vector<std::string_view>& items = document.List(l);
+    std::vector<uint64_t>& raw = itemRaw_[static_cast<size_t>(l)];
     while (raw.size() < items.size()) raw.push_back(measure_.Raw(items[raw.size()]));
-    return 0;
   }
+}
+
+bool WidthIndex::Current(const JournalDocument& document) const {
+  if (document.RecordCount() != records_) return false;
+  if (records_ > 0 && document.Kind().dateTimeField >= 0 && secondRaw_.empty()) return false;
+  for (int l = 0; l < document.ListCount(); ++l) {
+    if (itemRaw_[static_cast<size_t>(l)].size() != document.List(l).size()) return false;
+  }
+  return true;
+}
+
+uint64_t WidthIndex::RawWidth(const JournalDocument& document, size_t record, int column, DayRaw& day) const {
+  const KindDescription& kind = document.Kind();
   if (column == kind.columns) return journalRaw_[document.Data().journalOf[record]];
   if (column == kind.dateTimeField) {
     const TDateTime time = document.Time(record);
     const int32_t second = TimeOfDayMs(time) / 1000;
     if (kind.timeColumn == TimeColumn::TimeOfDay) return TimeRaw(second);
-    const auto day = static_cast<int64_t>(time);
-    auto [at, fresh] = dayRaw_.try_emplace(day, 0);
-    if (fresh) {
+    // Records of one day stand together most often.
+    if (static_cast<int64_t>(time) != day.day) {
       std::string text;
       AppendDateText(text, time, settings_);
-      at->second = measure_.Raw(text);
+      day = {static_cast<int64_t>(time), measure_.Raw(text)};
     }
-    return at->second + (second != 0 ? measure_.advance[' '] + TimeRaw(second) : 0);
+    return day.raw + (second != 0 ? measure_.advance[' '] + TimeRaw(second) : 0);
   }
   const int list = ListOfField(kind, column);
   if (list >= 0) return itemRaw_[static_cast<size_t>(list)][document.Item(record, list)];
@@ -111,6 +117,7 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
   // No byte is wider than this: a text no longer than the widest one so far divided by it
   // cannot be wider, and is not measured.
   const uint64_t widestByte = *std::max_element(measure_.advance.begin(), measure_.advance.end());
+  DayRaw day;
   for (size_t block = firstBlock; block < endBlock; ++block) {
     if (cancel != nullptr && block % 64 == 0 && cancel->load(std::memory_order_relaxed)) return false;
     const size_t end = std::min(records_, (block + 1) * kRecordBlock);
@@ -121,7 +128,7 @@ bool WidthIndex::MeasureBlocks(const JournalDocument& document, size_t firstBloc
       for (int c = 0; c < columns_; ++c) {
         uint64_t& most = widest[static_cast<size_t>(c)];
         if (!text[static_cast<size_t>(c)]) {
-          most = std::max(most, RawWidth(document, r, c));
+          most = std::max(most, RawWidth(document, r, c, day));
           continue;
         }
         const std::string_view field = fields[static_cast<size_t>(c)];
@@ -139,6 +146,7 @@ void WidthIndex::MeasureOtherColumns(const JournalDocument& document, size_t fir
                                      const std::array<bool, kMaxColumns>& text) {
   const KindDescription& kind = document.Kind();
   const Journal& journal = document.Data();
+  DayRaw day;
   for (int c = 0; c < columns_; ++c) {
     if (text[static_cast<size_t>(c)]) continue;
     // A list's items and the journals' names are looked up by number; the time texts go by
@@ -156,7 +164,7 @@ void WidthIndex::MeasureOtherColumns(const JournalDocument& document, size_t fir
       } else if (c == kind.columns) {
         for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, journalRaw_[journal.journalOf[r]]);
       } else {
-        for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, RawWidth(document, r, c));
+        for (size_t r = block * kRecordBlock; r < end; ++r) most = std::max(most, RawWidth(document, r, c, day));
       }
       blockWidest[block] = static_cast<uint32_t>(TextMeasure::Pixels(most));
     }
@@ -176,8 +184,9 @@ void WidthIndex::SortBlocks() {
 
 void WidthIndex::Extend(const JournalDocument& document) {
   const size_t count = document.RecordCount();
+  MeasureItems(document);
+  if (count > 0 && document.Kind().dateTimeField >= 0) MeasureSeconds();
   if (count == records_) return;
-  for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
   const size_t firstBlock = records_ / kRecordBlock;
   records_ = count;
   const size_t blocks = (count + kRecordBlock - 1) / kRecordBlock;
@@ -199,43 +208,66 @@ void WidthIndex::Forget(size_t from) {
 
 int WidthIndex::CellWidth(const JournalDocument& document, size_t record, int column) {
   if (column < 0 || column >= columns_) return 0;
-  for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
-  return TextMeasure::Pixels(RawWidth(document, record, column));
+  MeasureItems(document);
+  if (document.Kind().dateTimeField >= 0) MeasureSeconds();
+  DayRaw day;
+  return TextMeasure::Pixels(RawWidth(document, record, column, day));
 }
 
-std::vector<int> WidthIndex::Widest(const JournalDocument& document, const RowSet& rows) {
+std::vector<int> WidthIndex::Widest(const JournalDocument& document, const RowSet& rows, int threads) const {
   std::vector<int> result(static_cast<size_t>(columns_), 0);
   if (rows.rows.empty() || records_ == 0) return result;
-  for (int l = 0; l < document.ListCount(); ++l) RawWidth(document, 0, -1 - l);
-  for (int c = 0; c < columns_; ++c) {
-    const std::vector<uint32_t>& widest = blockWidest_[static_cast<size_t>(c)];
-    const std::vector<uint32_t>& order = widestFirst_[static_cast<size_t>(c)];
-    uint64_t best = 0;
-    bool found = false;
-    // The blocks not sorted yet, then the sorted ones widest first; the search stops at the
-    // first sorted block no wider than what was found.
-    const size_t blocks = widest.size();
-    for (size_t k = 0; k < (blocks - sorted_) + order.size(); ++k) {
-      const bool tail = k < blocks - sorted_;
-      const uint32_t block = tail ? static_cast<uint32_t>(sorted_ + k) : order[k - (blocks - sorted_)];
-      if (!tail && block >= sorted_) continue;
-      if (!tail && found && widest[block] <= best) break;
-      if (found && widest[block] <= best) continue;
-      const uint32_t begin = rows.blockStarts[block], end = rows.blockStarts[block + 1];
-      if (begin == end) continue;
-      const size_t inBlock = std::min(records_, (static_cast<size_t>(block) + 1) * kRecordBlock) - block * kRecordBlock;
-      if (end - begin == inBlock) {
-        // Every record of the block shows: its widest text is the block's.
-        best = std::max<uint64_t>(best, widest[block]);
-      } else {
-        for (uint32_t row = begin; row < end; ++row) {
-          best = std::max<uint64_t>(best, static_cast<uint64_t>(TextMeasure::Pixels(RawWidth(document, rows.rows[row], c))));
+  // Each thread takes every parts-th block of a column's search; the widest found so far is
+  // shared, so that every thread passes over what cannot be wider.
+  const size_t parts = static_cast<size_t>(std::max(1, std::min(threads, 8)));
+  std::vector<std::atomic<uint32_t>> best(static_cast<size_t>(columns_));
+  for (std::atomic<uint32_t>& b : best) b = 0;
+  auto search = [&](size_t part) {
+    DayRaw day;
+    for (int c = 0; c < columns_; ++c) {
+      const std::vector<uint32_t>& widest = blockWidest_[static_cast<size_t>(c)];
+      const std::vector<uint32_t>& order = widestFirst_[static_cast<size_t>(c)];
+      std::atomic<uint32_t>& shared = best[static_cast<size_t>(c)];
+      uint32_t mine = 0;
+      // The blocks not sorted yet, then the sorted ones widest first; the search stops at
+      // the first sorted block no wider than what was found.
+      const size_t blocks = widest.size();
+      for (size_t k = part; k < (blocks - sorted_) + order.size(); k += parts) {
+        const bool tail = k < blocks - sorted_;
+        const uint32_t block = tail ? static_cast<uint32_t>(sorted_ + k) : order[k - (blocks - sorted_)];
+        if (!tail && block >= sorted_) continue;
+        mine = std::max(mine, shared.load(std::memory_order_relaxed));
+        if (widest[block] <= mine) {
+          if (tail) continue;
+          break;
+        }
+        const uint32_t begin = rows.blockStarts[block], end = rows.blockStarts[block + 1];
+        if (begin == end) continue;
+        const size_t inBlock = std::min(records_, (static_cast<size_t>(block) + 1) * kRecordBlock) - block * kRecordBlock;
+        if (end - begin == inBlock) {
+          // Every record of the block shows: its widest text is the block's.
+          mine = widest[block];
+        } else {
+          for (uint32_t row = begin; row < end; ++row) {
+            mine = std::max(mine, static_cast<uint32_t>(TextMeasure::Pixels(RawWidth(document, rows.rows[row], c, day))));
+          }
+        }
+        for (uint32_t seen = shared.load(std::memory_order_relaxed); seen < mine && !shared.compare_exchange_weak(seen, mine);) {
         }
       }
-      found = true;
     }
-    result[static_cast<size_t>(c)] = static_cast<int>(best);
+  };
+  std::vector<std::thread> workers;
+  for (size_t p = 1; p < parts; ++p) {
+    try {
+      workers.emplace_back(search, p);
+    } catch (const std::system_error&) {
+      search(p);
+    }
   }
+  search(0);
+  for (std::thread& worker : workers) worker.join();
+  for (int c = 0; c < columns_; ++c) result[static_cast<size_t>(c)] = static_cast<int>(best[static_cast<size_t>(c)].load());
   return result;
 }
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "document/JournalDocument.h"
@@ -28,21 +28,35 @@ class WidthIndex {
   const TextMeasure& Measure() const { return measure_; }
   // Records the index has measured.
   size_t Records() const { return records_; }
-  // Measures the records added to `document` since the index last looked.
+  // Measures the records added to `document` since the index last looked, and the items its
+  // lists gained.
   void Extend(const JournalDocument& document);
+  // Whether the index has measured every record and list item of `document` as it stands.
+  bool Current(const JournalDocument& document) const;
   // The records from `from` on changed (went, moved, or came among the others): they are
   // measured again at the next Extend, and so are the lists' items.
   void Forget(size_t from);
 
   // The widest text of each shown row of `rows`, per column, in pixels; 0 for a column when
-  // no row shows.
-  std::vector<int> Widest(const JournalDocument& document, const RowSet& rows);
+  // no row shows, found on up to `threads` threads. The index must be Current; any thread,
+  // beside others that only read it.
+  std::vector<int> Widest(const JournalDocument& document, const RowSet& rows, int threads = 1) const;
   // The width of one cell's text, in pixels.
   int CellWidth(const JournalDocument& document, size_t record, int column);
 
  private:
-  uint64_t RawWidth(const JournalDocument& document, size_t record, int column);
-  uint64_t TimeRaw(int32_t second);
+  // The raw width of the date text of the day last asked for.
+  struct DayRaw {
+    int64_t day = std::numeric_limits<int64_t>::min();
+    uint64_t raw = 0;
+  };
+
+  uint64_t RawWidth(const JournalDocument& document, size_t record, int column, DayRaw& day) const;
+  // The raw width of the time text of each second of the day, made once.
+  void MeasureSeconds();
+  uint64_t TimeRaw(int32_t second) const { return secondRaw_[static_cast<size_t>(second)]; }
+  // Measures the lists' items added since the index last looked.
+  void MeasureItems(const JournalDocument& document);
   // False when `cancel` stopped it.
   bool MeasureBlocks(const JournalDocument& document, size_t firstBlock, size_t endBlock,
                      const std::atomic<bool>* cancel = nullptr);
@@ -63,7 +77,6 @@ class WidthIndex {
   size_t sorted_ = 0;
   // Raw widths of the time texts of each second of the day, made when first needed.
   std::vector<uint64_t> secondRaw_;
-  std::unordered_map<int64_t, uint64_t> dayRaw_;
   std::array<std::vector<uint64_t>, kMaxLists> itemRaw_;
   // Raw widths of the names of merged journals, in the order of the journal's names.
   std::vector<uint64_t> journalRaw_;

@@ -1,7 +1,7 @@
 #pragma once
-// Which records of a journal pass a view's text filters, kept from view to view: a change of
-// the time window or of a list asks nothing of the texts again, and records a journal gains
-// are looked at alone.
+// Which records of a journal pass a view's text filters, kept from view to view and filter by
+// filter: a change of the time window or of a list asks nothing of the texts again, a text
+// added to others is the only one looked for, and records a journal gains are looked at alone.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -33,13 +33,27 @@ class TextMask {
   bool Ready(const JournalDocument& document, const std::vector<TextFilter>& filters);
 
  private:
+  // The records that pass one filter.
+  struct Single {
+    TextFilter filter;
+    std::unique_ptr<TextRule> rule;
+    std::vector<uint64_t> bits;
+    // Records [0, covered) are looked at.
+    size_t covered = 0;
+    // When it was last asked for: the filters asked for longest ago go first.
+    uint64_t used = 0;
+  };
+
+  Single* Find(const TextFilter& filter);
+  // Brings `single` up to the records of `document`; false when `cancel` stopped it.
+  static bool Cover(Single& single, const JournalDocument& document, const std::atomic<bool>* cancel);
+
   std::mutex mutex_;
-  std::vector<TextFilter> filters_;
-  // The filters made ready for the document, kept for the records it gains.
-  std::unique_ptr<TextRule> rule_;
-  const JournalDocument* ruleOf_ = nullptr;
+  const JournalDocument* of_ = nullptr;
+  std::vector<Single> singles_;
+  // The records that pass every filter of the last Use of several.
   std::vector<uint64_t> bits_;
-  size_t covered_ = 0;
+  uint64_t uses_ = 0;
 };
 
 }  // namespace vantorel

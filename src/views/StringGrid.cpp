@@ -143,7 +143,9 @@ std::optional<ShownRow> JournalGrid::TopRow() const {
 }
 
 void JournalGrid::RecordsChanged(size_t first) {
-  if (widths_ != nullptr) widths_->Forget(first);
+  if (widths_ == nullptr) return;
+  if (widths_.use_count() > 1) widths_ = std::make_shared<WidthIndex>(*widths_);
+  widths_->Forget(first);
 }
 
 void JournalGrid::AdoptWidths(const JournalDocument& document, std::unique_ptr<WidthIndex> widths) {
@@ -152,20 +154,29 @@ void JournalGrid::AdoptWidths(const JournalDocument& document, std::unique_ptr<W
   measured_ = &document;
 }
 
+std::shared_ptr<const WidthIndex> JournalGrid::Widths(const JournalDocument& document) {
+  if (measured_ != &document || widths_ == nullptr) {
+    widths_ = std::make_shared<WidthIndex>(document, measure_);
+    measured_ = &document;
+  }
+  if (!widths_->Current(document)) {
+    // A view selected beside the window may still read the widths as they were.
+    if (widths_.use_count() > 1) widths_ = std::make_shared<WidthIndex>(*widths_);
+    widths_->Extend(document);
+  }
+  return widths_;
+}
+
 std::vector<int> JournalGrid::WidestTexts() {
   const JournalDocument* document = model_.Document();
   if (document == nullptr) return std::vector<int>(static_cast<size_t>(std::max(ColumnCount(), 0)), 0);
-  if (measured_ != document || widths_ == nullptr) {
-    widths_ = std::make_unique<WidthIndex>(*document, measure_);
-    measured_ = document;
-  }
-  widths_->Extend(*document);
-  return widths_->Widest(*document, model_.Rows());
+  return Widths(*document)->Widest(*document, model_.Rows());
 }
 
-void JournalGrid::FitColumnWidths(int pad) {
+void JournalGrid::FitColumnWidths(int pad) { FitColumnWidths(pad, WidestTexts()); }
+
+void JournalGrid::FitColumnWidths(int pad, const std::vector<int>& widest) {
   pad_ = pad;
-  const std::vector<int> widest = WidestTexts();
   for (int c = 0; c < ColumnCount(); ++c) {
     const int text = static_cast<size_t>(c) < widest.size() ? widest[static_cast<size_t>(c)] : 0;
     setColumnWidth(c, std::max(pad, text) + pad);

@@ -68,6 +68,11 @@ class JournalGrid : public QAbstractScrollArea {
   void FitColumnWidth(int column, int pad);
   // FitColumnWidth for every column at once.
   void FitColumnWidths(int pad);
+  // FitColumnWidths with the widest data texts already found (by WidthIndex::Widest).
+  void FitColumnWidths(int pad, const std::vector<int>& widest);
+  // The widths of `document`, measured up to its records as they stand, to be read beside the
+  // window: the grid measures a copy of its own when the journal changes meanwhile.
+  std::shared_ptr<const WidthIndex> Widths(const JournalDocument& document);
 
   // The records of the selected rows, in shown order.
   std::vector<RecordIndex> SelectedRecords() const;
@@ -178,7 +183,8 @@ class JournalGrid : public QAbstractScrollArea {
   int pad_ = 50;
   TextMeasure measure_;
   // The widths of the shown document's records, in this grid's font.
-  std::unique_ptr<WidthIndex> widths_;
+  // Shared with a view selected beside the window while it measures it.
+  std::shared_ptr<WidthIndex> widths_;
   const JournalDocument* measured_ = nullptr;
 };
 

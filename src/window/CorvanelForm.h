@@ -286,8 +286,9 @@ class TCorvanelForm : public QMainWindow {
   KeptView CaptureView() const;
   // The error report, one at a time: while a box is open, no other opens.
   void ReportError(const QString& text);
-  // What every view ends with: the column widths, the title row fixed, the count, the timeline.
-  void FinishView();
+  // What every view ends with: the column widths (from `widest`, the widest text of each
+  // column when known already), the title row fixed, the count, the timeline.
+  void FinishView(const std::vector<int>* widest = nullptr);
   // The find bar's text as a filter, with its case and expression buttons.
   TextFilter FindBarText() const;
   // The chips of the text filters and the marks, after a change of them.

@@ -102,12 +102,12 @@ void TCorvanelForm::CreateDeskControls() {
   StringGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
   StringGrid->addActions({CopyRows, CopyRowsWithTitles, SaveShownRows, separator, Refresh, FollowFile, ShowTimeline});
   Views = new ViewMaker(this);
-  connect(Views, &ViewMaker::Ready, this, [this](const JournalDocument& document, RowSet& rows) {
+  connect(Views, &ViewMaker::Ready, this, [this](const JournalDocument& document, RowSet& rows, const std::vector<int>& widest) {
     Guarded([&] {
       if (&document != &session_->Current()) return;
       StringGrid->Model().ShowPrepared(document, std::move(rows));
       if (StringGrid->RowCount() == 1) StringGrid->SetFixedRows(0);
-      FinishView();
+      FinishView(&widest);
       if (std::function<void()> then = std::move(afterView_)) then();
     });
   });

@@ -173,6 +173,7 @@ void TCorvanelForm::CreateControls() {
 
   StringGrid = new JournalGrid(client);
   StringGrid->setObjectName("StringGrid");
+  StringGrid->setAccessibleName("Записи журнала");
   StringGrid->LoadHeaderRow({}, 6);
   StringGrid->Model().SetEmptyRows(1);
   StringGrid->SetFixedRows(1);

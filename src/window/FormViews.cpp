@@ -43,7 +43,7 @@ void TCorvanelForm::RefreshView(std::function<void()> then) {
   if (beside && !StringGrid->Model().Prepared(document, filters)) {
     // Selected beside the window: the table shows the rows it has until the new ones come.
     afterView_ = std::move(then);
-    Views->Start(document, filters, StringGrid->Model().TakeSpareRows(), session_->Hold());
+    Views->Start(document, filters, StringGrid->Model().TakeSpareRows(), session_->Hold(), StringGrid->Widths(document));
     return;
   }
   Views->Cancel();
@@ -54,10 +54,14 @@ void TCorvanelForm::RefreshView(std::function<void()> then) {
   if (then) then();
 }
 
-void TCorvanelForm::FinishView() {
+void TCorvanelForm::FinishView(const std::vector<int>* widest) {
   // What the find bar last said was about other rows.
   FindStatus->clear();
-  StringGrid->FitColumnWidths(kColumnPad);
+  if (widest != nullptr) {
+    StringGrid->FitColumnWidths(kColumnPad, *widest);
+  } else {
+    StringGrid->FitColumnWidths(kColumnPad);
+  }
   if (StringGrid->RowCount() > 1) StringGrid->SetFixedRows(1);
   SetStatusText(1, QString("Показано строк: %1 из %2").arg(StringGrid->RowCount() - 1).arg(session_->Current().RecordCount()));
   UpdateTimeline();

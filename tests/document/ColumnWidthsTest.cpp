@@ -152,7 +152,8 @@ TEST(WidthIndex, WidestEqualsTheWidestCellOfTheShownRows) {
       ExpectBlockStarts(rows, document.RecordCount());
       const std::vector<int> expected = BruteForce(document, measure, rows);
       EXPECT_EQ(one.Widest(document, rows), expected) << DescriptionOf(kind).extension << ", round " << round;
-      EXPECT_EQ(two.Widest(document, rows), expected) << DescriptionOf(kind).extension << ", round " << round;
+      // Looked for on threads that share what they found.
+      EXPECT_EQ(two.Widest(document, rows, 1 + round % 3), expected) << DescriptionOf(kind).extension << ", round " << round;
       EXPECT_EQ(loaded.Widest(measured, rows), expected) << DescriptionOf(kind).extension << ", round " << round;
     }
     // No row shown: every column is 0 wide.

@@ -1,6 +1,7 @@
 // The operator's investigation in the window: text filters from the find bar as chips, their
 // places highlighted, marks in a gutter, a merged set of days narrowed to a day, a big
 // journal's view selected beside the window; and the dialogs and panels around them.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -183,6 +184,13 @@ TEST_F(Investigation, ABigJournalsViewIsSelectedBesideTheWindowTheLatestChangeWi
   EXPECT_EQ(Count(), "Показано строк: 1 из 5");
   QCoreApplication::processEvents();
   EXPECT_EQ(panel1History.count("Показано строк: 2 из 5"), 0);
+  // The widths measured beside the window are those the window's thread measures.
+  std::vector<int> beside;
+  for (int c = 0; c < form->StringGrid->ColumnCount(); ++c) beside.push_back(form->StringGrid->columnWidth(c));
+  form->viewInPlaceRecords = 1000;
+  form->RefreshView();
+  EXPECT_EQ(Count(), "Показано строк: 1 из 5");
+  for (int c = 0; c < form->StringGrid->ColumnCount(); ++c) EXPECT_EQ(form->StringGrid->columnWidth(c), beside[static_cast<size_t>(c)]) << c;
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
@@ -226,6 +234,7 @@ TEST_F(Investigation, DialogsAndPanelsSpeakRussianAndTellTheWholeStory) {
   EXPECT_TRUE(panel->toolTip().isEmpty());
   EXPECT_EQ(form->StartTime->accessibleName(), "ОТ");
   EXPECT_EQ(form->EndTime->accessibleName(), "ДО");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(form->StringGrid)->text(QAccessible::Name), "Записи журнала");
 }
 
 }  // namespace
