@@ -239,6 +239,12 @@ bool DateTimeReader::TryRead(std::string_view text, TDateTime& out) {
     // The clock starts after the date's blank.
     const char* const p = text.data() + length + 1;
     const char* const end = text.data() + text.size();
+    // Records of one second most often follow one another: the same clock bytes, the same time.
+    const auto clockLength = static_cast<size_t>(end - p);
+    if (clockLength == lastClockLength_ && clockLength >= 4 && SameBytes(p, lastClock_, clockLength)) {
+      out = day >= 0 ? day + lastTime_ : day - lastTime_;
+      return true;
+    }
     TimeParts t;
     if (!ReadFixedClock(p, end, rules_.regional, milliseconds_, t) &&
         !ReadClock(p, end, rules_.regional, milliseconds_, t)) {
@@ -246,6 +252,11 @@ bool DateTimeReader::TryRead(std::string_view text, TDateTime& out) {
     }
     if (t.hour > 23 || t.minute > 59 || t.second > 59) return TryStrToDateTime(text, rules_, out);
     time = EncodeTime(t.hour, t.minute, t.second, t.millisecond);
+    if (clockLength >= 4 && clockLength <= kMaxClockLength) {
+      std::memcpy(lastClock_, p, clockLength);
+      lastClockLength_ = clockLength;
+      lastTime_ = time;
+    }
   }
   // Combined as the general conversion does: before 30 December 1899 the time is subtracted.
   out = day >= 0 ? day + time : day - time;

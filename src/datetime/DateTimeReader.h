@@ -36,6 +36,11 @@ class DateTimeReader {
   char lastDate_[kMaxDateLength] = {};
   size_t lastDateLength_ = 0;
   TDateTime lastDay_ = 0;
+  // The clock text of the last fast read that had a valid time, and that time.
+  static constexpr size_t kMaxClockLength = 16;
+  char lastClock_[kMaxClockLength] = {};
+  size_t lastClockLength_ = 0;
+  TDateTime lastTime_ = 0;
 };
 
 }  // namespace vantorel

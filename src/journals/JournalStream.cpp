@@ -18,6 +18,7 @@ JournalStream::JournalStream(JournalSource& source, const KindDescription& kind)
 }
 
 void JournalStream::Restart(bool untitled) {
+  ++changes_;
   pos_ = filled_ = 0;
   eof_ = final_ = ended_ = false;
   stopAt_ = UINT64_MAX;
@@ -52,6 +53,7 @@ bool JournalStream::ReadTitles() {
 }
 
 void JournalStream::MakeRoom() {
+  ++changes_;
   if (pos_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + pos_, filled_ - pos_);
     filled_ -= pos_;
@@ -74,6 +76,7 @@ bool JournalStream::Fill() {
     return false;
   }
   filled_ += got;
+  ++changes_;
   return true;
 }
 
@@ -86,6 +89,7 @@ bool JournalStream::Resume(std::string_view added) {
     const size_t n = std::min(added.size(), buffer_.size() - filled_);
     std::memcpy(buffer_.data() + filled_, added.data(), n);
     filled_ += n;
+    ++changes_;
     added.remove_prefix(n);
   }
   return true;

@@ -47,6 +47,11 @@ class JournalStream {
   // No byte of the file at or after `offset` is read: a second reading of a file reads what
   // the first one read, whatever came after it.
   void StopAt(uint64_t offset) { stopAt_ = offset; }
+  // The bytes read and not given out yet, after the last line Next gave; they live, and places
+  // found in them hold, while Changes stays as it was.
+  std::string_view Ahead() const { return {buffer_.data() + pos_, filled_ - pos_}; }
+  // Counts every move or growth of the bytes held.
+  uint64_t Changes() const { return changes_; }
   // The whole-file line, counted from 1 with the title line, whose NUL ended the text of a
   // journal read as whole-file lines; 0 while no NUL was met.
   size_t NulLine() const { return nulLine_; }
@@ -80,6 +85,7 @@ class JournalStream {
   size_t nulLine_ = 0;
   // The end of this reading was checked against the file.
   bool checked_ = false;
+  uint64_t changes_ = 0;
 };
 
 }  // namespace vantorel

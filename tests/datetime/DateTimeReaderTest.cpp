@@ -101,6 +101,18 @@ TEST(DateTimeReader, ReadsTheTimeAsTheGeneralConversion) {
       {"25.11.2013. 10:15:30", At(2013, 11, 25, 10, 15, 30)},
       {"25.11.2013 ", At(2013, 11, 25)},
   });
+  // The clock of the text before, on another day, before 30 December 1899, and after one
+  // that was no time.
+  TDateTime old = 0;
+  ASSERT_TRUE(TryEncodeDate(1800, 1, 1, old));
+  ExpectReads(Russian(), {
+      {"25.11.2013 10:15:30", At(2013, 11, 25, 10, 15, 30)},
+      {"26.11.2013 10:15:30", At(2013, 11, 26, 10, 15, 30)},
+      {"01.01.1800 10:15:30", old - EncodeTime(10, 15, 30, 0)},
+      {"26.11.2013 10:15:60", std::nullopt},
+      {"26.11.2013 10:15:30.5", At(2013, 11, 26, 10, 15, 30, 5)},
+      {"26.11.2013 10:15:30", At(2013, 11, 26, 10, 15, 30)},
+  });
   // With a decimal comma, the full stop ends the time.
   DateTimeRules comma = Russian();
   comma.regional.decimalSeparator = ',';

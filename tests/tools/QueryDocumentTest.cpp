@@ -78,7 +78,9 @@ TEST(QueryDocumentTest, TheQueryPrintsWhatTheDocumentSelects) {
     // Every ninth record cut after its second field: the fields after it are empty, which a
     // value no record holds selects.
     std::string bytes;
-    const std::string generated = test::GeneratedJournal(kind, 1500, 3);
+    // The alarms more than the query reads at once, so that lines and texts run across its
+    // readings.
+    const std::string generated = test::GeneratedJournal(kind, kind == JournalKind::Alarms ? 12000 : 1500, 3);
     for (size_t at = 0, line = 0; at < generated.size(); ++line) {
       const size_t end = generated.find('\n', at) + 1;
       std::string text = generated.substr(at, end - at);
@@ -165,6 +167,32 @@ TEST(QueryDocumentTest, TheQueryPrintsWhatTheDocumentSelects) {
       for (const std::string& arg : args) call += arg + " ";
       EXPECT_EQ(out.text, DocumentOutput(document, state)) << call;
     }
+  }
+}
+
+TEST(QueryDocumentTest, ARareTextIsFoundWhereverTheQuerysReadingsCutTheJournal) {
+  // Three times the bytes the query reads at once; a text to show that few records hold,
+  // whichever reading they fall in.
+  const std::string bytes = test::GeneratedJournal(JournalKind::Alarms, 30000, 5);
+  const std::string path = test::WriteScratchFile("rare.alarms", bytes);
+  const JournalDocument document = test::Document(JournalKind::Alarms, bytes);
+  std::mt19937 random(5);
+  for (int round = 0; round < 8; ++round) {
+    std::array<std::string_view, kMaxColumns> cells{};
+    std::string scratch;
+    document.Cells(random() % document.size(), cells, scratch);
+    FilterState state;
+    state.showUnimportant = true;
+    state.endTime = EncodeTime(23, 59, 59, 999);
+    TextFilter text;
+    text.text = std::string(cells[1 + random() % 3]);
+    if (text.text.empty()) continue;
+    state.texts.push_back(text);
+    Text out, err;
+    ASSERT_EQ(RunQuery({"--show-unimportant", "--to", "23:59:59", "--match", Cp1251ToUtf8(text.text), path}, test::JournalRules(), out, err),
+              kQueryOk)
+        << err.text;
+    EXPECT_EQ(out.text, DocumentOutput(document, state)) << Cp1251ToUtf8(text.text);
   }
 }
 

@@ -288,8 +288,26 @@ class StreamQuery final : public FollowReader {
     // read for the count, the days and their errors. Not while lists are built, whose items
     // every line brings.
     const ByteSearch* needs = texts_ && listMask_ == 0 && !o_.lists ? texts_->LineNeeds() : nullptr;
+    // Whole-file lines are views of the bytes held, which stay as read: the text is looked for
+    // through those bytes at once, and a line before the next place found lacks it.
+    const bool ahead = kKind.lines == LineRule::WholeFile;
+    const char* next = nullptr;
+    uint64_t changes = 0;
     while (stream_->Next(line)) {
-      const bool hopeless = needs != nullptr && !needs->In(line);
+      bool hopeless = false;
+      if (needs != nullptr && !ahead) {
+        hopeless = !needs->In(line);
+      } else if (needs != nullptr) {
+        if (next == nullptr || next < line.data() || stream_->Changes() != changes) {
+          changes = stream_->Changes();
+          const std::string_view held = stream_->Ahead();
+          const std::string_view from(line.data(), static_cast<size_t>(held.data() + held.size() - line.data()));
+          const size_t at = needs->Find(from);
+          next = at == ByteSearch::npos ? from.data() + from.size() : from.data() + at;
+        }
+        // A place that runs past the line's end is none of the line's, nor is any after it.
+        hopeless = next + needs->size() > line.data() + line.size();
+      }
       if (hopeless) {
         values.time = TimeOfLine(line);
       } else {
