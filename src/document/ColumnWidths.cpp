@@ -26,14 +26,14 @@ WidthIndex::WidthIndex(const JournalDocument& document, const TextMeasure& measu
       if (IsTextColumn(kind, c)) blockWidest_[static_cast<size_t>(c)] = loaded.widest[static_cast<size_t>(c)];
     }
     textMeasured_ = true;
+    if (loaded.bounds) boundEnd_ = blocks;
   }
   // The shared tables are filled before the threads read them.
   if (document.Kind().dateTimeField >= 0 && records_ > 0) MeasureSeconds();
   MeasureItems(document);
   for (const std::string& name : document.Data().journalNames) journalRaw_.push_back(measure_.Raw(name));
-  const size_t parts = threads > 1 && document.Kind().timeColumn == TimeColumn::TimeOfDay
-                           ? std::min<size_t>(static_cast<size_t>(threads), std::max<size_t>(1, blocks / 64))
-                           : 1;
+  // Each thread keeps the date it measured last of its own.
+  const size_t parts = threads > 1 ? std::min<size_t>(static_cast<size_t>(threads), std::max<size_t>(1, blocks / 64)) : 1;
   std::vector<std::thread> workers;
   std::atomic<bool> stopped{false};
   std::vector<size_t> here;
@@ -188,6 +188,7 @@ void WidthIndex::Extend(const JournalDocument& document) {
   if (count > 0 && document.Kind().dateTimeField >= 0) MeasureSeconds();
   if (count == records_) return;
   const size_t firstBlock = records_ / kRecordBlock;
+  boundEnd_ = std::min(boundEnd_, firstBlock);
   records_ = count;
   const size_t blocks = (count + kRecordBlock - 1) / kRecordBlock;
   for (auto& widest : blockWidest_) widest.resize(blocks, 0);
@@ -200,6 +201,7 @@ void WidthIndex::Extend(const JournalDocument& document) {
 void WidthIndex::Forget(size_t from) {
   if (from >= records_) return;
   const size_t firstBlock = from / kRecordBlock;
+  boundEnd_ = std::min(boundEnd_, firstBlock);
   records_ = firstBlock * kRecordBlock;
   for (auto& widest : blockWidest_) widest.resize(firstBlock);
   sorted_ = std::min(sorted_, firstBlock);
@@ -222,9 +224,12 @@ std::vector<int> WidthIndex::Widest(const JournalDocument& document, const RowSe
   const size_t parts = static_cast<size_t>(std::max(1, std::min(threads, 8)));
   std::vector<std::atomic<uint32_t>> best(static_cast<size_t>(columns_));
   for (std::atomic<uint32_t>& b : best) b = 0;
+  const KindDescription& kind = document.Kind();
   auto search = [&](size_t part) {
     DayRaw day;
     for (int c = 0; c < columns_; ++c) {
+      // Blocks before boundEnd_ may be measured wider than their texts are.
+      const size_t exactFrom = IsTextColumn(kind, c) ? boundEnd_ : 0;
       const std::vector<uint32_t>& widest = blockWidest_[static_cast<size_t>(c)];
       const std::vector<uint32_t>& order = widestFirst_[static_cast<size_t>(c)];
       std::atomic<uint32_t>& shared = best[static_cast<size_t>(c)];
@@ -244,7 +249,7 @@ std::vector<int> WidthIndex::Widest(const JournalDocument& document, const RowSe
         const uint32_t begin = rows.blockStarts[block], end = rows.blockStarts[block + 1];
         if (begin == end) continue;
         const size_t inBlock = std::min(records_, (static_cast<size_t>(block) + 1) * kRecordBlock) - block * kRecordBlock;
-        if (end - begin == inBlock) {
+        if (end - begin == inBlock && block >= exactFrom) {
           // Every record of the block shows: its widest text is the block's.
           mine = widest[block];
         } else {

@@ -83,6 +83,9 @@ class WidthIndex {
   RegionalSettings settings_;
   // While the index is made from a load that measured the text columns.
   bool textMeasured_ = false;
+  // The text columns' blocks before this one were measured in another order (see
+  // BlockWidths::bounds): a block of them whose rows all show is measured row by row.
+  size_t boundEnd_ = 0;
 };
 
 }  // namespace vantorel

@@ -134,6 +134,21 @@ Journal MergeRecords(std::vector<Member>& members) {
   if (kind.messageField >= 0) ranges.push_back(records.tones.Span(total / 2, total));
   Prefault beside(std::move(ranges));
 
+  // The text columns' widths the parse measured, block by block in the order the records lay
+  // in, bound the widths of the merged blocks: the widest of the blocks their records came from.
+  std::vector<int> textColumns;
+  bool measured = total > 0;
+  for (const Member& member : members) {
+    measured = measured && member.records->widths.Measured(members.front().records->widths.measure, member.records->size()) &&
+               !member.records->widths.bounds;
+  }
+  if (measured) {
+    records.widths.Start(members.front().records->widths.measure, total);
+    records.widths.bounds = true;
+    for (int c = 0; c < kind.columns; ++c) {
+      if (IsTextColumn(kind, c)) textColumns.push_back(c);
+    }
+  }
   // Each journal's items as items of the merged lists, made as the merged order first meets
   // them.
   std::vector<std::array<std::vector<uint32_t>, kMaxLists>> remap(members.size());
@@ -185,6 +200,11 @@ Journal MergeRecords(std::vector<Member>& members) {
         records.items[list].Set(m, mapped);
       }
       if (kind.messageField >= 0) records.tones[m] = from.tones[r];
+      for (const int c : textColumns) {
+        const auto column = static_cast<size_t>(c);
+        uint32_t& bound = records.widths.widest[column][m / kRecordBlock];
+        bound = std::max(bound, from.widths.widest[column][r / kRecordBlock]);
+      }
       merged.journalOf[m] = static_cast<uint16_t>(head.journal);
       if (kind.findsDays) {
         if (!anyDay) merged.days = DaySpan();

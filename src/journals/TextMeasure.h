@@ -48,11 +48,15 @@ struct BlockWidths {
   size_t records = 0;
   // widest[column][block].
   std::array<std::vector<uint32_t>, kMaxColumns> widest;
+  // The records were measured in another order than they now lie in: a block's widest may be
+  // wider than any of its texts, never narrower.
+  bool bounds = false;
 
   void Start(const TextMeasure& with, size_t count) {
     measure = with;
     records = count;
     for (auto& column : widest) column.assign((count + kRecordBlock - 1) / kRecordBlock, 0);
+    bounds = false;
   }
   bool Measured(const TextMeasure& with, size_t count) const { return records == count && measure == with && count > 0; }
 };

@@ -181,29 +181,45 @@ TEST(WidthIndex, MergedJournalsNamesAreMeasured) {
   }
 }
 
-TEST(WidthIndex, ASetsLoadMeasuresItsJournalsInPlace) {
-  // Two days of a unit, whose records stay where the load put them.
+TEST(WidthIndex, ASetsLoadMeasuresItsJournalsWhereverTheMergePutsTheirRecords) {
+  // Two days of a unit, whose records stay where the load put them; then two units of one
+  // day, whose records the merge interleaves: the widths measured before bound those after.
   const TextMeasure measure = UnequalMeasure();
-  std::vector<std::unique_ptr<JournalSource>> sources;
-  std::vector<std::string> names = {"day 2", "day 1"};
-  for (int day : {1, 0}) {
-    const std::string text = test::GeneratedDay(1000 + static_cast<size_t>(day) * 77, static_cast<uint64_t>(day), day);
-    sources.push_back(std::make_unique<JournalSource>(test::WriteScratchFile(names[static_cast<size_t>(1 - day)] + ".alarms", text)));
-  }
-  LoadOptions options;
-  options.rules = test::JournalRules();
-  options.threads = 2;
-  options.minPartBytes = 1;
-  options.measure = &measure;
-  SetSize size;
-  const JournalDocument document(LoadJournalSet(sources, names, JournalKind::Alarms, options, size), test::JournalRules().regional);
-  ASSERT_TRUE(document.Data().records.widths.Measured(measure, document.RecordCount()));
-  WidthIndex widths(document, measure, 2);
-  std::mt19937 random(5);
-  for (int round = 0; round < 10; ++round) {
-    RowSet rows;
-    document.Select(RandomState(document, random), rows);
-    EXPECT_EQ(widths.Widest(document, rows), BruteForce(document, measure, rows)) << "round " << round;
+  for (const bool overlap : {false, true}) {
+    SCOPED_TRACE(overlap ? "one day" : "two days");
+    std::vector<std::unique_ptr<JournalSource>> sources;
+    std::vector<std::string> names = {"unit 2", "unit 1"};
+    for (int day : {1, 0}) {
+      const std::string text =
+          test::GeneratedDay(1000 + static_cast<size_t>(day) * 77, static_cast<uint64_t>(day), overlap ? 0 : day);
+      sources.push_back(std::make_unique<JournalSource>(test::WriteScratchFile(names[static_cast<size_t>(1 - day)] + ".alarms", text)));
+    }
+    LoadOptions options;
+    options.rules = test::JournalRules();
+    options.threads = 2;
+    options.minPartBytes = 1;
+    options.measure = &measure;
+    SetSize size;
+    const JournalDocument document(LoadJournalSet(sources, names, JournalKind::Alarms, options, size), test::JournalRules().regional);
+    ASSERT_TRUE(document.Data().records.widths.Measured(measure, document.RecordCount()));
+    EXPECT_EQ(document.Data().records.widths.bounds, overlap);
+    WidthIndex widths(document, measure, 2);
+    std::mt19937 random(5);
+    for (int round = 0; round < 24; ++round) {
+      RowSet rows;
+      FilterState state = RandomState(document, random);
+      if (round % 3 == 0) {
+        // Every row, or every row of a few hours: whole blocks shown, beside records hidden
+        // whose widths their blocks' bounds may hold.
+        state = FilterState{};
+        const int hour = round == 0 ? 0 : static_cast<int>(random() % 20);
+        state.startTime = EncodeTime(hour, 0, 0, 0);
+        state.endTime = round == 0 ? EncodeTime(23, 59, 59, 999) : EncodeTime(hour + 3, 0, 0, 0);
+        state.showUnimportant = true;
+      }
+      document.Select(state, rows);
+      EXPECT_EQ(widths.Widest(document, rows, 1 + round % 2), BruteForce(document, measure, rows)) << "round " << round;
+    }
   }
 }
 
