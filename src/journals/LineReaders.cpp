@@ -6,6 +6,10 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VANTOREL_LINES_AVX2 1
+#endif
 
 namespace vantorel {
 namespace {
@@ -27,6 +31,33 @@ inline const char* FindAny(const char* p, const char* end) {
     if (*p == A || *p == B || *p == C) return p;
   }
   return end;
+}
+
+#ifdef VANTOREL_LINES_AVX2
+// FindAny, thirty-two bytes at a time.
+template <char A, char B, char C>
+__attribute__((target("avx2"))) const char* FindAnyAvx2(const char* p, const char* end) {
+  const __m256i a = _mm256_set1_epi8(A), b = _mm256_set1_epi8(B), c = _mm256_set1_epi8(C);
+  while (end - p >= 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i hit = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, a), _mm256_cmpeq_epi8(v, b)), _mm256_cmpeq_epi8(v, c));
+    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(hit));
+    if (mask != 0) return p + __builtin_ctz(mask);
+    p += 32;
+  }
+  return FindAny<A, B, C>(p, end);
+}
+
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+// FindAny on the widest registers the processor has.
+template <char A, char B, char C>
+inline const char* FindAnyWide(const char* p, const char* end) {
+#ifdef VANTOREL_LINES_AVX2
+  if (kHasAvx2) return FindAnyAvx2<A, B, C>(p, end);
+#endif
+  return FindAny<A, B, C>(p, end);
 }
 
 // Line feeds in [p, p + n), and CRs at [p, p + n - 1) not followed by a line feed.
@@ -85,7 +116,7 @@ size_t CountByte(const char* text, size_t n, char c) {
 bool WholeFileLines::Next(std::string_view& line) {
   cut_ = false;
   if (pos_ == end_) return false;
-  const char* stop = FindAny<'\n', '\r', '\0'>(pos_, end_);
+  const char* stop = FindAnyWide<'\n', '\r', '\0'>(pos_, end_);
   if (stop != end_ && *stop == '\0') {
     // The text ends here: nothing after it is read.
     const bool any = stop != pos_;
@@ -120,7 +151,7 @@ bool TextLines::Next(std::string_view& line) {
   char* out = nullptr;
   char* p = begin;
   for (;;) {
-    char* stop = const_cast<char*>(FindAny<'\n', '\r', '\x1A'>(p, end_));
+    char* stop = const_cast<char*>(FindAnyWide<'\n', '\r', '\x1A'>(p, end_));
     if (out != nullptr) {
       std::memmove(out, p, static_cast<size_t>(stop - p));
       out += stop - p;

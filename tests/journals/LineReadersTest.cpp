@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
+#include <random>
 #include <utility>
 
 #include "journals/FileBytes.h"
@@ -79,6 +80,46 @@ TEST(TextLines, LineFeedEndsALineAndOtherCarriageReturnsAreDropped) {
 TEST(TextLines, CtrlZEndsTheFile) {
   EXPECT_EQ(TextLinesOf("a\nb\x1A" "c\nd\n"), (Lines{"a", "b"}));
   EXPECT_EQ(TextLinesOf("\x1A" "a\n"), Lines{});
+}
+
+// The lines of `bytes` found byte by byte: whole-file lines end at LF, CR LF or a lone CR,
+// and a NUL ends the text; text lines end at LF, drop every other CR, and a Ctrl-Z ends the
+// text.
+Lines ByteByByte(std::string_view bytes, bool wholeFile) {
+  Lines out;
+  std::string line;
+  bool open = false;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == (wholeFile ? '\0' : '\x1A')) break;
+    if (c == '\n' || (wholeFile && c == '\r')) {
+      out.push_back(line);
+      line.clear();
+      open = false;
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else if (c != '\r') {
+      line += c;
+      open = true;
+    } else {
+      open = true;
+    }
+  }
+  if (open) out.push_back(line);
+  return out;
+}
+
+TEST(LineReaders, LongLinesWithTheirEndsAnywhereReadAsByteByByte) {
+  // Lines longer than the widest register the readers look through, their ends and stops at
+  // every offset.
+  std::mt19937 random(32);
+  const char alphabet[] = {'a', 'b', '\t', '\xE0', '\n', '\r', '\0', '\x1A'};
+  for (int round = 0; round < 400; ++round) {
+    std::string bytes(random() % 300, 'a');
+    const unsigned ends = 1 + random() % 40;
+    for (char& c : bytes) c = alphabet[random() % 8 < 4 || random() % ends != 0 ? random() % 4 : 4 + random() % 4];
+    EXPECT_EQ(WholeLines(bytes), ByteByByte(bytes, true)) << round;
+    EXPECT_EQ(TextLinesOf(bytes), ByteByByte(bytes, false)) << round;
+  }
 }
 
 TEST(WholeFileLines, CutTellsALineThatRunsToTheEndOfTheBytes) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -29,6 +31,19 @@
 
 namespace vantorel {
 namespace {
+
+// Whether n bytes, 8 or more, are equal: word by word, the last word overlapping.
+bool SameWords(const char* a, const char* b, size_t n) {
+  auto word = [](const char* p) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+  };
+  for (size_t i = 0; i + 8 < n; i += 8) {
+    if (word(a + i) != word(b + i)) return false;
+  }
+  return word(a + n - 8) == word(b + n - 8);
+}
 
 
 // The query over one journal, read as a stream: each record line goes through the same
@@ -273,9 +288,21 @@ class StreamQuery final : public FollowReader {
 
   // The date and time of a record line alone, read as the parser reads it.
   TDateTime TimeOfLine(std::string_view line) {
+    // Lines of one second most often follow one another: a line that begins as the last one
+    // did, up to the tab after its date-time field, has its moment.
+    const size_t known = prefixLength_;
+    if (known > 0 && line.size() > known && line[known] == '\t' && SameWords(line.data(), timePrefix_.data(), known)) {
+      return prefixTime_;
+    }
     std::string_view rest = line, field;
     for (int f = 0; f <= kKind.dateTimeField; ++f) field = CutFieldOf(kKind, rest, f);
-    return dates_.Read(field);
+    const TDateTime time = dates_.Read(field);
+    // Only a field ended by a tab: the last column's would take the rest of the line.
+    const auto end = static_cast<size_t>(field.data() + field.size() - line.data());
+    prefixLength_ = end >= 8 && end <= timePrefix_.size() && end < line.size() && line[end] == '\t' ? end : 0;
+    std::memcpy(timePrefix_.data(), line.data(), prefixLength_);
+    prefixTime_ = time;
+    return time;
   }
 
   // One reading of the journal; with `select`, the records that pass are counted and printed.
@@ -442,6 +469,11 @@ class StreamQuery final : public FollowReader {
   DateTimeReader dates_;
   // The text filters, if any.
   std::optional<TextRule> texts_;
+  // The bytes of the last line read by TimeOfLine up to its date-time field's end, and its
+  // moment.
+  std::array<char, 48> timePrefix_{};
+  size_t prefixLength_ = 0;
+  TDateTime prefixTime_ = 0;
   std::string textScratch_;
   // The title row is printed (a followed journal's title line may not have ended yet).
   bool titled_ = false;
