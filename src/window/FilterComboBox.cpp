@@ -3,13 +3,16 @@
 #include <QCompleter>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStringListModel>
 
 #include "platform/DisplayText.h"
 
 namespace vantorel {
 
-FilterComboBox::FilterComboBox(QWidget* parent) : QComboBox(parent) {
+FilterComboBox::FilterComboBox(QWidget* parent) : QComboBox(parent), items_(new QStringListModel(this)) {
   setEditable(true);
+  // Plain strings: a list of tens of thousands of values is filled at once, not item by item.
+  setModel(items_);
   setInsertPolicy(QComboBox::NoInsert);
   setMaxVisibleItems(8);
   connect(this, &QComboBox::activated, this, &FilterComboBox::UserChanged);
@@ -60,11 +63,10 @@ int FilterComboBox::SelectedIndex() const {
 
 void FilterComboBox::Fill(const std::vector<std::string_view>& items) {
   const QSignalBlocker block(this);
-  clear();
   QStringList texts;
   texts.reserve(static_cast<qsizetype>(items.size()));
   for (std::string_view item : items) texts.append(FromCp1251(item));
-  addItems(texts);
+  items_->setStringList(texts);
   setCurrentIndex(0);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // An editable filter list: item 0 lets every value through.
 #include <QComboBox>
+#include <QStringListModel>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +34,7 @@ class FilterComboBox : public QComboBox {
   void TakeCompletedItemsText();
 
   bool changePending_ = false;
+  QStringListModel* items_;
 };
 
 }  // namespace vantorel
