@@ -48,14 +48,19 @@ __attribute__((target("avx2"))) const char* FindAnyAvx2(const char* p, const cha
   return FindAny<A, B, C>(p, end);
 }
 
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+// Asked once, at the first line: a static initializer could run before the processor's
+// features are known.
+bool HasAvx2() {
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+  return has;
+}
 #endif
 
 // FindAny on the widest registers the processor has.
 template <char A, char B, char C>
 inline const char* FindAnyWide(const char* p, const char* end) {
 #ifdef VANTOREL_LINES_AVX2
-  if (kHasAvx2) return FindAnyAvx2<A, B, C>(p, end);
+  if (HasAvx2()) return FindAnyAvx2<A, B, C>(p, end);
 #endif
   return FindAny<A, B, C>(p, end);
 }
