@@ -267,6 +267,32 @@ std::vector<std::string> AwkArgs(JournalKind kind, const std::string& awk, const
 
 void Figure(const char* name, double value) { std::printf("figure %s %.6f\n", name, value); }
 
+// The longest stretch the window's event loop went without running a 5 ms timer, over the
+// times it was watched.
+class GapWatch {
+ public:
+  GapWatch() {
+    ticker_.setInterval(5);
+    QObject::connect(&ticker_, &QTimer::timeout, [this] { Note(); });
+  }
+  void Start() {
+    since_.start();
+    ticker_.start();
+  }
+  // The stretch since the last tick ends now: after a call that ran without the event loop.
+  void Note() { longest_ = std::max(longest_, since_.restart()); }
+  void Stop() {
+    longest_ = std::max(longest_, since_.elapsed());
+    ticker_.stop();
+  }
+  qint64 Longest() const { return longest_; }
+
+ private:
+  QTimer ticker_;
+  QElapsedTimer since_;
+  qint64 longest_ = 0;
+};
+
 // Runs the window's events until the view being selected beside it is shown.
 void WaitForView(TCorvanelForm& form) {
   while (form.Views->Busy()) QApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -332,26 +358,20 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
   std::printf("status %s\n", form.StatusText(1).toStdString().c_str());
 
   FilterComboBox* combo = form.ListsOf(kind)[0];
-  // Programmatic changes raise no change event of their own: the handler runs once, timed.
-  // The longest stretch the event loop waited during the time and value changes.
-  qint64 changeGap = 0;
-  QElapsedTimer sinceChangeTick;
-  QTimer changeTicker;
-  changeTicker.setInterval(5);
-  QObject::connect(&changeTicker, &QTimer::timeout, [&] { changeGap = std::max(changeGap, sinceChangeTick.restart()); });
+  // Programmatic changes raise no change event of their own: the handler runs once, timed,
+  // with the longest stretch the event loop waited.
+  GapWatch changeGap;
   auto change = [&](const std::function<void()>& set) {
     {
       const QSignalBlocker blockTime(form.StartTime);
       set();
     }
     const Clock::time_point at = Clock::now();
-    sinceChangeTick.start();
-    changeTicker.start();
+    changeGap.Start();
     form.StartTimeChange();
-    changeGap = std::max(changeGap, sinceChangeTick.restart());
+    changeGap.Note();
     WaitForView(form);
-    changeGap = std::max(changeGap, sinceChangeTick.elapsed());
-    changeTicker.stop();
+    changeGap.Stop();
     return MsSince(at);
   };
   std::vector<double> timeChanges, valueChanges;
@@ -365,7 +385,7 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
   }
   Figure("time_change", Median(timeChanges));
   Figure("value_change", Median(valueChanges));
-  Figure("change_gap", static_cast<double>(changeGap));
+  Figure("change_gap", static_cast<double>(changeGap.Longest()));
   std::printf("status_after %s\n", form.StatusText(1).toStdString().c_str());
 
   // The same time-window change with the timeline strip shown.
@@ -437,11 +457,7 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
 
   // Text filters from the find bar: from the command to the rows shown (selected beside the
   // window for a big journal), and the longest stretch the event loop waited meanwhile.
-  qint64 textGap = 0;
-  QElapsedTimer sinceTextTick;
-  QTimer textTicker;
-  textTicker.setInterval(5);
-  QObject::connect(&textTicker, &QTimer::timeout, [&] { textGap = std::max(textGap, sinceTextTick.restart()); });
+  GapWatch textGap;
   auto textChange = [&](const std::function<void()>& act) {
     bool shown = false;
     QEventLoop view;
@@ -450,13 +466,11 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
       view.quit();
     });
     const Clock::time_point at = Clock::now();
-    sinceTextTick.start();
-    textTicker.start();
+    textGap.Start();
     act();
-    textGap = std::max(textGap, sinceTextTick.restart());
+    textGap.Note();
     if (!shown) view.exec();
-    textGap = std::max(textGap, sinceTextTick.elapsed());
-    textTicker.stop();
+    textGap.Stop();
     QObject::disconnect(seen);
     return MsSince(at);
   };
@@ -494,7 +508,7 @@ int WindowRun(int argc, char** argv, const std::vector<std::string>& paths) {
   Figure("text_rare", Median(rare));
   Figure("text_common", Median(common));
   Figure("text_hides", Median(hides));
-  Figure("text_gap", static_cast<double>(textGap));
+  Figure("text_gap", static_cast<double>(textGap.Longest()));
 
   // Ctrl+A and Ctrl+C on every shown row: from the selection to the clipboard set, and the
   // longest stretch the event loop waited meanwhile.
