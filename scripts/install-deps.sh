@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev
-          libxlsxwriter-dev libre2-dev zlib1g-dev liblzma-dev libzstd-dev libbz2-dev sqlite3 postgresql bash-completion python3-openpyxl fonts-dejavu-core "$@")
+          libxlsxwriter-dev libre2-dev zlib1g-dev liblzma-dev libzstd-dev libbz2-dev libdeflate-dev sqlite3 postgresql bash-completion python3-openpyxl fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -38,6 +38,14 @@ struct FilterState {
   bool markedOnly = false;
   std::shared_ptr<const RecordMarks> marks;
   bool operator==(const FilterState&) const = default;
+  // Whether `other` lets the same records of a journal through: its marks count only while
+  // only marked records show.
+  bool SameRows(const FilterState& other) const {
+    if (markedOnly || other.markedOnly) return *this == other;
+    FilterState unmarked = other;
+    unmarked.marks = marks;
+    return *this == unmarked;
+  }
 };
 
 }  // namespace vantorel

@@ -1,6 +1,7 @@
 #include "journals/Decompression.h"
 
 #include <bzlib.h>
+#include <libdeflate.h>
 #include <lzma.h>
 #include <zlib.h>
 #include <zstd.h>
@@ -10,12 +11,16 @@
 #include <cstring>
 #include <vector>
 
+#include "journals/LargeBlock.h"
+
 namespace vantorel {
 namespace {
 
 constexpr size_t kInputPiece = size_t{256} << 10;
 // How much larger than its compressed bytes a text is taken to be when its format does not say.
 constexpr uint64_t kGuessedRatio = 8;
+// A gzip file larger than this is read as a stream: its compressed bytes are not held at once.
+constexpr uint64_t kWholeInputMost = uint64_t{1} << 30;
 
 // One format's decoder: it turns input into output until its data ends.
 class Decoder {
@@ -145,7 +150,16 @@ class DecompressingFile final : public ReadableFile {
     input_.resize(kInputPiece);
   }
 
+  bool ReadsWhole() const override { return compression_ == Compression::Gzip; }
+
   long Read(char* into, size_t size, int& error) override {
+    if (!started_) {
+      started_ = true;
+      if (ReadsWhole()) {
+        const long whole = WholeGzip(into, size);
+        if (whole >= 0) return whole;
+      }
+    }
     char* out = into;
     size_t room = size;
     while (room > 0 && !done_) {
@@ -190,7 +204,7 @@ class DecompressingFile final : public ReadableFile {
     file_->Seek(0);
     decoder_ = DecoderOf(compression_);
     pos_ = held_ = 0;
-    inputEnded_ = done_ = false;
+    inputEnded_ = done_ = started_ = false;
     made_ = 0;
   }
   bool Status(FileStatus& out) const override {
@@ -202,6 +216,48 @@ class DecompressingFile final : public ReadableFile {
  private:
   long Broken(int& error) {
     error = FileSystem::kNotComplete;
+    return -1;
+  }
+  // The whole text into `into` at once when it fits there, through libdeflate; its members
+  // one after another. -1 when it does not fit or libdeflate refuses it: reading starts again
+  // as a stream, which tells a damaged file from one libdeflate does not take (zlib also takes
+  // a zlib stream under a gzip name).
+  long WholeGzip(char* into, size_t size) {
+    FileStatus status;
+    if (!file_->Status(status) || status.size > kWholeInputMost || size < ExpectedSize(status.size)) return -1;
+    // Its own mapping, given back whole at the end: not memory the allocator keeps.
+    LargeBlock inputBlock(status.size + 1);
+    char* const input = inputBlock.data();
+    size_t held = 0;
+    int error = 0;
+    for (;;) {
+      const long got = file_->Read(input + held, status.size + 1 - held, error);
+      if (got < 0) return Restart();
+      if (got == 0) break;
+      held += static_cast<size_t>(got);
+      // The file grew after its status was taken.
+      if (held > status.size) return Restart();
+    }
+    std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    if (decompressor == nullptr) return Restart();
+    size_t used = 0, made = 0;
+    do {
+      size_t memberIn = 0, memberOut = 0;
+      if (libdeflate_gzip_decompress_ex(decompressor.get(), input + used, held - used, into + made, size - made,
+                                        &memberIn, &memberOut) != LIBDEFLATE_SUCCESS) {
+        return Restart();
+      }
+      used += memberIn;
+      made += memberOut;
+    } while (used < held);
+    done_ = true;
+    made_ = made;
+    return static_cast<long>(made);
+  }
+  long Restart() {
+    Seek(0);
+    started_ = true;
     return -1;
   }
   // Whether bytes follow the member, frame or stream that ended.
@@ -248,6 +304,7 @@ class DecompressingFile final : public ReadableFile {
   size_t held_ = 0;
   bool inputEnded_ = false;
   bool done_ = false;
+  bool started_ = false;
   uint64_t made_ = 0;
 };
 

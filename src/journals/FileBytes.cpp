@@ -77,7 +77,8 @@ void ReadAll(JournalSource& source, const ReadOptions& options, JournalBytes& ou
   // well under way: the system serves first touches of memory one after another, and the
   // window's own first steps after the start of a load must not wait behind a prefault.
   std::optional<Prefault> beside;
-  bool besideDue = options.prefault && expected >= kPrefaultFrom;
+  const bool whole = source.ReadsWhole();
+  bool besideDue = options.prefault && expected >= kPrefaultFrom && !whole;
   for (;;) {
     if (besideDue && bytes.size >= std::min(kPrefaultAfter, expected / 4)) {
       beside.emplace(std::vector<Prefault::Range>{{bytes.data() + expected / 2, expected - expected / 2}});
@@ -91,7 +92,8 @@ void ReadAll(JournalSource& source, const ReadOptions& options, JournalBytes& ou
       bytes.block.Reserve(bytes.size + bytes.size / 2 + piece);
       if (options.watcher != nullptr) options.watcher->Moved(from, bytes.size, bytes.data());
     }
-    const size_t want = std::min(piece, bytes.block.capacity() - bytes.size);
+    const size_t room = bytes.block.capacity() - bytes.size;
+    const size_t want = whole ? room : std::min(piece, room);
     const size_t got = source.Read(bytes.data() + bytes.size, want);
     if (got == 0) break;
     counter.Counted(bytes.size, bytes.size + got);

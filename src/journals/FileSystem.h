@@ -36,6 +36,9 @@ class ReadableFile {
   virtual void Seek(uint64_t offset) = 0;
   // The file as it is now; false when that cannot be told.
   virtual bool Status(FileStatus& out) const = 0;
+  // Whether a read is best asked for all the room there is: the file's bytes are made whole
+  // at once, several times as fast as piece by piece.
+  virtual bool ReadsWhole() const { return false; }
 };
 
 class FileSystem {

@@ -35,6 +35,8 @@ class JournalSource {
   // The file is compressed (its name says how): it is read as the text it holds, never
   // grows, and cannot be read at an offset.
   bool Compressed() const { return CompressionOf(path_) != Compression::None; }
+  // Reads are best asked for all the room there is (see ReadableFile::ReadsWhole).
+  bool ReadsWhole() const { return file_ != nullptr && file_->ReadsWhole(); }
   const std::string& Path() const { return path_; }
   FileSystem& Files() const { return *files_; }
 

@@ -97,7 +97,7 @@ void JournalTableModel::ShowSelection(const JournalDocument& document, const Fil
   beginResetModel();
   // A different journal: the storage of the last one's view goes with it.
   if (&document != rowsOf_) rows_ = {};
-  const bool prepared = &document == rowsOf_ && preparedFor_ == state;
+  const bool prepared = Prepared(document, state);
   preparedFor_.reset();
   rowsOf_ = document_ = &document;
   if (!prepared) document.Select(state, rows_);

@@ -55,7 +55,7 @@ class JournalTableModel : public QAbstractTableModel {
   void ShowPrepared(const JournalDocument& document, RowSet rows);
   // The rows of the view of `state` are at hand already (see AdoptRowStorage).
   bool Prepared(const JournalDocument& document, const FilterState& state) const {
-    return &document == rowsOf_ && preparedFor_ == state;
+    return &document == rowsOf_ && preparedFor_ && preparedFor_->SameRows(state);
   }
   // Room for the rows of a view selected beside the window: what earlier views left.
   RowSet TakeSpareRows() { return std::move(spare_); }

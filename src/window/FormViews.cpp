@@ -40,7 +40,10 @@ void TCorvanelForm::RefreshView(std::function<void()> then) {
   // A search of new texts through a journal of some size would keep the window waiting too.
   const bool beside = document.RecordCount() >= viewInPlaceRecords ||
                       (document.RecordCount() >= viewInPlaceRecords / 8 && !document.TextsReady(filters.texts));
-  if (beside && !StringGrid->Model().Prepared(document, filters)) {
+  const bool prepared = StringGrid->Model().Prepared(document, filters);
+  const std::optional<std::vector<int>> preparedWidest = std::move(preparedWidest_);
+  preparedWidest_.reset();
+  if (beside && !prepared) {
     // Selected beside the window: the table shows the rows it has until the new ones come.
     afterView_ = std::move(then);
     Views->Start(document, filters, StringGrid->Model().TakeSpareRows(), session_->Hold(), StringGrid->Widths(document));
@@ -50,7 +53,7 @@ void TCorvanelForm::RefreshView(std::function<void()> then) {
   afterView_ = {};
   StringGrid->ClearGridRows();
   StringGrid->ShowView(document, filters);
-  FinishView();
+  FinishView(prepared && preparedWidest ? &*preparedWidest : nullptr);
   if (then) then();
 }
 

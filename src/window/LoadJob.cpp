@@ -103,9 +103,11 @@ void LoadJob::Run(const LoadRequest& request, BackgroundJob::Context& context) {
       document.Select(state, outcome->rows);
       outcome->rowsFor = state;
     }
-    outcome->widths = std::make_unique<WidthIndex>(*outcome->document, request.measure,
-                                                   static_cast<int>(std::max(1u, std::thread::hardware_concurrency())),
-                                                   context.Flag());
+    const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    outcome->widths = std::make_unique<WidthIndex>(*outcome->document, request.measure, threads, context.Flag());
+    // The first view's rows, each a few of every block when some are hidden, are measured one
+    // by one: long for the window's thread.
+    if (outcome->rowsFor) outcome->widest = outcome->widths->Widest(*outcome->document, outcome->rows, threads);
   } catch (const LoadCancelled&) {
     return;
   } catch (const std::bad_alloc&) {

@@ -44,6 +44,8 @@ struct LoadOutcome {
   // of the view of those filters.
   RowSet rows;
   std::optional<FilterState> rowsFor;
+  // With `rowsFor`: the widest text of each column of those rows, in pixels.
+  std::vector<int> widest;
   // The error's message, in Windows-1251, without the report's full stop.
   std::string error;
   // The files as the load left them, open unless they could not be opened: in the order of

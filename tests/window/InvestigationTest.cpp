@@ -191,6 +191,19 @@ TEST_F(Investigation, ABigJournalsViewIsSelectedBesideTheWindowTheLatestChangeWi
   form->RefreshView();
   EXPECT_EQ(Count(), "Показано строк: 1 из 5");
   for (int c = 0; c < form->StringGrid->ColumnCount(); ++c) EXPECT_EQ(form->StringGrid->columnWidth(c), beside[static_cast<size_t>(c)]) << c;
+  // A journal opened anew shows the rows its load chose, whatever marks the last one had:
+  // they are not chosen a second time, into a second row array.
+  form->MarkClick();
+  form->viewInPlaceRecords = 1;
+  OpenJournal("beside-too.alarms", kJournal);
+  EXPECT_FALSE(form->Views->Busy());
+  EXPECT_EQ(Count(), "Показано строк: 1 из 5");
+  // So are the widths of its columns: as the window's thread measures them.
+  beside.clear();
+  for (int c = 0; c < form->StringGrid->ColumnCount(); ++c) beside.push_back(form->StringGrid->columnWidth(c));
+  form->viewInPlaceRecords = 1000;
+  form->RefreshView();
+  for (int c = 0; c < form->StringGrid->ColumnCount(); ++c) EXPECT_EQ(form->StringGrid->columnWidth(c), beside[static_cast<size_t>(c)]) << c;
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
