@@ -99,6 +99,7 @@ void JournalTableModel::ShowSelection(const JournalDocument& document, const Fil
   if (&document != rowsOf_) rows_ = {};
   const bool prepared = Prepared(document, state);
   preparedFor_.reset();
+  preparedWidest_.clear();
   rowsOf_ = document_ = &document;
   if (!prepared) document.Select(state, rows_);
   shown_ = rows_.rows.size();
@@ -109,6 +110,7 @@ void JournalTableModel::ShowSelection(const JournalDocument& document, const Fil
 void JournalTableModel::ShowPrepared(const JournalDocument& document, RowSet rows) {
   beginResetModel();
   preparedFor_.reset();
+  preparedWidest_.clear();
   if (&document == rowsOf_) spare_ = std::move(rows_);
   rows_ = std::move(rows);
   rowsOf_ = document_ = &document;
@@ -142,10 +144,11 @@ bool JournalTableModel::Marked(ShownRow row) const {
 }
 
 void JournalTableModel::AdoptRowStorage(const JournalDocument& document, RowSet storage,
-                                        std::optional<FilterState> selectedFor) {
+                                        std::optional<FilterState> selectedFor, std::vector<int> widest) {
   if (document_ != nullptr) return;
   rows_ = std::move(storage);
   preparedFor_ = std::move(selectedFor);
+  preparedWidest_ = std::move(widest);
   if (!preparedFor_) rows_.rows.Clear();
   rowsOf_ = &document;
 }

@@ -64,9 +64,15 @@ class JournalTableModel : public QAbstractTableModel {
   void AppendSelection(const JournalDocument& document, const FilterState& state, size_t first);
   // Takes `storage` as the room for the rows of the next view of `document`; with
   // `selectedFor`, `storage` holds the rows of the view of those filters already, and the next
-  // view of them shows them without selecting again.
+  // view of them shows them without selecting again; `widest` is then each column's widest
+  // text of those rows, when it was measured.
   void AdoptRowStorage(const JournalDocument& document, RowSet storage,
-                       std::optional<FilterState> selectedFor = std::nullopt);
+                       std::optional<FilterState> selectedFor = std::nullopt, std::vector<int> widest = {});
+  // The widest texts of the rows at hand for the view of `state` (see AdoptRowStorage); empty
+  // when they are not at hand or were not measured.
+  std::vector<int> PreparedWidest(const JournalDocument& document, const FilterState& state) const {
+    return Prepared(document, state) ? preparedWidest_ : std::vector<int>{};
+  }
   // Rows of empty cells, as the grid has before any journal.
   void SetEmptyRows(int count);
   // Whether rows take the colour of their records: only while the current file is of a kind
@@ -98,8 +104,10 @@ class JournalTableModel : public QAbstractTableModel {
   // The rows told to the views: rows_ may hold more for a moment while rows are added.
   size_t shown_ = 0;
   // The document whose view last filled rows_: its next view reuses their storage.
-  // The filters the kept rows were selected for beside the window, until the next view.
+  // The filters the kept rows were selected for beside the window, and their columns' widest
+  // texts, until the next view.
   std::optional<FilterState> preparedFor_;
+  std::vector<int> preparedWidest_;
   const JournalDocument* rowsOf_ = nullptr;
   int emptyRows_ = 0;
   bool coloured_ = true;

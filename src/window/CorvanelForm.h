@@ -312,8 +312,6 @@ class TCorvanelForm : public QMainWindow {
   std::vector<TextFilter> textFilters_;
   // What runs once the view selected beside the window comes.
   std::function<void()> afterView_;
-  // The widest texts of the rows a load chose for its first view, until that view shows.
-  std::optional<std::vector<int>> preparedWidest_;
   // The file last chosen, which the open and save dialogs start from.
   QString lastChosenFile_;
   QFileDialog* openDialog_ = nullptr;

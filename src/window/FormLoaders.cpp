@@ -142,8 +142,8 @@ void TCorvanelForm::LoadFinished(JournalKind kind, LoadOutcome& outcome, const K
   const std::array<FilterComboBox*, kMaxLists> lists = ListsOf(kind);
   for (int l = 0; l < description.listCount; ++l) lists[static_cast<size_t>(l)]->Fill(document.List(l));
   StringGrid->AdoptWidths(document, std::move(outcome.widths));
-  if (outcome.rowsFor) preparedWidest_ = std::move(outcome.widest);
-  StringGrid->Model().AdoptRowStorage(document, std::move(outcome.rows), std::move(outcome.rowsFor));
+  StringGrid->Model().AdoptRowStorage(document, std::move(outcome.rows), std::move(outcome.rowsFor),
+                                      std::move(outcome.widest));
   if (kept == nullptr) {
     RefreshView();
     return;

@@ -40,10 +40,9 @@ void TCorvanelForm::RefreshView(std::function<void()> then) {
   // A search of new texts through a journal of some size would keep the window waiting too.
   const bool beside = document.RecordCount() >= viewInPlaceRecords ||
                       (document.RecordCount() >= viewInPlaceRecords / 8 && !document.TextsReady(filters.texts));
-  const bool prepared = StringGrid->Model().Prepared(document, filters);
-  const std::optional<std::vector<int>> preparedWidest = std::move(preparedWidest_);
-  preparedWidest_.reset();
-  if (beside && !prepared) {
+  // The rows a load chose come with their widths, measured beside the window.
+  const std::vector<int> preparedWidest = StringGrid->Model().PreparedWidest(document, filters);
+  if (beside && !StringGrid->Model().Prepared(document, filters)) {
     // Selected beside the window: the table shows the rows it has until the new ones come.
     afterView_ = std::move(then);
     Views->Start(document, filters, StringGrid->Model().TakeSpareRows(), session_->Hold(), StringGrid->Widths(document));
@@ -53,7 +52,7 @@ void TCorvanelForm::RefreshView(std::function<void()> then) {
   afterView_ = {};
   StringGrid->ClearGridRows();
   StringGrid->ShowView(document, filters);
-  FinishView(prepared && preparedWidest ? &*preparedWidest : nullptr);
+  FinishView(preparedWidest.empty() ? nullptr : &preparedWidest);
   if (then) then();
 }
 
